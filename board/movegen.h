@@ -1,0 +1,29 @@
+// Pseudo-legal move generation into the current ply's move list. makeMove is
+// the judge of legality; while in check, moves must come from genEvasions.
+#pragma once
+
+#include "board/position.h"
+#include "board/types.h"
+
+/// Appends one move (four for a promotion) with its ordering score.
+void addMove(int from, int to, int flags);
+
+/// Every pseudo-legal move, castling and en passant included.
+void genAllMoves();
+
+/// Captures, en-passant captures and pawn pushes to the last row.
+void genCaptures();
+
+/// Non-captures except promotions, castling included; no scores.
+void genQuietMoves();
+
+/// Check evasions: captures of the checker, interpositions, king moves.
+void genEvasions();
+
+/// The moves of the position as the front end, book and tests want them:
+/// genEvasions when the side to move is in check, else genAllMoves.
+void genPositionMoves();
+
+/// First and one-past-last entries of the current ply's list.
+inline MoveEntry *plyMovesBegin() { return pos.moveList + pos.moveListStart[pos.ply]; }
+inline MoveEntry *plyMovesEnd() { return pos.moveList + pos.moveListStart[pos.ply + 1]; }

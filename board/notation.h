@@ -1,0 +1,19 @@
+// Conversions between the position or moves and text: FEN, coordinate
+// notation and standard algebraic notation.
+#pragma once
+
+#include "board/types.h"
+
+/// Sets the position from FEN text (the first four fields). A placement that
+/// does not describe a legal arrangement leaves the position unchanged.
+void readFen(const char *text);
+
+/// Writes the current position as FEN into buffer (at least 90 bytes).
+void writeFen(char *buffer);
+
+/// Coordinate text of a move ("e2e4", "e7e8Q"); a static buffer.
+const char *moveToText(Move move);
+
+/// Standard algebraic text of a move in the current position, before it is
+/// made, without check sign ("Nfd2", "exd6", "O-O"); a static buffer.
+const char *moveToSan(Move move);

@@ -1,0 +1,3 @@
+#include "eval/pst.h"
+
+int8_t pieceSquare[2][6][64];

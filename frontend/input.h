@@ -1,0 +1,29 @@
+// Reading command lines from standard input and dispatching them.
+#pragma once
+
+#include <cstdint>
+
+constexpr int INPUT_BUFFER_SIZE = 4096;
+
+/// Non-zero when a complete line can be read without waiting.
+uint32_t inputAvailable();
+
+/// The next line without its line end, or nullptr: without blocking when no
+/// complete line is waiting, with blocking only at end of input.
+char *readInput(bool blocking);
+
+/// Reads one line and dispatches it. The search calls this while it runs.
+void checkInput(bool blocking);
+
+/// Handles one command line: console commands first, then the handler of
+/// the active protocol.
+void dispatchLine(char *line);
+
+/// The next blank-separated token of the line being dispatched, or nullptr.
+char *nextToken();
+
+/// The untokenized rest of the line being dispatched (may be empty).
+char *restOfLine();
+
+/// True once standard input has reached its end.
+extern bool inputClosed;

@@ -1,0 +1,2 @@
+// Start-up of the engine.
+int main() { return 0; }

@@ -1,0 +1,19 @@
+// The one path for everything the engine prints.
+#pragma once
+
+#include <cstdio>
+
+/// Where output goes: standard output, or a test's capture stream.
+extern FILE *outputStream;
+
+/// printf-style output without a flush.
+void print(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+/// Pushes buffered output to the interface.
+void flushOutput();
+
+/// printf-style protocol reply, flushed at once.
+void reply(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+/// A reply shown only in UCI mode after "debug on".
+void debugPrint(const char *format, ...) __attribute__((format(printf, 1, 2)));
