@@ -16,11 +16,11 @@ char engineName[16] = "Quor 1.5";
 
 static uint64_t clockOrigin;
 
-static uint64_t systemMilliseconds() {
+static uint64_t monotonicMilliseconds() {
     using namespace std::chrono;
-    return uint64_t(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void resetClock() { clockOrigin = systemMilliseconds(); }
+void resetClock() { clockOrigin = monotonicMilliseconds(); }
 
-uint32_t elapsedMs() { return uint32_t(systemMilliseconds() - clockOrigin); }
+uint32_t elapsedMs() { return uint32_t(monotonicMilliseconds() - clockOrigin); }
