@@ -14,6 +14,10 @@ void writeFen(char *buffer);
 /// Coordinate text of a move ("e2e4", "e7e8Q"); a static buffer.
 const char *moveToText(Move move);
 
+/// Coordinate text as UCI wants it, with a lower-case promotion letter
+/// ("e7e8q"); a static buffer of its own.
+const char *moveToUci(Move move);
+
 /// Standard algebraic text of a move in the current position, before it is
 /// made, without check sign ("Nfd2", "exd6", "O-O"); a static buffer.
 const char *moveToSan(Move move);
