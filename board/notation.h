@@ -4,9 +4,13 @@
 
 #include "board/types.h"
 
-/// Sets the position from FEN text (the first four fields). A placement that
-/// does not describe a legal arrangement leaves the position unchanged.
-void readFen(const char *text);
+/// Sets the position from FEN text (the first four fields). Returns false,
+/// leaving the position unchanged, when the placement is malformed or not
+/// playable (not one king a side, a pawn on the first or last rank, or the
+/// side not to move in check). Castling rights are kept only with king and
+/// rook at home, an en-passant square only behind a pawn that could just
+/// have double-stepped.
+bool readFen(const char *text);
 
 /// Writes the current position as FEN into buffer (at least 90 bytes).
 void writeFen(char *buffer);

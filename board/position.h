@@ -2,6 +2,7 @@
 // square, occupancy masks, and the nearest-occupied-square table.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "board/types.h"
@@ -75,8 +76,8 @@ constexpr int16_t DOUBLE_CHECK = int16_t(0x8000);
 /// The set-up description setupPosition builds from: side and type per
 /// square, 6 for an empty square. They hold the standard start position
 /// except while a FEN position is being set up.
-extern uint8_t setupColour[64];
-extern uint8_t setupType[64];
+extern std::array<uint8_t, 64> setupColour;
+extern std::array<uint8_t, 64> setupType;
 
 /// Builds the position from setupColour/setupType, White to move, all
 /// castling rights, no en-passant square, game and search ply 0.

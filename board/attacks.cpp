@@ -1,0 +1,225 @@
+// Attack tests on the current position. For an occupied square the first
+// piece on each line is one nearest read; for an empty square the line is
+// scanned toward lower squares in rayMask, and the blocker found there (an
+// occupied square) tells through its own nearest row what lies beyond.
+#include "board/attacks.h"
+
+#include "board/position.h"
+#include "board/tables.h"
+
+/// The slider type that moves along direction d.
+static inline int sliderType(int d) { return d < 4 ? ROOK : BISHOP; }
+
+/// True when the piece code is a queen or a slider of direction d of `side`.
+static inline bool isLineAttacker(uint8_t code, int d, int side) {
+    return pieceSide(code) == side && (pieceType(code) == QUEEN || pieceType(code) == sliderType(d));
+}
+
+/// True when `from`, the first piece from `square` in direction d, attacks
+/// the square for `side`: a matching slider, or the king next to it.
+static inline bool attacksAlongLine(int square, int from, int d, int side) {
+    uint8_t code = pos.board[from];
+    return isLineAttacker(code, d, side) ||
+           (code == makePiece(side, KING) && from == stepSquare[square][d]);
+}
+
+// The squares from which a pawn of each side attacks a square, with the
+// direction that leads from the square to them.
+static constexpr int PAWN_ATTACK_DIRECTION[2][2] = {{7, 5}, {4, 6}};
+
+static int pawnOrKnightAttacker(int square, int side) {
+    for (int e : PAWN_ATTACK_DIRECTION[side]) {
+        int from = stepSquare[square][e];
+        if (pos.board[from] == makePiece(side, PAWN)) return from;
+    }
+    for (const int8_t *target = knightTargets[square].data(); *target >= 0; target++)
+        if (pos.board[*target] == makePiece(side, KNIGHT)) return *target;
+    return 64;
+}
+
+int findAttacker(int square, int side) {
+    int from = pawnOrKnightAttacker(square, side);
+    if (from < 64) return from;
+    for (int d = 0; d < 8; d++) {
+        int first = pos.nearest[square][d];
+        if (attacksAlongLine(square, first, d, side)) return first;
+    }
+    return 64;
+}
+
+int findAttackerEmpty(int square, int side) {
+    int from = pawnOrKnightAttacker(square, side);
+    if (from < 64) return from;
+    for (int d = 0; d < 8; d += 2) {
+        int below = highestSquareOf(rayMask[square][d] & pos.occupied);
+        int above;
+        if (below < 64) {
+            if (attacksAlongLine(square, below, d, side)) return below;
+            above = pos.nearest[below][d + 1];
+        } else {
+            above = lowestSquareOf(rayMask[square][d + 1] & pos.occupied);
+        }
+        if (above < 64 && attacksAlongLine(square, above, d + 1, side)) return above;
+    }
+    return 64;
+}
+
+/// Attackers of `side` on one half-line whose first piece is `first`: a
+/// slider and the sliders lined up behind it, or an adjacent king.
+static int lineAttackers(int square, int first, int d, int side) {
+    if (isLineAttacker(pos.board[first], d, side)) {
+        int count = 1;
+        for (int x = pos.nearest[first][d]; isLineAttacker(pos.board[x], d, side); x = pos.nearest[x][d]) count++;
+        return count;
+    }
+    return pos.board[first] == makePiece(side, KING) && first == stepSquare[square][d] ? 1 : 0;
+}
+
+/// Pawn attackers of `side` and the bishops and queens lined up behind them,
+/// plus knight attackers.
+static int pawnAndKnightAttackers(int square, int side) {
+    int count = 0;
+    for (int e : PAWN_ATTACK_DIRECTION[side]) {
+        int from = stepSquare[square][e];
+        if (pos.board[from] != makePiece(side, PAWN)) continue;
+        count++;
+        for (int x = pos.nearest[from][e]; isLineAttacker(pos.board[x], 4, side); x = pos.nearest[x][e]) count++;
+    }
+    for (const int8_t *target = knightTargets[square].data(); *target >= 0; target++)
+        if (pos.board[*target] == makePiece(side, KNIGHT)) count++;
+    return count;
+}
+
+int countAttackers(int square, int side) {
+    int count = pawnAndKnightAttackers(square, side);
+    for (int d = 0; d < 8; d++) count += lineAttackers(square, pos.nearest[square][d], d, side);
+    return count;
+}
+
+/// Net attackers (White minus Black) on one half-line starting at `first`.
+static int lineBalance(int square, int first, int d) {
+    return lineAttackers(square, first, d, WHITE) - lineAttackers(square, first, d, BLACK);
+}
+
+int attackBalance(int square, int side) {
+    int balance = pawnAndKnightAttackers(square, WHITE) - pawnAndKnightAttackers(square, BLACK);
+    for (int d = 0; d < 8; d++) balance += lineBalance(square, pos.nearest[square][d], d);
+    return side == WHITE ? balance : -balance;
+}
+
+int attackBalanceEmpty(int square, int side) {
+    int balance = pawnAndKnightAttackers(square, WHITE) - pawnAndKnightAttackers(square, BLACK);
+    for (int d = 0; d < 8; d += 2) {
+        int below = highestSquareOf(rayMask[square][d] & pos.occupied);
+        int above;
+        if (below < 64) {
+            balance += lineBalance(square, below, d);
+            above = pos.nearest[below][d + 1];
+        } else {
+            above = lowestSquareOf(rayMask[square][d + 1] & pos.occupied);
+        }
+        if (above < 64) balance += lineBalance(square, above, d + 1);
+    }
+    return side == WHITE ? balance : -balance;
+}
+
+int16_t computeCheckState() {
+    int king = pos.kingSquare[pos.sideToMove];
+    int enemy = pos.otherSide;
+    int checker = findAttacker(king, enemy);
+    if (checker == 64) return NOT_IN_CHECK;
+    int attackers = countAttackers(king, enemy);
+    if (attackers < 2) return int16_t(checker);
+    // countAttackers also counted the sliders lined up behind the checker,
+    // which do not give check themselves.
+    int d = lineDirection[king][checker];
+    if (d >= 0)
+        for (int x = pos.nearest[checker][d]; isLineAttacker(pos.board[x], d, enemy); x = pos.nearest[x][d]) attackers--;
+    return attackers > 1 ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
+}
+
+// The castling tests: the square the king crosses and the one it lands on
+// must not be attacked (the square next to the queen-side rook may be).
+
+bool whiteShortCastleAttacked() { return findAttackerEmpty(61, BLACK) < 64 || findAttackerEmpty(62, BLACK) < 64; }
+bool whiteLongCastleAttacked() { return findAttackerEmpty(59, BLACK) < 64 || findAttackerEmpty(58, BLACK) < 64; }
+bool blackShortCastleAttacked() { return findAttackerEmpty(5, WHITE) < 64 || findAttackerEmpty(6, WHITE) < 64; }
+bool blackLongCastleAttacked() { return findAttackerEmpty(3, WHITE) < 64 || findAttackerEmpty(2, WHITE) < 64; }
+
+static bool pawnCheckThreat(int king, int kingSide, bool safeOnly) {
+    int enemy = kingSide ^ 1;
+    int pawnBehind = enemy == WHITE ? 1 : 0;  // direction from a square to the enemy pawn that pushes onto it
+    for (int e : PAWN_ATTACK_DIRECTION[enemy]) {
+        int t = stepSquare[king][e];  // an enemy pawn here would give check
+        if (t == 64) continue;
+        if (pos.board[t] == EMPTY) {
+            if (pos.board[stepSquare[t][pawnBehind]] == makePiece(enemy, PAWN) &&
+                (!safeOnly || findAttackerEmpty(t, enemy) < 64))
+                return true;
+        } else if (!safeOnly && isPieceOf(t, kingSide)) {
+            for (int f : PAWN_ATTACK_DIRECTION[enemy])
+                if (pos.board[stepSquare[t][f]] == makePiece(enemy, PAWN)) return true;
+        }
+    }
+    return false;
+}
+
+static bool knightCheckThreat(int king, int kingSide, bool safeOnly) {
+    int enemy = kingSide ^ 1;
+    for (const int8_t *t = knightTargets[king].data(); *t >= 0; t++) {
+        if (isPieceOf(*t, enemy)) continue;
+        if (safeOnly && !(pos.board[*t] == EMPTY && attackBalanceEmpty(*t, kingSide) < 0)) continue;
+        for (const int8_t *from = knightTargets[*t].data(); *from >= 0; from++)
+            if (pos.board[*from] == makePiece(enemy, KNIGHT)) return true;
+    }
+    return false;
+}
+
+/// Squares from `square` along the directions first..last up to the first
+/// piece, that piece included only when `includeSide` owns it (any side
+/// when includeSide is 2).
+static uint64_t reachMask(int square, int first, int last, int includeSide) {
+    uint64_t reach = 0;
+    for (int d = first; d <= last; d++) {
+        int blocker = pos.nearest[square][d];
+        uint64_t ray = rayMask[square][d];
+        if (blocker < 64) {
+            ray &= ~rayMask[blocker][d];
+            if (includeSide != 2 && !isPieceOf(blocker, includeSide)) ray &= squareClear[blocker];
+        }
+        reach |= ray;
+    }
+    return reach;
+}
+
+static bool sliderCheckThreat(int king, int kingSide, bool safeOnly) {
+    int enemy = kingSide ^ 1;
+    uint64_t orthogonalChecks = reachMask(king, 0, 3, kingSide);
+    uint64_t diagonalChecks = reachMask(king, 4, 7, kingSide);
+    for (uint64_t pieces = pos.sideOccupied[enemy]; pieces; ) {
+        int from = lowestSquareOf(pieces);
+        pieces &= squareClear[from];
+        int type = pieceType(pos.board[from]);
+        uint64_t targets;
+        if (type == BISHOP) targets = reachMask(from, 4, 7, 2) & diagonalChecks;
+        else if (type == ROOK) targets = reachMask(from, 0, 3, 2) & orthogonalChecks;
+        else if (type == QUEEN) targets = reachMask(from, 0, 7, 2) & (orthogonalChecks | diagonalChecks);
+        else continue;
+        if (!safeOnly) {
+            if (targets) return true;
+            continue;
+        }
+        for (; targets; ) {
+            int t = lowestSquareOf(targets);
+            targets &= squareClear[t];
+            if (pos.board[t] == EMPTY && attackBalanceEmpty(t, kingSide) < 0) return true;
+        }
+    }
+    return false;
+}
+
+bool checkThreat(int kingSide, bool safeOnly) {
+    int king = pos.kingSquare[kingSide];
+    return pawnCheckThreat(king, kingSide, safeOnly) || knightCheckThreat(king, kingSide, safeOnly) ||
+           sliderCheckThreat(king, kingSide, safeOnly);
+}

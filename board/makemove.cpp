@@ -1,0 +1,313 @@
+// Making and unmaking moves. Every representation of the board is updated
+// incrementally; legality of a non-king move is decided from nearest and
+// lineDirection before anything changes, and the check state of the next
+// position is derived from the moved piece and the vacated square.
+#include "board/makemove.h"
+
+#include <cassert>
+
+#include "board/attacks.h"
+#include "board/position.h"
+#include "board/tables.h"
+#include "board/zobrist.h"
+
+#ifdef QUOR_CHECK_POSITION
+#define ASSERT_POSITION_CONSISTENT() assert(positionFault() == nullptr)
+#else
+#define ASSERT_POSITION_CONSISTENT() ((void)0)
+#endif
+
+static inline int sliderType(int d) { return d < 4 ? ROOK : BISHOP; }
+
+/// True when the code is a queen, or a slider of direction d, of `side`.
+static inline bool isLineAttacker(uint8_t code, int d, int side) {
+    return pieceSide(code) == side && (pieceType(code) == QUEEN || pieceType(code) == sliderType(d));
+}
+
+/// The square of the pawn taken by an en-passant capture landing on `to`.
+static inline int enPassantVictim(int to, int mover) { return mover == WHITE ? to + 8 : to - 8; }
+
+/// Castling: checks the crossed squares and moves the rook. Returns false
+/// when the castling is illegal.
+static bool castleRook(int to, int side) {
+    int rookFrom, rookTo;
+    bool attacked;
+    switch (to) {
+    case 62: rookFrom = 63, rookTo = 61, attacked = side != WHITE || whiteShortCastleAttacked(); break;
+    case 58: rookFrom = 56, rookTo = 59, attacked = side != WHITE || whiteLongCastleAttacked(); break;
+    case 6: rookFrom = 7, rookTo = 5, attacked = side != BLACK || blackShortCastleAttacked(); break;
+    case 2: rookFrom = 0, rookTo = 3, attacked = side != BLACK || blackLongCastleAttacked(); break;
+    default: return false;
+    }
+    if (attacked) return false;
+    pos.board[rookFrom] = EMPTY;
+    unlinkSquare(rookFrom, side);
+    pos.board[rookTo] = makePiece(side, ROOK);
+    linkSquare(rookTo, side);
+    pos.hashKey ^= pieceKey(side, ROOK, rookFrom) ^ pieceKey(side, ROOK, rookTo);
+    return true;
+}
+
+/// True when moving a pinned piece off its pin line would expose the king.
+static bool leavesPin(int from, int to, int king, int side) {
+    int dk = lineDirection[from][king];
+    return dk >= 0 && pos.nearest[from][dk] == king && lineDirection[to][king] != dk &&
+           isLineAttacker(pos.board[pos.nearest[from][dk ^ 1]], dk, side ^ 1);
+}
+
+/// Removes the captured piece from the keys and the material records.
+static void removeCaptured(int square, int type, int enemy) {
+    uint64_t key = pieceKey(enemy, type, square);
+    pos.hashKey ^= key;
+    if (type == PAWN) {
+        pos.pawnKey ^= uint32_t(key);
+        pos.pawnFileRanks[enemy][column(square) + 1] &= uint8_t(~rowBit[square]);
+    } else {
+        pos.material[enemy] -= pieceValue[type];
+    }
+    pos.pieceCount[enemy][type]--;
+    pos.pieceTotal--;
+}
+
+/// Puts a piece of `side` on `to`: a capture hands the square over in the
+/// side masks, otherwise the square is linked in.
+static inline void occupyTarget(int to, int side, bool capture) {
+    if (capture) {
+        pos.sideOccupied[side ^ 1] &= squareClear[to];
+        pos.sideOccupied[side] |= squareBit[to];
+    } else {
+        linkSquare(to, side);
+    }
+}
+
+static void movePawn(Move move, int from, int to, int side, bool capture) {
+    uint64_t fromKey = pieceKey(side, PAWN, from);
+    pos.board[from] = EMPTY;
+    unlinkSquare(from, side);
+    pos.pawnFileRanks[side][column(from) + 1] &= uint8_t(~rowBit[from]);
+    pos.pawnKey ^= uint32_t(fromKey);
+    if (move & MF_PROMO) {
+        int promotion = movePromotion(move);
+        pos.board[to] = makePiece(side, promotion);
+        occupyTarget(to, side, capture);
+        pos.material[side] += pieceValue[promotion];
+        pos.pieceCount[side][PAWN]--;
+        pos.pieceCount[side][promotion]++;
+        pos.hashKey ^= fromKey ^ pieceKey(side, promotion, to);
+        return;
+    }
+    uint64_t toKey = pieceKey(side, PAWN, to);
+    pos.board[to] = makePiece(side, PAWN);
+    pos.pawnFileRanks[side][column(to) + 1] |= rowBit[to];
+    pos.pawnKey ^= uint32_t(toKey);
+    pos.hashKey ^= fromKey ^ toKey;
+    if (move & MF_EP) {
+        int victim = enPassantVictim(to, side);
+        linkSquare(to, side);
+        pos.board[victim] = EMPTY;
+        unlinkSquare(victim, side ^ 1);
+    } else {
+        occupyTarget(to, side, capture);
+    }
+    // A double step leaves an en-passant square only when an enemy pawn
+    // stands beside the pawn's new square to take it.
+    if ((move & MF_DOUBLE) &&
+        ((pos.pawnFileRanks[side ^ 1][column(to)] | pos.pawnFileRanks[side ^ 1][column(to) + 2]) & rowBit[to]))
+        pos.epSquare = int8_t(side == WHITE ? to + 8 : to - 8);
+}
+
+static void movePiece(int from, int to, int side, bool capture) {
+    int type = pieceType(pos.board[from]);
+    if (type == KING) pos.kingSquare[side] = uint8_t(to);
+    pos.board[to] = makePiece(side, type);
+    pos.board[from] = EMPTY;
+    unlinkSquare(from, side);
+    occupyTarget(to, side, capture);
+    pos.hashKey ^= pieceKey(side, type, from) ^ pieceKey(side, type, to);
+}
+
+/// Check state of the side now to move, after `mover` played from -> to.
+static int16_t checkStateAfter(Move move, int from, int to, int mover) {
+    int king = pos.kingSquare[mover ^ 1];
+    int type = pieceType(pos.board[to]);
+    int checker = 64;
+    bool doubleCheck = false;
+    auto noteChecker = [&](int square) {
+        if (checker < 64) doubleCheck = true;
+        else checker = square;
+    };
+
+    if (type == PAWN) {
+        if (move & MF_EP) {
+            int dc = lineDirection[king][enPassantVictim(to, mover)];
+            if (dc >= 0 && isLineAttacker(pos.board[pos.nearest[king][dc]], dc, mover)) noteChecker(pos.nearest[king][dc]);
+        }
+        bool pawnChecks = mover == BLACK ? (to == stepSquare[king][4] || to == stepSquare[king][6])
+                                         : (to == stepSquare[king][7] || to == stepSquare[king][5]);
+        if (pawnChecks) noteChecker(to);
+    } else if (type == KNIGHT) {
+        for (const int8_t *t = knightTargets[king].data(); *t >= 0; t++)
+            if (*t == to) noteChecker(to);
+    } else if (type != KING) {
+        int dt = lineDirection[to][king];
+        if (dt >= 0 && pos.nearest[to][dt] == king && (type == QUEEN || type == sliderType(dt))) {
+            noteChecker(to);
+            // A piece that moved along the check line cannot have uncovered another.
+            int moved = lineDirection[from][to];
+            if (moved == dt || moved == (dt ^ 1)) return int16_t(checker);
+        }
+    } else if (move & MF_CASTLE) {
+        int rookSquare = pos.nearest[king][mover == BLACK ? 0 : 1];
+        if (pos.board[rookSquare] == makePiece(mover, ROOK)) noteChecker(rookSquare);
+    }
+
+    int dd = lineDirection[king][from];
+    if (dd >= 0 && isLineAttacker(pos.board[pos.nearest[king][dd]], dd, mover)) noteChecker(pos.nearest[king][dd]);
+    return doubleCheck ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
+}
+
+bool makeMove(Move move) {
+    ASSERT_POSITION_CONSISTENT();
+    int side = pos.sideToMove, enemy = pos.otherSide;
+    int from = moveFrom(move), to = moveTo(move);
+    int16_t check = pos.checkState[pos.gamePly];
+    bool wasInCheck = (check & 0xFF) < 64;
+    assert(pieceSide(pos.board[from]) == side);
+    UndoRecord &undo = pos.undoStack[pos.gamePly];
+    undo.hashKey = pos.hashKey;
+    undo.pawnKey = pos.pawnKey;
+
+    if (move & MF_CASTLE) {
+        if (wasInCheck || from != pos.kingSquare[side] || !castleRook(to, side)) return false;
+    } else if (from != pos.kingSquare[side]) {
+        if (leavesPin(from, to, pos.kingSquare[side], side)) return false;
+        // Only a king move answers a double check.
+        if (wasInCheck && (check & DOUBLE_CHECK)) return false;
+    }
+
+    undo.move = move;
+    undo.capturedType = uint8_t(pieceType(pos.board[to]));
+    undo.castleRights = pos.castleRights;
+    undo.epSquare = pos.epSquare;
+    undo.fiftyCount = pos.fiftyCount;
+    pos.ply++;
+    pos.gamePly++;
+
+    bool capture = (move & MF_CAPTURE) != 0;
+    pos.fiftyCount = (move & (MF_CAPTURE | MF_PAWN)) ? 0 : uint8_t(pos.fiftyCount + 1);
+    pos.castleRights &= castleMask[to] & castleMask[from];
+    pos.epSquare = NO_EP_SQUARE;
+
+    if (capture) {
+        if (move & MF_EP) removeCaptured(enPassantVictim(to, side), PAWN, enemy);
+        else removeCaptured(to, undo.capturedType, enemy);
+    }
+    if (move & MF_PAWN) movePawn(move, from, to, side, capture && !(move & MF_EP));
+    else movePiece(from, to, side, capture);
+
+    pos.sideToMove ^= 1;
+    pos.otherSide ^= 1;
+    pos.hashKey ^= hashSeed;
+
+    // A king may not step into an attack; an en-passant capture removes two
+    // pawns from their lines at once, so the own king is tested directly.
+    int ownKing = pos.kingSquare[side];
+    if ((ownKing == to || (move & MF_EP)) && findAttacker(ownKing, enemy) < 64) {
+        unmakeMove();
+        return false;
+    }
+
+    pos.checkState[pos.gamePly] = checkStateAfter(move, from, to, side);
+    ASSERT_POSITION_CONSISTENT();
+    return true;
+}
+
+void unmakeMove() {
+    pos.sideToMove ^= 1;
+    pos.otherSide ^= 1;
+    pos.ply--;
+    pos.gamePly--;
+    const UndoRecord &undo = pos.undoStack[pos.gamePly];
+    pos.epSquare = undo.epSquare;
+    pos.fiftyCount = undo.fiftyCount;
+    if (undo.move == 0) {
+        pos.hashKey ^= hashSeed;
+        return;
+    }
+    int side = pos.sideToMove, enemy = pos.otherSide;
+    Move move = undo.move;
+    int from = moveFrom(move), to = moveTo(move);
+    int type = pieceType(pos.board[to]);
+    pos.castleRights = undo.castleRights;
+    pos.hashKey = undo.hashKey;
+    pos.pawnKey = undo.pawnKey;
+
+    if (undo.capturedType == NO_PIECE) {
+        pos.board[to] = EMPTY;
+        unlinkSquare(to, side);
+    } else {
+        int captured = undo.capturedType;
+        pos.board[to] = makePiece(enemy, captured);
+        pos.sideOccupied[side] &= squareClear[to];
+        pos.sideOccupied[enemy] |= squareBit[to];
+        if (captured == PAWN) pos.pawnFileRanks[enemy][column(to) + 1] |= rowBit[to];
+        else pos.material[enemy] += pieceValue[captured];
+        pos.pieceCount[enemy][captured]++;
+        pos.pieceTotal++;
+    }
+
+    if (move & MF_PROMO) {
+        pos.board[from] = makePiece(side, PAWN);
+        linkSquare(from, side);
+        pos.pieceCount[side][PAWN]++;
+        pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
+        pos.material[side] -= pieceValue[type];
+        pos.pieceCount[side][type]--;
+    } else {
+        pos.board[from] = makePiece(side, type);
+        if (type == KING) pos.kingSquare[side] = uint8_t(from);
+        if (type == PAWN) {
+            pos.pawnFileRanks[side][column(to) + 1] &= uint8_t(~rowBit[to]);
+            pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
+        }
+        linkSquare(from, side);
+    }
+
+    if (move & MF_EP) {
+        int victim = enPassantVictim(to, side);
+        pos.board[victim] = makePiece(enemy, PAWN);
+        linkSquare(victim, enemy);
+        pos.pieceCount[enemy][PAWN]++;
+        pos.pieceTotal++;
+        pos.pawnFileRanks[enemy][column(victim) + 1] |= rowBit[victim];
+    }
+
+    if (move & MF_CASTLE) {
+        int rookHome = to == 62 ? 63 : to == 58 ? 56 : to == 6 ? 7 : 0;
+        int rookNow = to == 62 ? 61 : to == 58 ? 59 : to == 6 ? 5 : 3;
+        pos.board[rookNow] = EMPTY;
+        unlinkSquare(rookNow, side);
+        pos.board[rookHome] = makePiece(side, ROOK);
+        linkSquare(rookHome, side);
+    }
+    ASSERT_POSITION_CONSISTENT();
+}
+
+void makeNullMove() {
+    assert(!inCheck());
+    UndoRecord &undo = pos.undoStack[pos.gamePly];
+    undo.move = 0;
+    undo.capturedType = NO_PIECE;
+    undo.epSquare = pos.epSquare;
+    undo.fiftyCount = pos.fiftyCount;
+    undo.hashKey = 0;  // a zero key stops the repetition look-back here
+    pos.epSquare = NO_EP_SQUARE;
+    pos.moveListStart[pos.ply + 1] = pos.moveListStart[pos.ply];
+    pos.ply++;
+    pos.gamePly++;
+    pos.fiftyCount = 0;
+    pos.checkState[pos.gamePly] = NOT_IN_CHECK;
+    pos.otherSide ^= 1;
+    pos.sideToMove ^= 1;
+    pos.hashKey ^= hashSeed;
+}

@@ -1,0 +1,323 @@
+// Pseudo-legal move generation. The pieces of the side to move are visited
+// in ascending square order (a8 first); each generator appends to the list of
+// the current search ply.
+#include "board/movegen.h"
+
+#include <cassert>
+
+#include "board/attacks.h"
+#include "board/tables.h"
+#include "eval/pst.h"
+#include "search/ordering.h"
+
+constexpr int32_t SCORE_TACTICAL = 0x2000000;  // captures and promotions sort above quiet moves
+constexpr int32_t SCORE_FIRST_KILLER = 0xC00000;
+constexpr int32_t SCORE_SECOND_KILLER = 0x800000;
+
+static inline MoveEntry &nextEntry() {
+    assert(pos.moveListStart[pos.ply + 1] < uint32_t(MOVE_LIST_SIZE));
+    return pos.moveList[pos.moveListStart[pos.ply + 1]++];
+}
+
+static inline Move makeMoveValue(int from, int to, int promotion, int flags) {
+    return Move(from | to << 6 | promotion << 16 | flags << 24);
+}
+
+static int32_t quietScore(int from, int to, Move move) {
+    int side = pos.sideToMove, type = pieceType(pos.board[from]);
+    int32_t score = pieceSquare[side][type][to] - pieceSquare[side][type][from] + 64 * history[from + 64 * to] + 32;
+    if (move == killers[pos.ply][0]) score |= SCORE_FIRST_KILLER;
+    else if (move == killers[pos.ply][1]) score |= SCORE_SECOND_KILLER;
+    return score;
+}
+
+void addMove(int from, int to, int flags) {
+    if ((flags & FLAG_PAWN) && (row(to) == 0 || row(to) == 7)) {
+        int captured = pos.board[to] == EMPTY ? 0 : pieceType(pos.board[to]);
+        for (int promotion = QUEEN; promotion >= KNIGHT; promotion--) {
+            MoveEntry &entry = nextEntry();
+            entry.move = makeMoveValue(from, to, promotion, flags | FLAG_PROMO);
+            entry.score = (8 * (promotion + 1) | captured) | SCORE_TACTICAL;
+        }
+        return;
+    }
+    MoveEntry &entry = nextEntry();
+    entry.move = makeMoveValue(from, to, 0, flags);
+    if (flags & FLAG_CAPTURE) {
+        int victim = (flags & FLAG_EP) ? PAWN : pieceType(pos.board[to]);
+        entry.score = (victim * 8 + 8 - pieceType(pos.board[from])) | SCORE_TACTICAL;
+    } else {
+        entry.score = quietScore(from, to, entry.move);
+    }
+}
+
+static inline void startList() { pos.moveListStart[pos.ply + 1] = pos.moveListStart[pos.ply]; }
+
+static inline bool isEnemy(int square) { return pieceSide(pos.board[square]) == pos.otherSide; }
+
+// Pawn geometry per side: the push direction and the rows that matter.
+struct PawnRules {
+    int push;          // square delta of a single step
+    int captureLeft;   // delta of the capture toward the a-file
+    int captureRight;  // delta of the capture toward the h-file
+    int startRow;      // row from which the double step is possible
+    int lastRowBefore; // row from which a push promotes
+};
+static constexpr PawnRules PAWN_RULES[2] = {{-8, -9, -7, 6, 1}, {+8, +7, +9, 1, 6}};
+
+static void genPawnCaptures(int from) {
+    const PawnRules &rules = PAWN_RULES[pos.sideToMove];
+    if (column(from) != 0 && isEnemy(from + rules.captureLeft)) addMove(from, from + rules.captureLeft, FLAG_PAWN | FLAG_CAPTURE);
+    if (column(from) != 7 && isEnemy(from + rules.captureRight)) addMove(from, from + rules.captureRight, FLAG_PAWN | FLAG_CAPTURE);
+}
+
+static void genPawnMoves(int from) {
+    const PawnRules &rules = PAWN_RULES[pos.sideToMove];
+    genPawnCaptures(from);
+    int to = from + rules.push;
+    if (pos.board[to] != EMPTY) return;
+    addMove(from, to, FLAG_PAWN);
+    if (row(from) == rules.startRow && pos.board[to + rules.push] == EMPTY)
+        addMove(from, to + rules.push, FLAG_PAWN | FLAG_DOUBLE);
+}
+
+static void genSliderMoves(int from, int firstDirection, int lastDirection) {
+    for (int d = firstDirection; d <= lastDirection; d++)
+        for (int to = stepSquare[from][d]; to < 64; to = stepSquare[to][d]) {
+            if (pos.board[to] == EMPTY) {
+                addMove(from, to, 0);
+                continue;
+            }
+            if (isEnemy(to)) addMove(from, to, FLAG_CAPTURE);
+            break;
+        }
+}
+
+static void genKnightMoves(int from, bool capturesOnly) {
+    for (const int8_t *to = knightTargets[from].data(); *to >= 0; to++) {
+        if (pos.board[*to] == EMPTY) {
+            if (!capturesOnly) addMove(from, *to, 0);
+        } else if (isEnemy(*to)) {
+            addMove(from, *to, FLAG_CAPTURE);
+        }
+    }
+}
+
+static void genKingSteps(int from, bool capturesOnly) {
+    for (int d = 0; d < 8; d++) {
+        int to = stepSquare[from][d];
+        if (to == 64) continue;
+        if (pos.board[to] == EMPTY) {
+            if (!capturesOnly) addMove(from, to, 0);
+        } else if (isEnemy(to)) {
+            addMove(from, to, FLAG_CAPTURE);
+        }
+    }
+}
+
+// Castling: the right must still be held and the squares between king and
+// rook empty; whether the king crosses an attacked square is makeMove's test.
+struct CastleRule {
+    int right;
+    int kingFrom;
+    int kingTo;
+    uint64_t between;
+};
+static constexpr uint64_t bitOf(int square) { return uint64_t(1) << (63 - square); }
+static constexpr CastleRule CASTLE_RULES[2][2] = {
+    {{1, 60, 62, bitOf(61) | bitOf(62)}, {2, 60, 58, bitOf(57) | bitOf(58) | bitOf(59)}},
+    {{4, 4, 6, bitOf(5) | bitOf(6)}, {8, 4, 2, bitOf(1) | bitOf(2) | bitOf(3)}},
+};
+
+static void genCastling() {
+    for (const CastleRule &rule : CASTLE_RULES[pos.sideToMove])
+        if ((pos.castleRights & rule.right) && !(pos.occupied & rule.between))
+            addMove(rule.kingFrom, rule.kingTo, FLAG_CASTLE);
+}
+
+static void genEnPassant() {
+    int ep = pos.epSquare;
+    if (ep == NO_EP_SQUARE) return;
+    const PawnRules &rules = PAWN_RULES[pos.sideToMove];
+    uint8_t pawn = makePiece(pos.sideToMove, PAWN);
+    // The capturing pawns stand behind the square, one file to either side.
+    if (column(ep) != 0 && pos.board[ep - rules.captureRight] == pawn) addMove(ep - rules.captureRight, ep, FLAG_PAWN | FLAG_EP | FLAG_CAPTURE);
+    if (column(ep) != 7 && pos.board[ep - rules.captureLeft] == pawn) addMove(ep - rules.captureLeft, ep, FLAG_PAWN | FLAG_EP | FLAG_CAPTURE);
+}
+
+void genAllMoves() {
+    startList();
+    for (uint64_t pieces = pos.sideOccupied[pos.sideToMove]; pieces;) {
+        int from = lowestSquareOf(pieces);
+        pieces &= squareClear[from];
+        switch (pieceType(pos.board[from])) {
+        case PAWN: genPawnMoves(from); break;
+        case KNIGHT: genKnightMoves(from, false); break;
+        case BISHOP: genSliderMoves(from, 4, 7); break;
+        case ROOK: genSliderMoves(from, 0, 3); break;
+        case QUEEN: genSliderMoves(from, 0, 7); break;
+        default: genKingSteps(from, false); break;
+        }
+    }
+    genCastling();
+    genEnPassant();
+}
+
+/// Captures of a slider, read from nearest instead of walking the rays.
+static void genSliderCaptures(int from, int firstDirection, int lastDirection) {
+    for (int d = firstDirection; d <= lastDirection; d++) {
+        int to = pos.nearest[from][d];
+        if (isEnemy(to)) addMove(from, to, FLAG_CAPTURE);
+    }
+}
+
+void genCaptures() {
+    startList();
+    const PawnRules &rules = PAWN_RULES[pos.sideToMove];
+    for (uint64_t pieces = pos.sideOccupied[pos.sideToMove]; pieces;) {
+        int from = lowestSquareOf(pieces);
+        pieces &= squareClear[from];
+        switch (pieceType(pos.board[from])) {
+        case PAWN:
+            genPawnCaptures(from);
+            if (row(from) == rules.lastRowBefore && pos.board[from + rules.push] == EMPTY)
+                addMove(from, from + rules.push, FLAG_PAWN);
+            break;
+        case KNIGHT: genKnightMoves(from, true); break;
+        case BISHOP: genSliderCaptures(from, 4, 7); break;
+        case ROOK: genSliderCaptures(from, 0, 3); break;
+        case QUEEN: genSliderCaptures(from, 0, 7); break;
+        default: genKingSteps(from, true); break;
+        }
+    }
+    genEnPassant();
+}
+
+/// Appends a quiet move without a score.
+static inline void appendQuiet(int from, int to, Move flags) {
+    nextEntry().move = Move(from | to << 6) | flags;
+}
+
+static void genQuietSliderMoves(int from, int firstDirection, int lastDirection) {
+    for (int d = firstDirection; d <= lastDirection; d++)
+        for (int to = stepSquare[from][d]; to < 64 && pos.board[to] == EMPTY; to = stepSquare[to][d])
+            appendQuiet(from, to, 0);
+}
+
+static void genQuietPawnMoves(int from) {
+    const PawnRules &rules = PAWN_RULES[pos.sideToMove];
+    int to = from + rules.push;
+    if (row(from) == rules.lastRowBefore || pos.board[to] != EMPTY) return;
+    appendQuiet(from, to, MF_PAWN);
+    if (row(from) == rules.startRow && pos.board[to + rules.push] == EMPTY)
+        appendQuiet(from, to + rules.push, MF_PAWN | MF_DOUBLE);
+}
+
+void genQuietMoves() {
+    startList();
+    for (uint64_t pieces = pos.sideOccupied[pos.sideToMove]; pieces;) {
+        int from = lowestSquareOf(pieces);
+        pieces &= squareClear[from];
+        switch (pieceType(pos.board[from])) {
+        case PAWN: genQuietPawnMoves(from); break;
+        case KNIGHT:
+            for (const int8_t *to = knightTargets[from].data(); *to >= 0; to++)
+                if (pos.board[*to] == EMPTY) appendQuiet(from, *to, 0);
+            break;
+        case BISHOP: genQuietSliderMoves(from, 4, 7); break;
+        case ROOK: genQuietSliderMoves(from, 0, 3); break;
+        case QUEEN: genQuietSliderMoves(from, 0, 7); break;
+        default:
+            for (int d = 0; d < 8; d++)
+                if (stepSquare[from][d] < 64 && pos.board[stepSquare[from][d]] == EMPTY) appendQuiet(from, stepSquare[from][d], 0);
+            break;
+        }
+    }
+    for (const CastleRule &rule : CASTLE_RULES[pos.sideToMove])
+        if ((pos.castleRights & rule.right) && !(pos.occupied & rule.between))
+            appendQuiet(rule.kingFrom, rule.kingTo, MF_CASTLE);
+}
+
+/// Direction from the king to a checker on one of its lines, found by
+/// comparing rows and columns.
+static int directionToChecker(int king, int checker) {
+    if (row(checker) > row(king)) return column(checker) > column(king) ? 5 : column(checker) == column(king) ? 1 : 7;
+    if (row(checker) < row(king)) return column(checker) > column(king) ? 6 : column(checker) == column(king) ? 0 : 4;
+    return checker > king ? 3 : 2;
+}
+
+static void genPawnEvasions(int from, int checker, uint64_t block) {
+    const PawnRules &rules = PAWN_RULES[pos.sideToMove];
+    if ((column(from) != 0 && checker == from + rules.captureLeft) ||
+        (column(from) != 7 && checker == from + rules.captureRight))
+        addMove(from, checker, FLAG_PAWN | FLAG_CAPTURE);
+    int to = from + rules.push;
+    if (block & squareBit[to]) addMove(from, to, FLAG_PAWN);
+    if (row(from) == rules.startRow && pos.board[to] == EMPTY && (block & squareBit[to + rules.push]))
+        addMove(from, to + rules.push, FLAG_PAWN | FLAG_DOUBLE);
+}
+
+static void genKingEvasions(int from, int checkDirection) {
+    int enemy = pos.otherSide;
+    for (int d = 0; d < 8; d++) {
+        int to = stepSquare[from][d];
+        if (to == 64 || d == (checkDirection ^ 1)) continue;  // stepping away along the check line stays in check
+        if (pos.board[to] == EMPTY) {
+            if (d != checkDirection && findAttackerEmpty(to, enemy) == 64) addMove(from, to, 0);
+        } else if (isEnemy(to) && findAttacker(to, enemy) == 64) {
+            addMove(from, to, FLAG_CAPTURE);
+        }
+    }
+}
+
+static void genSliderEvasions(int from, int firstDirection, int lastDirection, int checker, uint64_t block) {
+    for (int d = firstDirection; d <= lastDirection; d++) {
+        int blocker = pos.nearest[from][d];
+        if (blocker == checker) {
+            addMove(from, checker, FLAG_CAPTURE);
+            continue;
+        }
+        uint64_t interpositions = rayMask[from][d] & block;
+        if (blocker < 64) interpositions &= ~rayMask[blocker][d];
+        if (interpositions) addMove(from, lowestSquareOf(interpositions), 0);
+    }
+}
+
+void genEvasions() {
+    startList();
+    int16_t state = pos.checkState[pos.gamePly];
+    int checker = state & 0xFF, king = pos.kingSquare[pos.sideToMove];
+    assert(checker < 64);
+    int checkerType = pieceType(pos.board[checker]);
+    int checkDirection = 15;  // none
+    uint64_t block = 0;       // the empty squares between king and a single checking slider
+    if (checkerType >= BISHOP && checkerType <= QUEEN && !(state & DOUBLE_CHECK)) {
+        checkDirection = directionToChecker(king, checker);
+        block = rayMask[checker][checkDirection ^ 1] & rayMask[king][checkDirection];
+    }
+    for (uint64_t pieces = pos.sideOccupied[pos.sideToMove]; pieces;) {
+        int from = lowestSquareOf(pieces);
+        pieces &= squareClear[from];
+        switch (pieceType(pos.board[from])) {
+        case PAWN: genPawnEvasions(from, checker, block); break;
+        case KNIGHT:
+            for (const int8_t *to = knightTargets[from].data(); *to >= 0; to++) {
+                if (*to == checker) addMove(from, *to, FLAG_CAPTURE);
+                else if (block & squareBit[*to]) addMove(from, *to, 0);
+            }
+            break;
+        case BISHOP: genSliderEvasions(from, 4, 7, checker, block); break;
+        case ROOK: genSliderEvasions(from, 0, 3, checker, block); break;
+        case QUEEN: genSliderEvasions(from, 0, 7, checker, block); break;
+        default: genKingEvasions(from, checkDirection); break;
+        }
+    }
+    // En passant answers a check only by taking the pawn that just double-stepped.
+    int doubleStepped = pos.epSquare == NO_EP_SQUARE ? 64 : pos.epSquare - PAWN_RULES[pos.sideToMove].push;
+    if (checker == doubleStepped) genEnPassant();
+}
+
+void genPositionMoves() {
+    if (inCheck()) genEvasions();
+    else genAllMoves();
+}

@@ -1,0 +1,15 @@
+// Helpers for tests that set up positions and play moves by their text.
+#pragma once
+
+#include "board/types.h"
+
+/// Sets the position from FEN, failing the current test if it is refused.
+void setFen(const char *fen);
+
+/// The generated move of the current position (evasions in check) whose
+/// coordinate text is `text` ("e2e4", "e7e8q"), or 0 when there is none.
+Move findMove(const char *text);
+
+/// Plays blank-separated coordinate moves; fails the test and returns false
+/// at the first one that is not a legal move.
+bool playMoves(const char *moves);
