@@ -80,6 +80,7 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
     timeControl.moveTime = 0;
     timeControl.maxDepth = uint8_t(depth > 0 ? depth : BENCH_DEFAULT_DEPTH);
     analyzing = pondering = 0;
+    searchPollsInput = false;
     uint64_t nodes = 0;
     uint32_t start = elapsedMs();
     for (const char *fen : BENCH_POSITIONS) {
@@ -87,6 +88,7 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
         nodes += searchFresh();
     }
     *elapsed = elapsedMs() - start;
+    searchPollsInput = true;
 
     pos = savedPosition;
     options = savedOptions;

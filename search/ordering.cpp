@@ -10,6 +10,11 @@
 #include "eval/pst.h"
 #include "search/state.h"
 
+// Ordering score marks set by the search.
+constexpr int32_t MARK_PV_MOVE = 1 << 30;
+constexpr int32_t MARK_HASH_MOVE = 1 << 29;
+constexpr int32_t MARK_SECOND_KILLER = 1 << 23;
+
 int32_t history[4096];
 Move killers[MAX_PLY][2];
 
@@ -39,7 +44,7 @@ void markHashMove(Move move) {
     if (!move) return;
     for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
         if (sameSquares(entry->move, move)) {
-            entry->score |= SCORE_HASH_MOVE;
+            entry->score |= MARK_HASH_MOVE;
             return;
         }
 }
@@ -50,7 +55,7 @@ void markPvMove() {
     if (ply >= pvLength[0] || !pvTable[0][ply]) return;
     for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
         if (sameSquares(entry->move, pvTable[0][ply])) {
-            entry->score |= SCORE_PV_MOVE;
+            entry->score |= MARK_PV_MOVE;
             followPv = true;
             return;
         }
@@ -189,7 +194,7 @@ static void scoreQuietMoves() {
         int type = pieceType(pos.board[moveFrom(move)]);
         int32_t score = pieceSquare[side][type][moveTo(move)] - pieceSquare[side][type][moveFrom(move)] + 32 +
                         64 * history[move & 4095];
-        if (move == secondKiller) score |= SCORE_SECOND_KILLER;
+        if (move == secondKiller) score |= MARK_SECOND_KILLER;
         entry->score = score;
     }
 }

@@ -17,11 +17,6 @@ extern Move killers[MAX_PLY][2];
 /// holds 64 times the counter, which must stay inside 32 bits.
 constexpr int32_t HISTORY_LIMIT = 1 << 24;
 
-// Ordering score marks.
-constexpr int32_t SCORE_PV_MOVE = 1 << 30;
-constexpr int32_t SCORE_HASH_MOVE = 1 << 29;
-constexpr int32_t SCORE_SECOND_KILLER = 1 << 23;
-
 /// Empties history and killers, as at the start of every search.
 void clearHistoryAndKillers();
 

@@ -22,6 +22,8 @@
 /// Half width of the aspiration window around the previous score.
 constexpr int ASPIRATION = 41;
 
+bool searchPollsInput = true;
+
 // Square where an easy recapture is expected, or NO_SQUARE.
 static int recaptureSquare = NO_SQUARE;
 // A ponder search keeps these until the ponder hit makes them effective.
@@ -146,7 +148,7 @@ void pollSignals() {
         elapsed = searchElapsedCs();
         limit = searchTimeLimit(elapsed);
     }
-    if (searchSignal == SIG_NONE) checkInput(false);
+    if (searchSignal == SIG_NONE && searchPollsInput) checkInput(false);
     if (searchSignal == SIG_PONDER_HIT) {
         ponderHit();
         return;
@@ -285,10 +287,6 @@ static int16_t deepen() {
 /// first two iterations still sees that command.
 static void waitForEnd() {
     while (pondering || analyzing) {
-        if (inputClosed) {
-            searchSignal = SIG_ABORT;
-            throw SearchAbandoned{};
-        }
         checkInput(true);
         pollSignals();
     }
