@@ -1,4 +1,250 @@
+// Move ordering state and the move pickers.
 #include "search/ordering.h"
+
+#include <cassert>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/movegen.h"
+#include "board/tables.h"
+#include "eval/pst.h"
+#include "search/state.h"
+
+// Ordering score marks set by the search.
+constexpr int32_t MARK_PV_MOVE = 1 << 30;
+constexpr int32_t MARK_HASH_MOVE = 1 << 29;
+constexpr int32_t MARK_SECOND_KILLER = 1 << 23;
 
 int32_t history[4096];
 Move killers[MAX_PLY][2];
+
+void clearHistoryAndKillers() {
+    std::memset(history, 0, sizeof history);
+    std::memset(killers, 0, sizeof killers);
+}
+
+void addHistory(Move move, int amount) {
+    int32_t &counter = history[move & 4095];
+    counter += amount;
+    if (counter <= HISTORY_LIMIT) return;
+    for (int32_t &entry : history) entry /= 2;
+}
+
+void updateKillers(Move best) {
+    if (best & (MF_CAPTURE | MF_PROMO)) return;
+    Move *slots = killers[pos.ply];
+    if (best == slots[0]) return;
+    slots[1] = slots[0];
+    slots[0] = best;
+}
+
+static bool sameSquares(Move a, Move b) { return ((a ^ b) & 0xFFFFFF) == 0; }
+
+void markHashMove(Move move) {
+    if (!move) return;
+    for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
+        if (sameSquares(entry->move, move)) {
+            entry->score |= MARK_HASH_MOVE;
+            return;
+        }
+}
+
+void markPvMove() {
+    followPv = false;
+    int ply = pos.ply;
+    if (ply >= pvLength[0] || !pvTable[0][ply]) return;
+    for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
+        if (sameSquares(entry->move, pvTable[0][ply])) {
+            entry->score |= MARK_PV_MOVE;
+            followPv = true;
+            return;
+        }
+}
+
+Move pickNextMove(uint32_t index) {
+    MoveEntry *list = pos.moveList;
+    uint32_t end = pos.moveListStart[pos.ply + 1];
+    assert(index < end);
+    uint32_t best = index;
+    for (uint32_t i = index + 1; i < end; i++)
+        if (uint32_t(list[i].score) > uint32_t(list[best].score)) best = i;
+    Move chosen = list[best].move;
+    list[best] = list[index];
+    return chosen;
+}
+
+Move pickMoveExcluding(uint32_t index, Move exclude1, Move exclude2) {
+    MoveEntry *list = pos.moveList;
+    uint32_t &end = pos.moveListStart[pos.ply + 1];
+    // Remove excluded entries, filling each gap with the last entry.
+    for (uint32_t i = index; i < end;) {
+        Move move = list[i].move;
+        if (move == exclude1 || move == exclude2)
+            list[i] = list[--end];
+        else
+            i++;
+    }
+    if (index >= end) return 0;
+    uint32_t best = index;
+    for (uint32_t i = index + 1; i < end; i++)
+        if (uint32_t(list[i].score) > uint32_t(list[best].score)) best = i;
+    if (list[best].score <= 0) return 0;
+    Move chosen = list[best].move;
+    list[best] = list[index];
+    return chosen;
+}
+
+Move completeMove(Move move) {
+    int from = moveFrom(move), to = moveTo(move);
+    Move complete = move & 0x000F0FFF;
+    if (!isEmpty(to)) complete |= MF_CAPTURE;
+    int type = pieceType(pos.board[from]);
+    if (type == PAWN) {
+        complete |= MF_PAWN;
+        if (row(to) == 0 || row(to) == 7)
+            complete |= MF_PROMO;
+        else if (std::abs(from - to) == 16)
+            complete |= MF_DOUBLE;
+        else if (to == pos.epSquare)
+            complete |= MF_CAPTURE | MF_EP;
+    } else if (type == KING && std::abs(column(from) - column(to)) == 2) {
+        complete |= MF_CASTLE;
+    }
+    return complete;
+}
+
+/// True when no piece stands strictly between two squares on a line.
+static bool pathIsClear(int from, int to, int direction) {
+    return (rayMask[from][direction] & rayMask[to][direction ^ 1] & pos.occupied) == 0;
+}
+
+/// Castling right and the squares between king and rook for a king move
+/// from its home square two files sideways; 0 when it is no castling.
+static bool castlingIsOpen(int from, int to) {
+    int side = pos.sideToMove;
+    int home = side == WHITE ? 60 : 4;
+    if (from != home || row(to) != row(home)) return false;
+    bool kingSide = to == home + 2;
+    if (!kingSide && to != home - 2) return false;
+    int right = (kingSide ? 1 : 2) << (2 * side);
+    if (!(pos.castleRights & right)) return false;
+    int rookSquare = kingSide ? home + 3 : home - 4;
+    return pathIsClear(from, rookSquare, kingSide ? 3 : 2);
+}
+
+static bool pawnStepIsValid(int from, int to) {
+    int forward = pos.sideToMove == WHITE ? -8 : 8;
+    if (to == from + forward) return row(to) != 0 && row(to) != 7;
+    int startRow = pos.sideToMove == WHITE ? 6 : 1;
+    return to == from + 2 * forward && row(from) == startRow && isEmpty(from + forward);
+}
+
+bool killerIsValid(Move move) {
+    if (!move) return false;
+    int from = moveFrom(move), to = moveTo(move);
+    if (!isPieceOf(from, pos.sideToMove) || !isEmpty(to)) return false;
+    int type = pieceType(pos.board[from]);
+    int direction = lineDirection[from][to];
+    switch (type) {
+    case PAWN: return pawnStepIsValid(from, to);
+    case KNIGHT:
+        for (int i = 0; knightTargets[from][i] >= 0; i++)
+            if (knightTargets[from][i] == to) return true;
+        return false;
+    case BISHOP: return direction >= 4 && pathIsClear(from, to, direction);
+    case ROOK: return direction >= 0 && direction < 4 && pathIsClear(from, to, direction);
+    case QUEEN: return direction >= 0 && pathIsClear(from, to, direction);
+    default: return squareDistance(from, to) == 1 || castlingIsOpen(from, to);
+    }
+}
+
+bool hashMoveIsSane(Move move) {
+    int from = moveFrom(move), to = moveTo(move);
+    int side = pos.sideToMove;
+    if (!isPieceOf(from, side) || isPieceOf(to, side)) return false;
+    int type = pieceType(pos.board[from]);
+    if (type == PAWN && column(from) != column(to) && isEmpty(to)) return to == pos.epSquare;
+    if (type == KING && std::abs(column(from) - column(to)) == 2) {
+        static const int castleTargets[4] = {62, 58, 6, 2};
+        for (int right = 0; right < 4; right++)
+            if (to == castleTargets[right]) return (pos.castleRights >> right & 1) != 0;
+        return false;
+    }
+    return true;
+}
+
+// Stages of the staged picker.
+enum { STAGE_HASH, STAGE_FIRST_CAPTURE, STAGE_CAPTURES, STAGE_KILLER, STAGE_FIRST_QUIET, STAGE_QUIET, STAGE_DONE };
+
+void startPicker(MovePicker &picker, Move hashMove) {
+    picker.stage = STAGE_HASH;
+    picker.index = pos.moveListStart[pos.ply];
+    picker.hashMove = hashMove;
+    picker.firstKiller = 0;
+    pos.moveListStart[pos.ply + 1] = pos.moveListStart[pos.ply];
+}
+
+/// Scores freshly generated quiet moves: piece-square gain, history, and the
+/// second killer's mark (the first was tried in its own stage).
+static void scoreQuietMoves() {
+    int side = pos.sideToMove;
+    Move secondKiller = killers[pos.ply][1];
+    for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++) {
+        Move move = entry->move;
+        int type = pieceType(pos.board[moveFrom(move)]);
+        int32_t score = pieceSquare[side][type][moveTo(move)] - pieceSquare[side][type][moveFrom(move)] + 32 +
+                        64 * history[move & 4095];
+        if (move == secondKiller) score |= MARK_SECOND_KILLER;
+        entry->score = score;
+    }
+}
+
+Move nextPickedMove(MovePicker &picker) {
+    uint32_t end = pos.moveListStart[pos.ply + 1];
+    switch (picker.stage) {
+    case STAGE_HASH:
+        picker.stage = STAGE_FIRST_CAPTURE;
+        if (picker.hashMove && hashMoveIsSane(picker.hashMove)) {
+            picker.hashMove = completeMove(picker.hashMove);
+            return picker.hashMove;
+        }
+        [[fallthrough]];
+    case STAGE_FIRST_CAPTURE:
+        genCaptures();
+        if (Move move = pickMoveExcluding(picker.index, picker.hashMove, 0)) {
+            picker.index++;
+            picker.stage = STAGE_CAPTURES;
+            return move;
+        }
+        picker.stage = STAGE_KILLER;
+        return nextPickedMove(picker);
+    case STAGE_CAPTURES:
+        if (picker.index < end) return pickNextMove(picker.index++);
+        [[fallthrough]];
+    case STAGE_KILLER: {
+        picker.stage = STAGE_FIRST_QUIET;
+        Move killer = killers[pos.ply][0];
+        if (!sameSquares(killer, picker.hashMove) && killerIsValid(killer)) {
+            picker.firstKiller = completeMove(killer);
+            return picker.firstKiller;
+        }
+    }
+        [[fallthrough]];
+    case STAGE_FIRST_QUIET:
+        picker.index = pos.moveListStart[pos.ply];
+        genQuietMoves();
+        scoreQuietMoves();
+        picker.stage = STAGE_DONE;
+        if (Move move = pickMoveExcluding(picker.index, picker.hashMove, picker.firstKiller)) {
+            picker.index++;
+            picker.stage = STAGE_QUIET;
+            return move;
+        }
+        return 0;
+    case STAGE_QUIET:
+        if (picker.index < end) return pickNextMove(picker.index++);
+        picker.stage = STAGE_DONE;
+        return 0;
+    default: return 0;
+    }
+}

@@ -49,3 +49,47 @@ void ttRelease();
 
 /// Zero-fills ttTable and quiesceTable when they exist.
 void ttClear();
+
+/// Packs a move into the entry's 16-bit form: from, to, promotion type.
+constexpr uint16_t packMove(Move move) {
+    return uint16_t((move & 0xFFF) | (movePromotion(move) & 7) << 12);
+}
+
+/// Widens a packed move back to from | to << 6 | promotion << 16, without
+/// flag bits (completeMove adds them).
+constexpr Move unpackMove(uint16_t packed) { return Move(packed & 0xFFF) | Move(packed >> 12 & 7) << 16; }
+
+/// True when the entry holds the current position.
+bool ttMatches(const TTEntry &entry);
+
+/// An entry's worth: its depth less one for every game ply since it was
+/// written.
+int ttWorth(const TTEntry &entry);
+
+/// The three-entry bucket of the current position.
+TTEntry *ttBucket();
+
+/// Interior probe: the first entry of the bucket holding the current
+/// position, or nullptr.
+TTEntry *ttProbe(TTEntry *bucket);
+
+/// Interior store at the end of a node. failLow (best <= the loop-start
+/// alpha) keeps the move of an entry that already held the position.
+void ttStore(TTEntry *bucket, Move best, int16_t score, int depth, uint8_t flags, bool failLow);
+
+/// Store after a null-move cut-off, into the probed slot only.
+void ttStoreNullMove(TTEntry *slot, int16_t score, int depth);
+
+/// Root probe: entry 0 when it matches, else entry 1 + (keyHigh & 1).
+TTEntry *ttProbeRoot();
+
+/// Root store at the end of searchRoot.
+void ttStoreRoot(Move best, int16_t score, int depth, uint8_t bound, bool failLow);
+
+/// Quiescence probe: entry 0, then entry 1 of the position's bucket; nullptr
+/// when the table is missing or neither matches.
+TTEntry *quiesceProbe();
+
+/// Quiescence store: the old entry 0 moves to entry 1 unless it held the
+/// position, then entry 0 is written.
+void quiesceStore(Move best, int16_t score, uint8_t bound);

@@ -1,0 +1,136 @@
+// The piece pass: one walk over each side's pieces in square order.
+#include "eval/pieces.h"
+
+#include <cassert>
+
+#include "board/position.h"
+#include "board/tables.h"
+#include "eval/pst.h"
+
+namespace {
+
+/// The two directions of each line, the one toward lower squares first.
+constexpr int LINE_DIRECTIONS[4][2] = {{4, 5}, {0, 1}, {6, 7}, {2, 3}};
+
+bool isRookOf(int square, int side) { return pos.board[square] == makePiece(side, ROOK); }
+
+/// The home corners where a rook gets shut in by its own king: a1 b1 g1 h1
+/// for White (a8 b8 g8 h8 for Black).
+bool isRookCorner(int square, int side) {
+    int relative = side == WHITE ? square : square ^ 56;
+    return relative == 56 || relative == 57 || relative == 62 || relative == 63;
+}
+
+/// A bishop's terms from its side's view: table value, trapped penalty, and
+/// its mobility into mobility.
+int bishopTerms(int square, int side, int &mobility) {
+    mobility += 2 * (lineMobilityOf(square, 0) + lineMobilityOf(square, 2));
+    return pieceSquare[side][BISHOP][square] - trappedBishopPenalty(square, side);
+}
+
+/// The value of one piece of side for the pass, from its side's view.
+int pieceTerms(int square, int side, int &mobility, KingThreats &threats) {
+    int type = pieceType(pos.board[square]);
+    switch (type) {
+    case PAWN: {
+        int front = square + (side == WHITE ? -8 : 8);
+        assert(front >= 0 && front < 64);
+        return pos.board[front] == EMPTY ? 0 : -4;  // a blocked pawn
+    }
+    case KNIGHT:
+        countKingAttack(KNIGHT, square, side, threats);
+        return pieceSquare[side][KNIGHT][square];
+    case BISHOP:
+        countKingAttack(BISHOP, square, side, threats);
+        return bishopTerms(square, side, mobility);
+    case ROOK:
+        countKingAttack(ROOK, square, side, threats);
+        mobility += lineMobilityOf(square, 1) + lineMobilityOf(square, 3);
+        return rookBonus(square, side);
+    case QUEEN:
+        countKingAttack(QUEEN, square, side, threats);
+        recordQueenGuard(square, side, threats);
+        return pieceSquare[side][QUEEN][square];
+    default: return 0;  // the king is valued by the king-safety term
+    }
+}
+
+}  // namespace
+
+int lineMobilityOf(int square, int line) {
+    int lower = pos.nearest[square][LINE_DIRECTIONS[line][0]];
+    int higher = pos.nearest[square][LINE_DIRECTIONS[line][1]];
+    // The table cannot tell the length of a diagonal free to both edges.
+    if (lower == 64 && higher == 64 && (line == 0 || line == 2)) return diagonalSquares[square][line / 2];
+    return lineMobility[lower][higher][line];
+}
+
+int trappedBishopPenalty(int square, int side) {
+    int enemyPawn = makePiece(side ^ 1, PAWN);
+    int flip = side == WHITE ? 0 : 56;  // rows of Black's squares mirrored
+    int relative = square ^ flip;
+    int rank = row(relative);
+    bool kingSide = column(relative) >= 4;
+    int file = kingSide ? 7 - column(relative) : column(relative);  // h counts as a, g as b
+    if (file > 1 || rank + file < 1 || rank + file > 4) return 0;
+
+    // Real square of (file, rank) in the bishop's mirrored frame.
+    auto squareAt = [&](int atFile, int atRank) { return (atRank * 8 + (kingSide ? 7 - atFile : atFile)) ^ flip; };
+    if (pos.board[squareAt(file + 1, rank + 1)] != enemyPawn) return 0;
+    int penalty = 1 << (7 - rank - file);
+    int secondPawn = file == 0 ? squareAt(2, rank) : squareAt(1, rank + 2);
+    return pos.board[secondPawn] == enemyPawn ? 2 * penalty : penalty;
+}
+
+int rookBonus(int square, int side) {
+    int enemy = side ^ 1;
+    int file = column(square);
+    uint8_t ownPawns = pos.pawnFileRanks[side][file + 1];
+    uint8_t enemyPawns = pos.pawnFileRanks[enemy][file + 1];
+    int rankMobility = lineMobilityOf(square, 3);
+    int bonus = 0;
+
+    if (!ownPawns && !enemyPawns) {
+        bonus = 15;  // open file; more when doubled with a rook in front
+        if (isRookOf(pos.nearest[square][0], side)) bonus = pos.pieceCount[side][PAWN] < 5 ? 20 : 25;
+    } else if (!ownPawns || !enemyPawns) {
+        bonus = 10;  // half-open file
+    } else if (lineMobilityOf(square, 1) + rankMobility < 3 && isRookCorner(square, side)) {
+        bonus = -20;  // shut in at home behind its own pawns
+    }
+    if (rankMobility == 0) bonus -= 15;
+
+    // A piece (not a pawn) pinned to, or screening, the enemy king.
+    int enemyKing = pos.kingSquare[enemy];
+    int toKing = lineDirection[square][enemyKing];
+    if (toKing >= 0 && toKing < 4) {
+        int between = pos.nearest[square][toKing];
+        if (between != enemyKing && pieceType(pos.board[between]) != PAWN && pos.nearest[between][toKing] == enemyKing)
+            bonus += 20;
+    }
+
+    // On the 7th rank, against a king on the back two ranks, not attacked from behind.
+    int relativeRow = side == WHITE ? row(square) : 7 - row(square);
+    int kingRow = side == WHITE ? row(enemyKing) : 7 - row(enemyKing);
+    if (relativeRow == 1 && kingRow <= 1 && !isPieceOf(pos.nearest[square][side == WHITE ? 1 : 0], enemy)) bonus += 15;
+
+    if (isRookOf(pos.nearest[square][0], side) || isRookOf(pos.nearest[square][2], side)) bonus += 5;
+    return bonus;
+}
+
+int evalPieces(int &mobilityScore, KingThreats &threats) {
+    resetKingThreats(threats);
+    int score = 0;
+    int mobility[2] = {0, 0};
+    for (int side = WHITE; side <= BLACK; side++) {
+        int sideScore = 0;
+        for (uint64_t pieces = pos.sideOccupied[side]; pieces;) {
+            int square = lowestSquareOf(pieces);
+            pieces &= squareClear[square];
+            sideScore += pieceTerms(square, side, mobility[side], threats);
+        }
+        score += side == WHITE ? sideScore : -sideScore;
+    }
+    mobilityScore = mobility[WHITE] - mobility[BLACK];
+    return score;
+}

@@ -1,0 +1,134 @@
+// Thinking lines, UCI info lines and the search's periodic poll.
+#include "search/output.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "board/position.h"
+#include "frontend/control.h"
+#include "frontend/input.h"
+#include "frontend/output.h"
+#include "search/ordering.h"
+#include "search/state.h"
+#include "search/think.h"
+#include "search/tt.h"
+
+// The last thinking line, kept so that a ponder hit can print it again.
+static char thinkingLine[THINKING_LINE_SIZE];
+
+/// Appends formatted text to a line buffer; text that does not fit is cut.
+static void appendText(char *line, const char *format, ...) __attribute__((format(printf, 2, 3)));
+static void appendText(char *line, const char *format, ...) {
+    size_t used = std::strlen(line);
+    if (used + 1 >= THINKING_LINE_SIZE) return;
+    va_list arguments;
+    va_start(arguments, format);
+    std::vsnprintf(line + used, THINKING_LINE_SIZE - used, format, arguments);
+    va_end(arguments);
+}
+
+static bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }
+
+uint32_t searchElapsedMs() { return elapsedMs() - timeControl.searchStart; }
+
+uint32_t nodesPerSecond() {
+    uint32_t elapsed = searchElapsedMs();
+    return elapsed ? uint32_t(uint64_t(nodeCount) * 1000 / elapsed) : 0;
+}
+
+const char *uciScore(int score, int *value) {
+    if (score > MATE_REPORT) {
+        *value = (SCORE_BOUND + 1 - score) / 2;
+        return "mate";
+    }
+    if (score < -MATE_REPORT) {
+        *value = (-SCORE_BOUND - 1 - score) / 2;
+        return "mate";
+    }
+    *value = score;
+    return "cp";
+}
+
+static void writeHeader(int depth, int score) {
+    uint32_t elapsed = searchElapsedMs();
+    if (uciMode()) {
+        int value;
+        const char *kind = uciScore(score, &value);
+        std::snprintf(thinkingLine, THINKING_LINE_SIZE,
+                      "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %spv", kind, value, depth,
+                      selDepth, (unsigned long)elapsed, (unsigned long)nodeCount, nodesPerSecond(),
+                      options.multiPv >= 2 ? "multipv 1 " : "");
+    } else {
+        std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
+                      (unsigned long)(elapsed / 10), (unsigned long)nodeCount);
+    }
+}
+
+/// Lengthens the principal variation by the table's move for the current
+/// position; false when the table has none that fits or the move's squares
+/// already occur in the line (which would lead round in a circle).
+static bool extendFromTable() {
+    if (!ttTable || pvLength[0] >= MAX_PLY - 1) return false;
+    const TTEntry *entry = ttProbe(ttBucket());
+    if (!entry || !entry->move) return false;
+    Move move = unpackMove(entry->move);
+    if (!isPieceOf(moveFrom(move), pos.sideToMove) || isPieceOf(moveTo(move), pos.sideToMove)) return false;
+    for (int i = 0; i < pvLength[0]; i++)
+        if ((pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;
+    pvTable[0][pvLength[0]++] = move;
+    return true;
+}
+
+/// Plays through the line, appending each move's text, and takes it back.
+static void appendLine(int depth) {
+    bool uci = uciMode();
+    int made = 0;
+    for (int i = 0;; i++) {
+        if (i >= pvLength[0] && (pvLength[0] >= depth || !extendFromTable())) break;
+        Move move = pvTable[0][i];
+        if (!move || !hashMoveIsSane(move)) {
+            pvLength[0] = uint8_t(i);
+            break;
+        }
+        move = completeMove(move);
+        char text[16];
+        std::snprintf(text, sizeof text, "%s", uci ? moveToUci(move) : moveToSan(move));
+        if (!makeMove(move)) {
+            pvLength[0] = uint8_t(i);  // a stale line ends at its first illegal move
+            break;
+        }
+        made++;
+        pvTable[0][i] = move;
+        appendText(thinkingLine, " %s%s", text, !uci && inCheck() ? "+" : "");
+    }
+    while (made--) unmakeMove();
+}
+
+void printPV(int depth, int score) {
+    if (depth > 0) {
+        writeHeader(depth, score);
+        appendLine(depth);
+    }
+    if (options.optionFlags & OPT_POST) reply("%s\n", thinkingLine);
+}
+
+void printMultiPvLine(int lineNumber, int score, const Move *line) {
+    static char multiPvLine[THINKING_LINE_SIZE];
+    int value;
+    const char *kind = uciScore(score, &value);
+    std::snprintf(multiPvLine, THINKING_LINE_SIZE, "info score %s %d multipv %d pv", kind, value, lineNumber);
+    for (int i = 0; i < MAX_PLY && line[i]; i++) appendText(multiPvLine, " %s", moveToUci(line[i]));
+    reply("%s\n", multiPvLine);
+}
+
+void printWindowFail(bool high) {
+    if ((options.optionFlags & (OPT_XBOARD | OPT_POST)) == (OPT_XBOARD | OPT_POST)) reply(high ? "++\n" : "--\n");
+}
+
+void pollSearch() {
+    if (iterationDepth <= 2) return;
+    pollSignals();
+}

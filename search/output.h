@@ -1,0 +1,37 @@
+// What the search prints while it runs, and the periodic poll through which
+// it watches the clock and the input.
+#pragma once
+
+#include <cstdint>
+
+#include "board/types.h"
+
+/// Room for a thinking line of 64 moves in standard algebraic notation
+/// (at most 8 characters each with the separating blank) and its header.
+constexpr int THINKING_LINE_SIZE = 1024;
+
+/// Builds the thinking line of pvTable[0] (lengthened from the table up to
+/// `depth` moves) and prints it when thinking output is on; with depth <= 0
+/// prints the last line again.
+void printPV(int depth, int score);
+
+/// The score as UCI shows it: "cp" and the score, or "mate" and the moves
+/// to mate (negative when the engine is mated). Returns the kind.
+const char *uciScore(int score, int *value);
+
+/// Nodes per second of the running search; 0 before a millisecond passed.
+uint32_t nodesPerSecond();
+
+/// Milliseconds since the search started.
+uint32_t searchElapsedMs();
+
+/// Prints one further MultiPV line ("info score ... multipv N pv ...").
+void printMultiPvLine(int lineNumber, int score, const Move *line);
+
+/// Prints "++" (fail high) or "--" (fail low) in xboard mode with thinking
+/// output on.
+void printWindowFail(bool high);
+
+/// Called every 65536 nodes: checks the clock and the input, handles a
+/// ponder hit, and abandons the search when it must stop.
+void pollSearch();

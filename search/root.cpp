@@ -1,0 +1,173 @@
+// Root search and the MultiPV store.
+#include "search/root.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/notation.h"
+#include "egtb/tablebase.h"
+#include "frontend/control.h"
+#include "frontend/output.h"
+#include "search/alphabeta.h"
+#include "search/ordering.h"
+#include "search/output.h"
+#include "search/state.h"
+#include "search/tt.h"
+
+int16_t multiPvScores[MAX_MULTI_PV];
+Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
+
+void clearMultiPv() {
+    for (int i = 0; i < MAX_MULTI_PV; i++) {
+        multiPvScores[i] = -SCORE_BOUND;
+        multiPvLines[i][0] = 0;
+    }
+}
+
+static bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }
+static bool multiPvAnalysis() { return analyzing && options.multiPv > 1; }
+static int multiPvCount() { return std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV); }
+
+/// In MultiPV analysis the previous iteration's lines come first, in their
+/// order; otherwise the previous principal variation's move does.
+static void orderRootMoves() {
+    if (!multiPvAnalysis() || multiPvScores[0] == -SCORE_BOUND) {
+        markPvMove();
+        return;
+    }
+    for (int k = 0; k < multiPvCount() && multiPvScores[k] != -SCORE_BOUND; k++)
+        for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
+            if (entry->move == multiPvLines[k][0]) entry->score = INT32_MAX - k;
+}
+
+/// Inserts the line of a root move that raised alpha into the MultiPV
+/// store, keeping it sorted, and prints every line. `filled` counts the
+/// lines written during this root search.
+static void updateMultiPv(Move move, int16_t score, int &filled, int depth) {
+    int count = multiPvCount();
+    int slot = count - 1;  // the move's old line, else the last line
+    for (int i = filled; i < count; i++)
+        if (multiPvScores[i] != -SCORE_BOUND && multiPvLines[i][0] == move) {
+            slot = i;
+            break;
+        }
+    int place = filled;
+    for (int i = 0; i < filled; i++)
+        if (score > multiPvScores[i]) {
+            place = i;
+            break;
+        }
+    if (multiPvScores[place] != -SCORE_BOUND && place < slot) {
+        std::memmove(&multiPvLines[place + 1], &multiPvLines[place], sizeof multiPvLines[0] * (slot - place));
+        std::memmove(&multiPvScores[place + 1], &multiPvScores[place], sizeof multiPvScores[0] * (slot - place));
+    }
+    Move *line = multiPvLines[place];
+    int length = 0;
+    line[length++] = move;
+    for (int i = 1; i < pvLength[1] && length < MAX_PLY - 1; i++) line[length++] = pvTable[1][i];
+    line[length] = 0;
+    multiPvScores[place] = score;
+    if (filled < count) filled++;
+
+    printPV(depth, multiPvScores[0]);
+    for (int i = 1; i < count && multiPvScores[i] != -SCORE_BOUND; i++)
+        printMultiPvLine(i + 1, multiPvScores[i], multiPvLines[i]);
+}
+
+/// True when, at a drawn tablebase root, the move just made leads to a
+/// position the tables score as a win or loss.
+static bool leavesTablebaseDraw() {
+    int16_t score;
+    return tbLimit == -2 && tbProbe(&score) && score != 0;
+}
+
+static void copyRootPv(Move move) {
+    pvTable[0][0] = move;
+    for (int i = 1; i < pvLength[1]; i++) pvTable[0][i] = pvTable[1][i];
+    pvLength[0] = pvLength[1];
+}
+
+int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
+    if ((++nodeCount & 0xFFFF) == 0) pollSearch();
+    if (uciMode()) reply("info depth %d seldepth %d\n", depth, depth);
+    const TTEntry *entry = ttTable ? ttProbeRoot() : nullptr;
+    bool checked = inCheck();
+    if (checked)
+        genEvasions();
+    else
+        genAllMoves();
+    if (entry) markHashMove(unpackMove(entry->move));
+    orderRootMoves();
+
+    uint32_t start = pos.moveListStart[0], end = pos.moveListStart[1];
+    rootMoveCount = int16_t(end - start);
+    rootLegalCount = rootMoveCount;
+    rootMoveNumber = 1;
+    int16_t best = -SCORE_BOUND, rootAlpha = alpha;
+    Move bestMove = 0;
+    int filled = 0;
+    bool firstMove = true;
+    for (uint32_t index = start; index < end; index++, rootMoveNumber++) {
+        Move move = pickNextMove(index);
+        if (!makeMove(move)) {
+            rootLegalCount--;
+            continue;
+        }
+        if (leavesTablebaseDraw()) {
+            unmakeMove();
+            continue;
+        }
+        if (uciMode() && searchElapsedMs() > 1000)
+            reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
+                  rootMoveNumber - rootMoveCount + rootLegalCount, (unsigned long)nodeCount, nodesPerSecond());
+        bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
+        int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, firstMove);
+        firstMove = false;
+        unmakeMove();
+
+        if (score > best) {
+            best = score;
+            currentScore = score;
+            bestMove = move;
+            addHistory(move, depth);
+        }
+        if (score <= alpha) continue;
+        if (windowFail == 1 && score <= alphaWindow) {
+            alpha = score;  // the re-search after a fail high only raises alpha
+            continue;
+        }
+        if (!multiPvAnalysis() || score > multiPvScores[0]) copyRootPv(move);
+        bool multiPvUpdated = false;
+        if (iterationDepth >= 3) {
+            if (uciMode() && multiPvAnalysis() && searchElapsedMs() > 100) {
+                updateMultiPv(move, score, filled, depth);
+                multiPvUpdated = true;
+            } else {
+                printPV(depth, score);
+            }
+        }
+        if (score >= beta) {
+            addHistory(bestMove, depth);
+            break;
+        }
+        if (!multiPvUpdated)
+            alpha = score;
+        else if (filled == multiPvCount())
+            alpha = multiPvScores[filled - 1];
+    }
+
+    if (!bestMove) {
+        rootAbort = true;
+        return checked ? int16_t(-SCORE_BOUND) : int16_t(0);
+    }
+    if (pos.fiftyCount >= 100) {
+        rootAbort = true;
+        return 0;
+    }
+    uint8_t bound = best <= rootAlpha ? BOUND_UPPER : best >= beta ? BOUND_LOWER : BOUND_EXACT;
+    if (ttTable) ttStoreRoot(bestMove, best, depth, bound, best <= rootAlpha);
+    return best;
+}

@@ -1,0 +1,24 @@
+// The root of the search: every root move searched in turn, progress
+// output, and the store of several principal variations for analysis.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+#include "board/types.h"
+
+/// Most principal variations reported in analysis.
+constexpr int MAX_MULTI_PV = 5;
+
+/// Stored analysis lines, best first: scores (-SCORE_BOUND = empty) and
+/// 0-terminated move lists starting with the root move.
+extern int16_t multiPvScores[MAX_MULTI_PV];
+extern Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
+
+/// Empties the analysis lines.
+void clearMultiPv();
+
+/// Searches the root to `depth` inside (alpha, beta); fail-soft. Updates
+/// pvTable[0] when a move raises alpha, and sets rootAbort when the root has
+/// no legal move or is drawn by the fifty-move rule.
+int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth);
