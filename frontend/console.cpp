@@ -11,9 +11,11 @@
 #include "board/position.h"
 #include "board/repetition.h"
 #include "egtb/tablebase.h"
+#include "eval/evaluate.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "frontend/output.h"
+#include "search/bench.h"
 
 /// "board": the 64 squares from a8 to h1, upper case for White.
 static void showBoard() {
@@ -51,11 +53,20 @@ static void showPerft() {
     reply("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
 }
 
+/// "bench [DEPTH]": the fixed search benchmark.
+static void showBench() {
+    const char *argument = nextToken();
+    if (!searching) runBench(argument ? std::atoi(argument) : 0);
+}
+
 bool consoleCommand(const char *word) {
     if (!std::strcmp(word, "board")) showBoard();
     else if (!std::strcmp(word, "chk")) return true;
     else if (!std::strcmp(word, "egtb")) showTablebaseValue();
-    else if (!std::strcmp(word, "perft")) showPerft();
+    else if (!std::strcmp(word, "eval")) {
+        if (!searching) print("Eval: %d\n", evaluate(-10000, 10000));
+    } else if (!std::strcmp(word, "perft")) showPerft();
+    else if (!std::strcmp(word, "bench")) showBench();
     else return false;
     return true;
 }

@@ -12,7 +12,10 @@
 #include "frontend/console.h"
 #include "frontend/input.h"
 #include "frontend/output.h"
+#include "frontend/turn.h"
 #include "frontend/uci.h"
+#include "eval/pst.h"
+#include "search/state.h"
 
 EngineOptions options;
 TimeControl timeControl;
@@ -40,8 +43,11 @@ void newGame() {
     resetClock();
     game.startFen[0] = '\0';
     setupPosition();
+    initPieceSquareTables();
     genPositionMoves();
     options.optionFlags &= uint16_t(~OPT_COMPUTER);
+    previousScore = 0;
+    pvLength[0] = 0;
     game.gameOver = false;
     game.resignCount = 0;
     game.bookExitPly = 0;
@@ -147,6 +153,7 @@ static void takeBack() {
     if (pos.gamePly == 0) return;
     game.gameOver = false;
     game.engineSide = NO_SIDE;
+    previousScore = 0;
     if (pos.gamePly < game.lastPly) game.bookAllowance = 3;
     unmakeMove();
     if (game.setupText[0] == '2' && pos.gamePly != 0) unmakeMove();
@@ -169,6 +176,7 @@ static void runPendingCommand() {
     case CMD_FORCE:
         game.forceMode = !game.forceMode;
         game.engineSide = NO_SIDE;
+        previousScore = 0;
         break;
     case CMD_SETUP: setUpPosition(); break;
     case CMD_ANALYZE:
@@ -192,9 +200,14 @@ void mainLoop() {
         }
         if (analyzing) game.engineSide = int8_t(pos.sideToMove);
 
+        if (!game.gameOver && game.engineSide == pos.sideToMove) playEngineTurn();
+
         while (game.pendingCommand == 0 && game.userFrom < 0) checkInput(true);
 
-        if (game.pendingCommand == CMD_QUIT) return;
+        if (game.pendingCommand == CMD_QUIT) {
+            debugPrint("close\n");
+            return;
+        }
         if (game.userFrom >= 0 && game.userTo >= 0) playReceivedMove();
         game.userFrom = game.userTo = -1;
         runPendingCommand();

@@ -5,6 +5,7 @@
 
 #include "board/zobrist.h"
 #include "egtb/tablebase.h"
+#include "eval/pawns.h"
 #include "frontend/config.h"
 #include "frontend/control.h"
 #include "frontend/output.h"
@@ -28,10 +29,11 @@ static void applyDefaults() {
 }
 
 /// Allocates the big tables; false when the memory cannot be had.
-static bool initApp() { return ttAllocate(options.ttShift); }
+static bool initApp() { return ttAllocate(options.ttShift) && pawnHashAllocate(); }
 
 static void releaseTables() {
     ttRelease();
+    pawnHashRelease();
     tbRelease();
 }
 

@@ -12,6 +12,7 @@
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "frontend/output.h"
+#include "search/state.h"
 
 /// Asks the running search (if any) to stop without playing.
 static void abortSearch() { searchSignal = SIG_ABORT; }
@@ -138,6 +139,35 @@ static void receiveMove(const char *word) {
     game.userPromo = word[4];
     if (game.userFrom < 0 || game.userTo < 0) game.userFrom = game.userTo = -1;
     std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", word);
+    // The expected reply is already on the board: the ponder search becomes
+    // the search for the engine's move.
+    Move expected = game.expectedReply;
+    if (pondering && game.userFrom == moveFrom(expected) && game.userTo == moveTo(expected) &&
+        (!(expected & MF_PROMO) || (game.userPromo & ~0x20) == PIECE_LETTERS[movePromotion(expected)])) {
+        game.lastPly++;
+        game.userFrom = game.userTo = -1;
+        searchSignal = SIG_PONDER_HIT;
+    }
+}
+
+void printStat() {
+    Move rootMove = pos.undoStack[pos.gamePly - pos.ply].move;
+    reply("stat01: %ld %d %d %d %d %s\n", static_cast<long>((elapsedMs() - timeControl.searchStart) / 10),
+          int(nodeCount), iterationDepth, rootMoveCount - rootMoveNumber, rootMoveCount, moveToText(rootMove));
+}
+
+static void showHint() {
+    Move hint = pondering ? game.expectedReply : analyzing && pvLength[0] != 0 ? pvTable[0][0] : 0;
+    if (hint) reply("Hint: %s\n", moveToText(hint));
+}
+
+static void leaveAnalysis() {
+    if (analyzing) {
+        timeControl.moveTime = timeControl.savedMoveTime;
+        timeControl.maxDepth = timeControl.savedMaxDepth;
+        analyzing = 0;
+    }
+    abortSearch();
 }
 
 void xboardCommand(const char *word) {
@@ -175,6 +205,14 @@ void xboardCommand(const char *word) {
         options.optionFlags &= uint16_t(~OPT_PONDER);
         if (pondering) abortSearch();
     } else if (is("computer")) options.optionFlags |= OPT_COMPUTER;
-    else if (is("draw") || is("name")) return;
+    else if (is("analyze")) defer(CMD_ANALYZE);
+    else if (is("exit")) leaveAnalysis();
+    else if (is(".")) {
+        if (analyzing) printStat();
+    } else if (is("go")) {
+        if (!searching || pondering || analyzing) defer(CMD_GO);
+    } else if (is("hint")) showHint();
+    else if (is("?") && searching && !pondering && !analyzing) searchSignal = SIG_MOVE_NOW;
+    else if (is("draw") || is("name") || is("bk")) return;  // no draw offers taken; no book is open
     else if (!searching || pondering || analyzing) receiveMove(word);
 }

@@ -4,3 +4,6 @@
 /// Handles one xboard command (the lower-case command word; its arguments
 /// come from nextToken). Runs from the main loop and from inside a search.
 void xboardCommand(const char *word);
+
+/// The analysis status line "stat01: ...".
+void printStat();

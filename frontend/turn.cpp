@@ -1,0 +1,129 @@
+// The engine's turn: the search chooses a move, the front end plays it on
+// its board, sends it, charges the clock, and may start pondering on the
+// expected reply.
+#include "frontend/turn.h"
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/notation.h"
+#include "board/position.h"
+#include "frontend/console.h"
+#include "frontend/control.h"
+#include "frontend/output.h"
+#include "search/state.h"
+#include "search/think.h"
+
+static bool inUciMode() { return (options.optionFlags & OPT_UCI) != 0; }
+
+/// Book bookkeeping after a search: the allowance runs down, and the scores
+/// of the first five searched moves after the book are kept for learning.
+static void noteSearchedMove() {
+    if (game.bookAllowance > 0) game.bookAllowance--;
+    int index = (pos.gamePly - game.bookExitPly - 1) / 2;
+    if (index >= 0 && index < 5) game.earlyScores[index] = previousScore;
+}
+
+/// xboard: after three moves in a row scored below -900 the engine resigns,
+/// but only when the opponent has more than five seconds per move left.
+static void considerResigning() {
+    if (!(options.optionFlags & OPT_RESIGN) || timeControl.movesPerControl == 0) return;
+    if (previousScore >= -900) {
+        game.resignCount = 0;
+        return;
+    }
+    if (++game.resignCount < 3) return;
+    int movesLeft = timeControl.movesPerControl - (pos.gamePly / 2) % timeControl.movesPerControl;
+    if (movesLeft > 0 && timeControl.clock[pos.sideToMove] / movesLeft + timeControl.increment > 500) {
+        reply("resign\n");
+        game.gameOver = true;
+    }
+}
+
+/// Plays the search's move (0 when there is none) and reports it.
+static void playMove(Move move) {
+    if (!move) {
+        reply("ERROR (no legal moves): think\n");
+        game.engineSide = NO_SIDE;
+        game.gameOver = true;
+    } else {
+        const char *text = game.moveText[pos.gamePly];
+        if (!recordAndMakeMove(move)) {
+            reply("ERROR (unexpected illegal move error): think\n");
+            game.gameOver = true;
+        } else if (!inUciMode()) {
+            considerResigning();
+            if (!game.gameOver) {
+                reply("move %s\n", text);
+                debugPrint("SENT MOVE-> %s\n", text);
+            }
+        }
+        game.lastPly = int16_t(pos.gamePly - 1);
+        checkGameResult();
+    }
+    if (inUciMode()) {
+        if ((options.optionFlags & OPT_PONDER) && pvLength[0] > 2)
+            reply("bestmove %s ponder %s\n", move ? moveToUci(move) : "0000", moveToUci(pvTable[0][1]));
+        else reply("bestmove %s\n", move ? moveToUci(move) : "0000");
+        if (pos.gamePly > 0) debugPrint("SENT MOVE-> %s\n", game.moveText[pos.gamePly - 1]);
+    }
+}
+
+/// Charges the engine's clock with its thinking time and credits the
+/// period's time and the increment.
+static void chargeClock() {
+    if (game.engineSide == NO_SIDE) return;
+    int32_t &clock = timeControl.clock[game.engineSide];
+    clock -= int32_t((elapsedMs() - timeControl.searchStart) / 10);
+    int movesMade = (pos.gamePly + game.engineSide) / 2 + pos.sideToMove;
+    if (timeControl.movesPerControl > 0 && movesMade % timeControl.movesPerControl == 0)
+        clock += int32_t(timeControl.baseTime);
+    if (timeControl.increment > 0) clock += timeControl.increment;
+    debugPrint("CLOCK-> %ld\n", static_cast<long>(clock));
+}
+
+/// xboard: makes the expected reply of the principal variation, when it is
+/// a move of the position, so that the engine can think on the opponent's
+/// time. Returns true when pondering starts.
+static bool startPondering() {
+    if (inUciMode() || !(options.optionFlags & OPT_PONDER) || game.gameOver || game.pendingCommand != 0 ||
+        pvLength[0] <= 2)
+        return false;
+    Move expected = pvTable[0][1] & 0xFFFFFF;
+    genPositionMoves();
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
+        if ((entry->move & 0xFFFFFF) != expected) continue;
+        game.expectedReply = entry->move;
+        if (!recordAndMakeMove(entry->move)) return false;
+        pondering = 1;
+        return true;
+    }
+    return false;
+}
+
+void playEngineTurn() {
+    bool ponderMoveMade = false;
+    for (;;) {
+        timeControl.searchStart = elapsedMs();
+        think();
+        if (pondering) {
+            // The opponent did not play the expected reply.
+            pondering = 0;
+            if (ponderMoveMade) {
+                unmakeMove();
+                pos.ply = 0;
+            }
+            return;
+        }
+        Move move = pvTable[0][0];
+        noteSearchedMove();
+        if (searchSignal == SIG_ABORT) {
+            if (inUciMode()) reply("bestmove %s\n", move ? moveToUci(move) : "0000");
+            game.engineSide = NO_SIDE;
+            return;
+        }
+        playMove(move);
+        chargeClock();
+        if (!startPondering()) return;
+        ponderMoveMade = true;
+    }
+}
