@@ -180,8 +180,10 @@ static void runPendingCommand() {
         break;
     case CMD_SETUP: setUpPosition(); break;
     case CMD_ANALYZE:
-        timeControl.savedMoveTime = timeControl.moveTime;
-        timeControl.savedMaxDepth = timeControl.maxDepth;
+        if (!analyzing) {  // a second "analyze" keeps the limits saved by the first
+            timeControl.savedMoveTime = timeControl.moveTime;
+            timeControl.savedMaxDepth = timeControl.maxDepth;
+        }
         timeControl.moveTime = 0;
         timeControl.maxDepth = 60;
         analyzing = 1;
