@@ -76,4 +76,13 @@ TEST_F(PassedPawns, EqualRaceDecidedByTheLongDiagonal) {
     EXPECT_EQ(passers(), 60 - 22 - 60 - 800);
 }
 
+TEST_F(PassedPawns, BlackQueensAMoveEarlierButTheWhiteKingGuardsTheCorner) {
+    // a5 needs 3 moves, h3 only 2 with White to move: Black queens first on
+    // h1 and covers a8, but the White king on b6 is two squares from a8: -50.
+    // a5: (50 >> 3) x (7 - 2 + 1) = 36 for the kings' distances to a8, +60
+    // outside passer; h3: -(90 >> 3) x (6 - 5 + 1) = -22 and -60.
+    setFen("8/8/1K5k/P7/8/7p/8/8 w - -");
+    EXPECT_EQ(passers(), 36 + 60 - 22 - 60 - 50);
+}
+
 }  // namespace
