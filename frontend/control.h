@@ -50,7 +50,7 @@ constexpr uint32_t CMD_SETUP = 9;
 constexpr uint32_t CMD_ANALYZE = 10;
 constexpr uint32_t CMD_QUIT = 11;
 
-constexpr int MOVE_TEXT_SIZE = 8;
+constexpr int MOVE_TEXT_SIZE = 12;
 constexpr int SETUP_TEXT_SIZE = 128;
 
 struct GameControl {
@@ -70,7 +70,12 @@ struct GameControl {
     char moveText[MAX_GAME_PLY][MOVE_TEXT_SIZE];
     char setupText[SETUP_TEXT_SIZE];
     char startFen[SETUP_TEXT_SIZE];
+    char userMoveText[16];  // the received move as it was written
 };
+
+/// Game plies the front end plays up to: the undo stack keeps room above
+/// them for a ponder move and the plies of a search.
+constexpr int MAX_RECORDED_PLY = 735;
 
 extern EngineOptions options;
 extern TimeControl timeControl;
@@ -98,3 +103,12 @@ uint32_t elapsedMs();
 
 /// Resets the game to the initial position.
 void newGame();
+
+/// Stores the move's text in the game record and makes it; appends "+"
+/// when it gives check. Returns false when makeMove refuses the move or the
+/// record is full.
+bool recordAndMakeMove(Move move);
+
+/// The main loop: the engine's turn, input, then the deferred work; returns
+/// after "quit" (or the end of input).
+void mainLoop();

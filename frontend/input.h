@@ -25,5 +25,8 @@ char *nextToken();
 /// The untokenized rest of the line being dispatched (may be empty).
 char *restOfLine();
 
+/// Lets the tokenizer go on from `text`, a position inside the line.
+void resumeTokensAt(char *text);
+
 /// True once standard input has reached its end.
 extern bool inputClosed;

@@ -1,2 +1,82 @@
-// Start-up of the engine.
-int main() { return 0; }
+// Start-up, the main loop, and the clean-up at exit.
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "board/zobrist.h"
+#include "egtb/tablebase.h"
+#include "frontend/config.h"
+#include "frontend/control.h"
+#include "frontend/output.h"
+#include "search/tt.h"
+
+/// The engine's name, with the digit of a numbered program copy ("quor2")
+/// appended.
+static void nameEngine(const char *invocation) {
+    if (invocation && std::strlen(invocation) > 4 && invocation[4] >= '1' && invocation[4] <= '9') {
+        size_t length = std::strlen(engineName);
+        engineName[length] = invocation[4];
+        engineName[length + 1] = '\0';
+    }
+}
+
+static void applyDefaults() {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    options.ttShift = 16;
+    options.egtbPath[0] = '\0';
+    options.egtbCacheMB = 2;
+}
+
+/// Allocates the big tables; false when the memory cannot be had.
+static bool initApp() { return ttAllocate(options.ttShift); }
+
+static void releaseTables() {
+    ttRelease();
+    tbRelease();
+}
+
+static void resetTimeControl() {
+    game.forceMode = false;
+    timeControl.movesPerControl = 0;
+    timeControl.baseTime = 500;
+    timeControl.increment = 0;
+    timeControl.moveTime = 500;
+    timeControl.maxDepth = 64;
+    options.multiPv = 1;
+}
+
+/// The book maintenance job named by the command line.
+static void runCommandLineJob(int argc, char **argv) {
+    const char *option = argv[1];
+    const char *argument = argc > 2 ? argv[2] : nullptr;
+    if (!std::strcmp(option, "/CB")) {
+        if (!argument) print("Please specify path to the PGN file\n");
+    } else if (!std::strcmp(option, "/SB")) {
+        if (!argument) print("Please specify scoring depth\n");
+    } else if (!std::strncmp(option, "/MB", 3)) {
+        if (!argument) print("Please specify source book file\n");
+    } else {
+        print("Invalid option\n");
+    }
+    flushOutput();
+}
+
+int main(int argc, char **argv) {
+    nameEngine(argv[0]);
+    applyDefaults();
+    readConfigFile();
+    if (!initApp()) {
+        reply("ERROR (not enough memory): initApp\n");
+        return 0;
+    }
+    newGame();
+    resetTimeControl();
+    std::srand(uint32_t(zobristKeys[uint64_t(std::time(nullptr)) % 768]));
+    tbState = -1;
+    tbInit();
+    printBanner();
+    if (argc >= 2) runCommandLineJob(argc, argv);
+    else mainLoop();
+    releaseTables();
+    return 0;
+}

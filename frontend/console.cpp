@@ -1,0 +1,99 @@
+// Console commands and game results.
+#include "frontend/console.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/notation.h"
+#include "board/perft.h"
+#include "board/position.h"
+#include "board/repetition.h"
+#include "egtb/tablebase.h"
+#include "frontend/control.h"
+#include "frontend/input.h"
+#include "frontend/output.h"
+
+/// "board": the 64 squares from a8 to h1, upper case for White.
+static void showBoard() {
+    for (int square = 0; square < 64; square++) {
+        uint8_t code = pos.board[square];
+        char letter = code == EMPTY ? '.' : char(PIECE_LETTERS[pieceType(code)] + (code & 0x10 ? 32 : 0));
+        print("%c%c", letter, column(square) == 7 ? '\n' : ' ');
+    }
+}
+
+/// "egtb": the tablebase value of the position.
+static void showTablebaseValue() {
+    tbInit();
+    int16_t score;
+    if (tbProbe(&score)) print("Max %d , Score %d\n", tbState, score);
+    else if (tbState < 0) print("EGTB not found\n");
+    else print("Position not in EGTB\n");
+}
+
+/// "perft N": the path count below each legal move, in generation order.
+static void showPerft() {
+    const char *argument = nextToken();
+    int depth = argument ? std::atoi(argument) : 0;
+    if (depth < 1 || searching) return;
+    genPositionMoves();
+    uint64_t total = 0;
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
+        Move move = entry->move;
+        if (!makeMove(move)) continue;
+        uint64_t nodes = perft(depth - 1);
+        unmakeMove();
+        total += nodes;
+        print("%s: %llu\n", moveToText(move), static_cast<unsigned long long>(nodes));
+    }
+    reply("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
+}
+
+bool consoleCommand(const char *word) {
+    if (!std::strcmp(word, "board")) showBoard();
+    else if (!std::strcmp(word, "chk")) return true;
+    else if (!std::strcmp(word, "egtb")) showTablebaseValue();
+    else if (!std::strcmp(word, "perft")) showPerft();
+    else return false;
+    return true;
+}
+
+/// True when the side to move has at least one legal move.
+static bool legalMoveExists() {
+    pos.ply = 0;
+    genPositionMoves();
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++)
+        if (makeMove(entry->move)) {
+            unmakeMove();
+            return true;
+        }
+    return false;
+}
+
+/// The result line of the position, or nullptr while the game goes on.
+static const char *gameResult() {
+    static char line[48];
+    if (legalMoveExists()) {
+        if (repetitionCount() == 2) return "1/2-1/2 {Draw by repetition}";
+        if (pos.fiftyCount >= 100) return "1/2-1/2 {Draw by fifty move rule}";
+        bool noPawns = pos.pieceCount[WHITE][PAWN] == 0 && pos.pieceCount[BLACK][PAWN] == 0;
+        if (noPawns && pos.material[WHITE] < 500 && pos.material[BLACK] < 500) return "1/2-1/2 {Insufficient material}";
+        return nullptr;
+    }
+    if (!inCheck()) return "1/2-1/2 {Stalemate}";
+    int mated = pos.sideToMove;
+    const char *reason = mated == game.engineSide ? "You win"
+                       : (mated ^ 1) == game.engineSide ? "Computer wins"
+                       : mated == BLACK ? "White wins" : "Black wins";
+    std::snprintf(line, sizeof line, "%s {%s}", mated == WHITE ? "0-1" : "1-0", reason);
+    return line;
+}
+
+void checkGameResult() {
+    const char *result = gameResult();
+    if (!result) return;
+    game.gameOver = true;
+    reply("%s\n", result);
+}

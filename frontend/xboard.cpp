@@ -1,0 +1,180 @@
+// The xboard protocol handler. It never changes the position: it sets
+// options and clock values, leaves deferred work for the main loop in
+// GameControl, and steers a running search through searchSignal.
+#include "frontend/xboard.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/notation.h"
+#include "frontend/control.h"
+#include "frontend/input.h"
+#include "frontend/output.h"
+
+/// Asks the running search (if any) to stop without playing.
+static void abortSearch() { searchSignal = SIG_ABORT; }
+
+static void defer(uint32_t command) {
+    game.pendingCommand = command;
+    abortSearch();
+}
+
+static void setBothClocks(int32_t centiseconds) { timeControl.clock[WHITE] = timeControl.clock[BLACK] = centiseconds; }
+
+static void showFeatures() {
+    print("feature ping=1 setboard=1 san=0 time=1 draw=0\n");
+    print("feature sigint=0 sigterm=0 reuse=1 analyze=1\n");
+    print("feature myname=\"%s\" name=1\n", engineName);
+    print("feature playother=1 colors=0\n");
+    print("feature variants=\"normal\"\n");
+    print("feature done=1\n");
+    reply("done=1\n");
+}
+
+/// Centiseconds of a "level" base time: whole minutes, or minutes:seconds.
+static uint32_t parseBaseTime(const char *text) {
+    uint32_t minutes = uint32_t(std::strtoul(text, nullptr, 10));
+    const char *colon = std::strchr(text, ':');
+    uint32_t seconds = colon ? uint32_t(std::strtoul(colon + 1, nullptr, 10)) : 0;
+    return (minutes * 60 + seconds) * 100;
+}
+
+/// "level MOVES MINUTES INCREMENT".
+static void setLevel() {
+    const char *moves = nextToken(), *minutes = nextToken(), *increment = nextToken();
+    if (!increment) {
+        reply("ERROR (wrong number of parameters): level <nmoves> <min> <inc>\n");
+        return;
+    }
+    timeControl.movesPerControl = uint16_t(std::atoi(moves));
+    timeControl.baseTime = parseBaseTime(minutes);
+    timeControl.increment = uint16_t(std::lround(std::strtod(increment, nullptr) * 100));
+    timeControl.maxDepth = 64;
+    timeControl.moveTime = timeControl.movesPerControl == 0
+                               ? timeControl.baseTime
+                               : timeControl.baseTime / timeControl.movesPerControl * 2;
+    setBothClocks(int32_t(timeControl.baseTime));
+    abortSearch();
+}
+
+/// "sd DEPTH": a depth-limited search without a time limit.
+static void setDepth() {
+    const char *depth = nextToken();
+    if (!depth) return;
+    timeControl.maxDepth = uint8_t(std::atoi(depth));
+    if (timeControl.maxDepth > 56) timeControl.maxDepth = 56;
+    timeControl.increment = 0;
+    timeControl.baseTime = 0;
+    timeControl.movesPerControl = 0;
+    timeControl.moveTime = 0;
+    setBothClocks(0);
+}
+
+/// "st SECONDS": a fixed time per move.
+static void setMoveTime() {
+    const char *seconds = nextToken();
+    if (!seconds) return;
+    timeControl.increment = 0;
+    timeControl.baseTime = 0;
+    timeControl.movesPerControl = 0;
+    timeControl.maxDepth = 64;
+    timeControl.moveTime = uint32_t(std::atoi(seconds)) * 100;
+    setBothClocks(int32_t(timeControl.moveTime));
+}
+
+/// "time CENTISECONDS": the engine's own clock as the interface counts it;
+/// the difference to the engine's count measures the communication lag.
+static void setOwnClock() {
+    const char *value = nextToken();
+    if (!value) return;
+    int32_t centiseconds = std::atoi(value);
+    if (game.engineSide == NO_SIDE) {
+        timeControl.clock[pos.otherSide] = centiseconds;
+        return;
+    }
+    int32_t lag = int16_t(timeControl.clock[game.engineSide]) - centiseconds;
+    timeControl.lagAllowance = int16_t(lag < 1 ? 20 : lag > 200 ? 200 : lag);
+    if (timeControl.movesPerControl != 0) {
+        int32_t perMove = int32_t(timeControl.baseTime / timeControl.movesPerControl);
+        // With less than the lag per move, keep 20 centiseconds less than
+        // the time per move, but never less than 20.
+        if (perMove < timeControl.lagAllowance) timeControl.lagAllowance = int16_t(perMove - 20 < 21 ? 20 : perMove - 20);
+    }
+    timeControl.clock[game.engineSide] = centiseconds;
+}
+
+/// "otim CENTISECONDS": the opponent's clock.
+static void setOpponentClock() {
+    const char *value = nextToken();
+    if (!value) return;
+    int side = game.engineSide == NO_SIDE ? pos.sideToMove : game.engineSide ^ 1;
+    timeControl.clock[side] = std::atoi(value);
+}
+
+/// "setboard FEN": the four position fields for the main loop.
+static void setBoard() {
+    const char *fields[4];
+    for (const char *&field : fields) {
+        field = nextToken();
+        if (!field) field = "";
+    }
+    std::snprintf(game.setupText, sizeof game.setupText, "%.80s %.1s %.4s %.2s", fields[0], fields[1], fields[2],
+                  fields[3]);
+    defer(CMD_SETUP);
+}
+
+/// A move in coordinate notation, left for the main loop.
+static void receiveMove(const char *word) {
+    abortSearch();
+    if (std::strlen(word) < 4) return;
+    auto square = [](const char *text) {
+        int8_t value = int8_t(uint8_t(text[0] - 8 * text[1] + 95));
+        return value >= 0 && value < 64 ? value : int8_t(-1);
+    };
+    game.userFrom = square(word);
+    game.userTo = square(word + 2);
+    game.userPromo = word[4];
+    if (game.userFrom < 0 || game.userTo < 0) game.userFrom = game.userTo = -1;
+    std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", word);
+}
+
+void xboardCommand(const char *word) {
+    auto is = [word](const char *name) { return std::strcmp(word, name) == 0; };
+    if (is("protover")) showFeatures();
+    else if (is("ping")) {
+        const char *token = nextToken();
+        abortSearch();
+        reply("pong %s\n", token ? token : "");
+    } else if (is("new")) defer(CMD_NEW);
+    else if (is("quit")) defer(CMD_QUIT);
+    else if (is("force")) {
+        if (!game.forceMode) defer(CMD_FORCE);
+    } else if (is("undo")) defer(CMD_UNDO);
+    else if (is("remove")) {
+        std::strcpy(game.setupText, "2");
+        defer(CMD_UNDO);
+    } else if (is("setboard")) setBoard();
+    else if (is("playother")) {
+        game.forceMode = false;
+        game.engineSide = int8_t(pos.otherSide);
+        abortSearch();
+    } else if (is("result")) {
+        game.gameOver = true;
+        abortSearch();
+    } else if (is("level")) setLevel();
+    else if (is("sd")) setDepth();
+    else if (is("st")) setMoveTime();
+    else if (is("time")) setOwnClock();
+    else if (is("otim")) setOpponentClock();
+    else if (is("post")) options.optionFlags |= OPT_POST;
+    else if (is("nopost")) options.optionFlags &= uint16_t(~OPT_POST);
+    else if (is("hard")) options.optionFlags |= OPT_PONDER;
+    else if (is("easy")) {
+        options.optionFlags &= uint16_t(~OPT_PONDER);
+        if (pondering) abortSearch();
+    } else if (is("computer")) options.optionFlags |= OPT_COMPUTER;
+    else if (is("draw") || is("name")) return;
+    else if (!searching || pondering || analyzing) receiveMove(word);
+}
