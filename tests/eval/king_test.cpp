@@ -71,14 +71,6 @@ TEST_F(KingSafety, CentreShelterKeepsOneFileAtATime) {
     EXPECT_EQ(entry.shelterCache[2], 0x80 | 12);
 }
 
-TEST_F(KingSafety, ShelterIsReadFromTheCacheOnceFilled) {
-    setFen("rn1q2k1/ppp5/8/8/8/8/5PPP/RN1Q2K1 w - -");
-    PawnHashEntry &entry = pawnRecord();
-    EXPECT_EQ(whiteKingShelter(entry), -45);
-    entry.shelterCache[0] = 5;  // a recomputation would give 45 again
-    EXPECT_EQ(whiteKingShelter(entry), -5);
-}
-
 TEST_F(KingSafety, AttackedKingAndQueenProximity) {
     // Black queen h4 hits h2 in the zone of the g1 king: one attacker.
     // Shelter 0, so K = 0 + (5 x (0 - 42)) >> 5 = -7. The white queen on d1
