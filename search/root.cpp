@@ -120,6 +120,7 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
             unmakeMove();
             continue;
         }
+        rootMove = move;
         if (uciMode() && searchElapsedMs() > 1000)
             reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
                   rootMoveNumber - rootMoveCount + rootLegalCount, (unsigned long)nodeCount, nodesPerSecond());

@@ -18,6 +18,8 @@ namespace {
 
 class ThinkTest : public SearchTest {};
 
+const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+
 int occurrences(const std::string &text, const std::string &part) {
     int count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
@@ -109,6 +111,35 @@ TEST_F(ThinkTest, ExpectedReplyCarriesTheLineOver) {
     EXPECT_NE(output.substr(0, lineEnd).find("   " + thirdSan), std::string::npos) << output;
 }
 
+TEST_F(ThinkTest, EasyRecaptureEndsTheSearchEarly) {
+    // 1.Nd5?? Qxd5 2.Rxd5: the queen took a knight that only the rook can
+    // avenge, so the search stops once the recapture has stood to depth 6.
+    setPosition("3q2k1/5ppp/8/8/8/2N5/5PPP/3R2K1 w - -");
+    thinkToDepth(1);
+    ASSERT_TRUE(playMoves("c3d5 d8d5"));
+    thinkToDepth(20);
+    EXPECT_EQ(text(pvTable[0][0]), "d1d5");
+    EXPECT_EQ(lastDepth, 6);
+}
+
+TEST_F(ThinkTest, PonderHitTurnsThePonderSearchIntoANormalOne) {
+    options.optionFlags = OPT_UCI;
+    setPosition(MIDDLEGAME_POSITION);
+    ttAge = 50;  // a ponder search keeps the old age until the hit
+    pondering = 1;
+    sendInput("ponderhit");
+    timeControl.moveTime = 10;
+    timeControl.maxDepth = 64;
+    timeControl.searchStart = elapsedMs();
+    startCapture();
+    think();
+    stopCapture();
+    EXPECT_EQ(pondering, 0);
+    EXPECT_EQ(ttAge, 0);
+    EXPECT_NE(pvTable[0][0], Move(0));
+    EXPECT_EQ(positionFault(), nullptr);
+}
+
 class AbandonTest : public ThinkTest {
 protected:
     uint64_t keyBefore = 0;
@@ -129,10 +160,9 @@ protected:
     }
 };
 
-const char *MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
 
 TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
-    startPosition(MIDDLEGAME);
+    startPosition(MIDDLEGAME_POSITION);
     timeControl.moveTime = 100;  // one second per move, already used up
     timeControl.maxDepth = 64;
     timeControl.searchStart = elapsedMs() - 100000;
@@ -146,7 +176,7 @@ TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
 }
 
 TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
-    startPosition(MIDDLEGAME);
+    startPosition(MIDDLEGAME_POSITION);
     sendInput("force");
     thinkToDepth(64);
     EXPECT_EQ(searchSignal, SIG_ABORT);
@@ -157,7 +187,7 @@ TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
 }
 
 TEST_F(AbandonTest, AbandonedPonderSearchKeepsThePreviousScore) {
-    startPosition(MIDDLEGAME);
+    startPosition(MIDDLEGAME_POSITION);
     previousScore = 17;
     pondering = 1;
     sendInput("force");
