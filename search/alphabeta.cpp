@@ -4,6 +4,7 @@
 #include "search/alphabeta.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 #include "board/attacks.h"
@@ -221,6 +222,7 @@ static Move nextMove(MoveSource &source) {
 }
 
 int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, uint8_t flags) {
+    assert(alpha < beta && depth >= 1);
     int ply = pos.ply;
     pvLength[ply] = uint8_t(ply);
     if ((++nodeCount & 0xFFFF) == 0) pollSearch();

@@ -140,6 +140,19 @@ TEST_F(ThinkTest, PonderHitTurnsThePonderSearchIntoANormalOne) {
     EXPECT_EQ(positionFault(), nullptr);
 }
 
+TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
+    options.optionFlags = OPT_UCI;
+    setPosition(MIDDLEGAME_POSITION);
+    pondering = 1;
+    sendInput("ponderhit");
+    startCapture();
+    thinkToDepth(1);  // over before any poll: the wait itself must see the hit
+    stopCapture();
+    EXPECT_EQ(pondering, 0);
+    EXPECT_EQ(searchSignal, SIG_NONE);
+    EXPECT_NE(pvTable[0][0], Move(0));
+}
+
 class AbandonTest : public ThinkTest {
 protected:
     uint64_t keyBefore = 0;

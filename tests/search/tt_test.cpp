@@ -33,12 +33,6 @@ TEST_F(TableTest, SizingFromBytes) {
     EXPECT_EQ(ttBucketsForShift(ttShiftForBytes(1000)), 512u);  // fewer than 1024 buckets
 }
 
-TEST_F(TableTest, PackedMovesKeepSquaresAndPromotion) {
-    Move promotion = 12 | 4 << 6 | KNIGHT << 16 | MF_PROMO | MF_PAWN | MF_CAPTURE;
-    EXPECT_EQ(unpackMove(packMove(promotion)), Move(12 | 4 << 6 | KNIGHT << 16));
-    EXPECT_EQ(unpackMove(packMove(E2E4 | MF_PAWN | MF_DOUBLE)), E2E4);
-}
-
 TEST_F(TableTest, StoredResultIsFoundAgain) {
     ttAge = 4;
     ttStore(ttBucket(), E2E4, 37, 5, BOUND_LOWER | MATE_THREAT, false);
@@ -166,14 +160,6 @@ TEST_F(TableTest, QuiescenceTableKeepsTwoPositionsPerBucket) {
     pos.hashKey ^= uint64_t(1) << 40;
     ASSERT_NE(quiesceProbe(), nullptr);
     EXPECT_EQ(quiesceProbe()->score, 30);
-}
-
-TEST_F(TableTest, ClearingEmptiesBothTables) {
-    ttStore(ttBucket(), E2E4, 10, 4, BOUND_EXACT, false);
-    quiesceStore(E2E4, 30, BOUND_EXACT);
-    ttClear();
-    EXPECT_EQ(ttProbe(ttBucket()), nullptr);
-    EXPECT_EQ(quiesceProbe(), nullptr);
 }
 
 }  // namespace
