@@ -69,7 +69,9 @@ static bool isPlausibleEnPassantSquare(int square) {
 
 bool readFen(const char *text) {
     uint8_t colours[64], types[64];
-    if (readPlacement(text, colours, types) != 64 || !placementIsPlayable(colours, types)) return false;
+    // The 64th square must end the placement field.
+    if (readPlacement(text, colours, types) != 64 || (*text && *text != ' ')) return false;
+    if (!placementIsPlayable(colours, types)) return false;
 
     // The side not to move may not be in check; keep the old position until
     // that is known.

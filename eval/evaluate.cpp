@@ -71,6 +71,7 @@ int addMobility(int score, int mobilityScore, DrawDamping damping) {
     return dampScore(score + (mobilityScore >> 1), damping);
 }
 
+/// The bishop pair, counted only when the two sides' bishops differ in number.
 int bishopPair() {
     const auto &count = pos.pieceCount;
     if (count[WHITE][BISHOP] == count[BLACK][BISHOP]) return 0;
@@ -80,19 +81,16 @@ int bishopPair() {
     return score;
 }
 
-}  // namespace
-
-const EvalWeights &currentWeights() { return inMiddlegame() ? middlegameWeights : endgameWeights; }
-
-int materialBalance() {
+/// Pawns and pieces with the trade correction, White-relative.
+int materialScore(const PieceBalance &balance) {
     int pawns = pos.pieceCount[WHITE][PAWN] - pos.pieceCount[BLACK][PAWN];
-    return 100 * pawns + pos.material[WHITE] - pos.material[BLACK] + imbalance(pieceBalance());
+    return 100 * pawns + pos.material[WHITE] - pos.material[BLACK] + imbalance(balance);
 }
 
-DrawDamping drawDamping() {
+/// The draw damping flags for the given balance of pieces.
+DrawDamping dampingFlags(const PieceBalance &balance) {
     DrawDamping damping = {false, false};
     if (inMiddlegame()) return damping;
-    PieceBalance balance = pieceBalance();
     const auto &count = pos.pieceCount;
     bool whitePawnless = count[WHITE][PAWN] == 0;
     bool blackPawnless = count[BLACK][PAWN] == 0;
@@ -115,6 +113,14 @@ DrawDamping drawDamping() {
     return damping;
 }
 
+}  // namespace
+
+const EvalWeights &currentWeights() { return inMiddlegame() ? middlegameWeights : endgameWeights; }
+
+int materialBalance() { return materialScore(pieceBalance()); }
+
+DrawDamping drawDamping() { return dampingFlags(pieceBalance()); }
+
 int dampScore(int score, DrawDamping damping) {
     if ((score > 0 && damping.white) || (score < 0 && damping.black)) return score / 4;
     return score;
@@ -128,9 +134,10 @@ int16_t evaluate(int16_t alpha, int16_t beta) {
         return 0;
 
     const EvalWeights &w = currentWeights();
-    DrawDamping damping = drawDamping();
+    PieceBalance balance = pieceBalance();
+    DrawDamping damping = dampingFlags(balance);
     PawnHashEntry &pawns = probePawnHash(w);
-    int score = materialBalance() + pawns.score + evalPassedPawns(pawns, w);
+    int score = materialScore(balance) + pawns.score + evalPassedPawns(pawns, w);
 
     // Lazy exit: far enough outside the window, the rest cannot bring it back.
     int sign = pos.sideToMove == WHITE ? 1 : -1;

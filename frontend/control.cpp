@@ -59,6 +59,7 @@ bool recordAndMakeMove(Move move) {
     char *text = game.moveText[pos.gamePly];
     std::snprintf(text, MOVE_TEXT_SIZE, "%s", moveToSan(move));
     if (!makeMove(move)) return false;
+    pos.ply = 0;  // the game goes on from the new position
     if (inCheck() && std::strlen(text) + 1 < size_t(MOVE_TEXT_SIZE)) std::strcat(text, "+");
     return true;
 }
@@ -149,6 +150,7 @@ static void takeBack() {
     if (pos.gamePly < game.lastPly) game.bookAllowance = 3;
     unmakeMove();
     if (game.setupText[0] == '2' && pos.gamePly != 0) unmakeMove();
+    pos.ply = 0;
 }
 
 /// Applies the deferred request of a handler.

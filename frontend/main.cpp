@@ -5,6 +5,7 @@
 
 #include "board/zobrist.h"
 #include "egtb/tablebase.h"
+#include "frontend/config.h"
 #include "frontend/control.h"
 #include "frontend/output.h"
 #include "search/tt.h"
@@ -44,9 +45,26 @@ static void resetTimeControl() {
     options.multiPv = 1;
 }
 
-int main(int, char **argv) {
+/// The book maintenance job named by the command line.
+static void runCommandLineJob(int argc, char **argv) {
+    const char *option = argv[1];
+    const char *argument = argc > 2 ? argv[2] : nullptr;
+    if (!std::strcmp(option, "/CB")) {
+        if (!argument) print("Please specify path to the PGN file\n");
+    } else if (!std::strcmp(option, "/SB")) {
+        if (!argument) print("Please specify scoring depth\n");
+    } else if (!std::strncmp(option, "/MB", 3)) {
+        if (!argument) print("Please specify source book file\n");
+    } else {
+        print("Invalid option\n");
+    }
+    flushOutput();
+}
+
+int main(int argc, char **argv) {
     nameEngine(argv[0]);
     applyDefaults();
+    readConfigFile();
     if (!initApp()) {
         reply("ERROR (not enough memory): initApp\n");
         return 0;
@@ -56,7 +74,9 @@ int main(int, char **argv) {
     std::srand(uint32_t(zobristKeys[uint64_t(std::time(nullptr)) % 768]));
     tbState = -1;
     tbInit();
-    mainLoop();
+    printBanner();
+    if (argc >= 2) runCommandLineJob(argc, argv);
+    else mainLoop();
     releaseTables();
     return 0;
 }

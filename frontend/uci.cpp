@@ -112,7 +112,7 @@ static void setPosition() {
     }
     if (count > 0) {
         game.moveText[count][0] = '\0';
-        std::snprintf(game.setupText, sizeof game.setupText, "M %s", fen);
+        std::snprintf(game.setupText, sizeof game.setupText, "M %.125s", fen);
     } else {
         std::strcpy(game.setupText, fen);
     }

@@ -8,6 +8,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/notation.h"
+#include "board/position.h"
 
 void setFen(const char *fen) {
     EXPECT_TRUE(readFen(fen)) << "position refused: " << fen;
@@ -34,6 +35,7 @@ bool playMoves(const char *moves) {
             ADD_FAILURE() << "not a legal move: " << text;
             return false;
         }
+        pos.ply = 0;  // the game goes on from the new position
     }
     return true;
 }

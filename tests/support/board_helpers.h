@@ -3,6 +3,9 @@
 
 #include "board/types.h"
 
+/// A square by its name ("e4"); a8 = 0 ... h1 = 63.
+constexpr int sq(const char *name) { return (8 - (name[1] - '0')) * 8 + (name[0] - 'a'); }
+
 /// Sets the position from FEN, failing the current test if it is refused.
 void setFen(const char *fen);
 

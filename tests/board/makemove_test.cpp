@@ -1,0 +1,240 @@
+// Making and unmaking moves: keys, en passant, legality refusals, check
+// states, and random games checked after every make and unmake.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/position.h"
+#include "board/zobrist.h"
+#include "tests/support/board_helpers.h"
+
+TEST(MakeMove, DoubleStepSetsEnPassantOnlyWhenAPawnCanTakeIt) {
+    setupPosition();
+    uint64_t startKey = pos.hashKey;
+    ASSERT_TRUE(playMoves("e2e4"));
+    EXPECT_EQ(pos.epSquare, NO_EP_SQUARE);
+    EXPECT_EQ(pos.hashKey, startKey ^ pieceKey(WHITE, PAWN, sq("e2")) ^ pieceKey(WHITE, PAWN, sq("e4")) ^ hashSeed);
+
+    setFen("4k3/8/8/8/3p4/8/4P3/4K3 w - -");
+    ASSERT_TRUE(playMoves("e2e4"));
+    EXPECT_EQ(pos.epSquare, sq("e3"));
+    ASSERT_TRUE(playMoves("d4e3"));  // and the capture removes the e4 pawn
+    EXPECT_EQ(pos.board[sq("e4")], EMPTY);
+    EXPECT_EQ(pos.pieceCount[WHITE][PAWN], 0);
+    EXPECT_EQ(positionFault(), nullptr);
+}
+
+TEST(MakeMove, EnPassantThatOpensTheKingsRowIsRefused) {
+    setFen("7k/8/8/KPp4r/8/8/8/8 w - c6");
+    Move capture = findMove("b5c6");
+    ASSERT_NE(capture, 0u);
+    EXPECT_FALSE(makeMove(capture));
+    EXPECT_EQ(positionFault(), nullptr);
+    EXPECT_EQ(pos.gamePly, 0);
+    // Without the rook the capture is fine.
+    setFen("7k/8/8/KPp5/8/8/8/8 w - c6");
+    EXPECT_TRUE(makeMove(findMove("b5c6")));
+}
+
+TEST(MakeMove, PinnedPiecesStayOnThePinLine) {
+    setFen("4r1k1/8/8/8/8/8/4N3/4K3 w - -");
+    genAllMoves();
+    int knightMoves = 0;
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
+        if (moveFrom(entry->move) != sq("e2")) continue;
+        knightMoves++;
+        EXPECT_FALSE(makeMove(entry->move));
+    }
+    EXPECT_EQ(knightMoves, 6);
+
+    setFen("4r1k1/8/8/8/8/8/4R3/4K3 w - -");
+    Move alongFile = findMove("e2e5"), offFile = findMove("e2d2"), takePinner = findMove("e2e8");
+    EXPECT_FALSE(makeMove(offFile));
+    ASSERT_TRUE(makeMove(alongFile));
+    unmakeMove();
+    EXPECT_TRUE(makeMove(takePinner));
+}
+
+TEST(MakeMove, CastlingRefusedThroughOrOntoAttackedSquares) {
+    setFen("4k3/8/b7/8/8/8/8/4K2R w K -");  // f1 attacked
+    EXPECT_FALSE(makeMove(findMove("e1g1")));
+    setFen("4k3/b7/8/8/8/8/8/4K2R w K -");  // g1 attacked along a7-g1
+    EXPECT_FALSE(makeMove(findMove("e1g1")));
+    setFen("4k3/8/8/8/4b3/8/8/R3K3 w Q -");  // only b1 attacked: allowed
+    ASSERT_TRUE(makeMove(findMove("e1c1")));
+    EXPECT_EQ(pos.board[sq("d1")], makePiece(WHITE, ROOK));
+    EXPECT_EQ(pos.board[sq("a1")], EMPTY);
+    EXPECT_EQ(pos.castleRights, 0);
+    EXPECT_EQ(positionFault(), nullptr);
+    setFen("4k3/8/8/8/8/8/8/4K2R w K -");
+    ASSERT_TRUE(makeMove(findMove("e1g1")));
+    EXPECT_EQ(pos.kingSquare[WHITE], sq("g1"));
+    EXPECT_EQ(pos.board[sq("f1")], makePiece(WHITE, ROOK));
+    setFen("4k3/8/8/8/8/8/8/r3K2R w K -");  // in check: no castling
+    EXPECT_EQ(findMove("e1g1"), 0u);
+}
+
+TEST(MakeMove, CheckStateAfterDirectDiscoveredAndCastlingChecks) {
+    setFen("4k3/8/8/8/8/4B3/8/4R1K1 w - -");
+    ASSERT_TRUE(playMoves("e3d4"));  // uncovers the rook
+    EXPECT_EQ(pos.checkState[pos.gamePly], sq("e1"));
+    setFen("4k3/8/8/8/4N3/8/8/4R1K1 w - -");
+    ASSERT_TRUE(playMoves("e4d6"));  // the knight checks as well
+    EXPECT_EQ(pos.checkState[pos.gamePly], sq("d6") | DOUBLE_CHECK);
+    setFen("5k2/8/8/8/8/8/8/4K2R w K -");
+    ASSERT_TRUE(playMoves("e1g1"));  // the castled rook checks on the f-file
+    EXPECT_EQ(pos.checkState[pos.gamePly], sq("f1"));
+    setFen("2K1k2r/8/8/8/8/8/8/8 b k -");
+    ASSERT_TRUE(playMoves("e8g8"));  // ... and along the eighth rank through e8
+    EXPECT_EQ(pos.checkState[pos.gamePly], sq("f8"));
+    setFen("4k3/1P6/8/8/8/8/8/4K3 w - -");
+    ASSERT_TRUE(playMoves("b7b8q"));  // a promoted queen checks along the rank
+    EXPECT_EQ(pos.checkState[pos.gamePly], sq("b8"));
+    EXPECT_EQ(positionFault(), nullptr);
+}
+
+TEST(MakeMove, OnlyKingMovesAnswerADoubleCheckSetUpByFen) {
+    setFen("r3k3/2b5/3N4/8/8/8/8/4R1K1 b - -");
+    ASSERT_EQ(pos.checkState[0], sq("d6") | DOUBLE_CHECK);
+    genEvasions();
+    int legal = 0;
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
+        if (!makeMove(entry->move)) continue;
+        legal++;
+        EXPECT_EQ(pos.board[moveTo(entry->move)], makePiece(BLACK, KING));
+        unmakeMove();
+    }
+    EXPECT_EQ(legal, 3);  // Kd8, Kf8, Kd7 (e7 and f7 stay attacked)
+}
+
+TEST(MakeMove, NullMoveIsTakenBackExactly) {
+    setFen("4k3/8/8/8/3p4/8/4P3/4K3 w - -");
+    ASSERT_TRUE(playMoves("e2e4"));
+    uint64_t key = pos.hashKey;
+    makeNullMove();
+    EXPECT_EQ(pos.epSquare, NO_EP_SQUARE);
+    EXPECT_EQ(pos.fiftyCount, 0);
+    EXPECT_EQ(pos.sideToMove, WHITE);
+    EXPECT_EQ(pos.hashKey, key ^ hashSeed);
+    unmakeMove();
+    EXPECT_EQ(pos.epSquare, sq("e3"));
+    EXPECT_EQ(pos.hashKey, key);
+    EXPECT_EQ(pos.sideToMove, BLACK);
+    EXPECT_EQ(positionFault(), nullptr);
+}
+
+namespace {
+
+/// Every field of the position that make/unmake maintain; nearest rows only
+/// for occupied squares (the rows of empty squares are stale by design).
+struct Snapshot {
+    uint8_t board[65];
+    uint8_t sideToMove, otherSide, castleRights, fiftyCount, ply;
+    int8_t epSquare;
+    uint64_t hashKey, occupied, sideOccupied[2];
+    uint32_t pawnKey;
+    uint8_t pieceCount[2][6], kingSquare[2], pawnFileRanks[2][10];
+    uint16_t pieceTotal;
+    int16_t material[2], gamePly, checkState;
+    int8_t nearest[64][8];
+
+    static Snapshot take() {
+        Snapshot s;
+        std::memset(&s, 0, sizeof s);
+        std::memcpy(s.board, pos.board, sizeof s.board);
+        s.sideToMove = pos.sideToMove, s.otherSide = pos.otherSide, s.castleRights = pos.castleRights;
+        s.fiftyCount = pos.fiftyCount, s.ply = pos.ply, s.epSquare = pos.epSquare;
+        s.hashKey = pos.hashKey, s.occupied = pos.occupied, s.pawnKey = pos.pawnKey;
+        s.sideOccupied[0] = pos.sideOccupied[0], s.sideOccupied[1] = pos.sideOccupied[1];
+        std::memcpy(s.pieceCount, pos.pieceCount, sizeof s.pieceCount);
+        std::memcpy(s.kingSquare, pos.kingSquare, sizeof s.kingSquare);
+        std::memcpy(s.pawnFileRanks, pos.pawnFileRanks, sizeof s.pawnFileRanks);
+        s.pieceTotal = pos.pieceTotal, s.gamePly = pos.gamePly, s.checkState = pos.checkState[pos.gamePly];
+        s.material[0] = pos.material[0], s.material[1] = pos.material[1];
+        for (int square = 0; square < 64; square++)
+            if (pos.board[square] != EMPTY) std::memcpy(s.nearest[square], pos.nearest[square], 8);
+        return s;
+    }
+    bool operator==(const Snapshot &other) const { return std::memcmp(this, &other, sizeof *this) == 0; }
+};
+
+struct KindsSeen {
+    int castles = 0, enPassants = 0, promotions = 0, nullMoves = 0, captures = 0, plies = 0;
+};
+
+/// Plays one random game, checking the position after every make and that
+/// every unmake restores it exactly; finally takes the whole game back.
+void playRandomGame(std::mt19937 &random, const char *fen, KindsSeen &seen) {
+    setFen(fen);
+    Snapshot start = Snapshot::take();
+    for (int step = 0; step < 300 && pos.gamePly < 700; step++) {
+        Snapshot before = Snapshot::take();
+        if (!inCheck() && random() % 12 == 0) {
+            makeNullMove();
+            ASSERT_EQ(positionFault(), nullptr);
+            unmakeMove();
+            ASSERT_TRUE(Snapshot::take() == before) << "null move not taken back exactly";
+            seen.nullMoves++;
+            makeNullMove();
+            pos.ply = 0;  // the new position is the root of the next step
+            continue;
+        }
+        genPositionMoves();
+        std::vector<Move> legal, special;
+        for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
+            if (!makeMove(entry->move)) {
+                ASSERT_TRUE(Snapshot::take() == before) << "a refused move changed the position";
+                continue;
+            }
+            ASSERT_EQ(positionFault(), nullptr);
+            unmakeMove();
+            ASSERT_TRUE(Snapshot::take() == before) << "move not taken back exactly";
+            legal.push_back(entry->move);
+            if (entry->move & (MF_CASTLE | MF_EP | MF_PROMO)) special.push_back(entry->move);
+        }
+        if (legal.empty()) break;
+        // Castling, en passant and promotions are rare in random play: take
+        // one half of the times one is possible.
+        Move move = !special.empty() && random() % 2 ? special[random() % special.size()] : legal[random() % legal.size()];
+        ASSERT_TRUE(makeMove(move));
+        pos.ply = 0;
+        seen.plies++;
+        seen.castles += (move & MF_CASTLE) != 0;
+        seen.enPassants += (move & MF_EP) != 0;
+        seen.promotions += (move & MF_PROMO) != 0;
+        seen.captures += (move & MF_CAPTURE) != 0;
+    }
+    while (pos.gamePly > 0) {
+        unmakeMove();
+        pos.ply = 0;
+    }
+    ASSERT_TRUE(Snapshot::take() == start) << "the game was not taken back exactly";
+}
+
+}  // namespace
+
+TEST(MakeMove, RandomGamesKeepThePositionConsistent) {
+    const char *starts[] = {
+        "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+        "8/PPPk4/8/8/8/8/4Kppp/8 w - -",
+        "r3k2r/8/8/2pPp3/8/8/8/R3K2R w KQkq c6",
+        "rnbqkbnr/pppppppp/8/1P1P1P1P/p1p1p1p1/8/P1P1P1P1/RNBQKBNR b KQkq -",
+    };
+    std::mt19937 random(20261206);
+    KindsSeen seen;
+    for (int game = 0; game < 40; game++) {
+        playRandomGame(random, starts[game % 6], seen);
+        if (HasFatalFailure()) return;
+    }
+    EXPECT_GT(seen.plies, 4000);
+    EXPECT_GT(seen.castles, 10);
+    EXPECT_GT(seen.enPassants, 3);
+    EXPECT_GT(seen.promotions, 20);
+    EXPECT_GT(seen.nullMoves, 100);
+    EXPECT_GT(seen.captures, 500);
+}

@@ -1,0 +1,134 @@
+// The driver: material and imbalance, draw damping, the lazy exit, the
+// whole sum for small endings, and the phase change.
+#include "eval/evaluate.h"
+
+#include <cstring>
+#include <limits>
+
+#include "board/position.h"
+#include "eval_fixture.h"
+#include "search/tt.h"
+
+namespace {
+
+class Driver : public EvalTest {};
+
+TEST_F(Driver, KnightAgainstBishopIsADraw) {
+    setFen("4k3/8/8/8/8/8/8/1N2Kb2 w - -");
+    EXPECT_EQ(fullEval(), 0);
+}
+
+TEST_F(Driver, ImbalanceOfUnequalTrades) {
+    setFen("4k1n1/8/8/8/8/8/8/R3K3 w - -");  // rook against knight: +30
+    EXPECT_EQ(materialBalance(), 500 - 300 + 30);
+    setFen("r3k3/8/8/8/8/8/8/1NB1K3 w - -");  // two minors against a rook: +120
+    EXPECT_EQ(materialBalance(), 600 - 500 + 120);
+    setFen("1nb1k3/8/8/8/8/8/8/R3K3 w - -");  // and the other way round
+    EXPECT_EQ(materialBalance(), 500 - 600 - 120);
+    setFen("r3k2r/8/8/8/8/8/8/3QK3 w - -");  // queen against two rooks: +60
+    EXPECT_EQ(materialBalance(), 900 - 1000 + 60);
+    setFen("3qk3/8/8/8/8/8/8/1NBBK3 w - -");  // three minors against a queen: +120
+    EXPECT_EQ(materialBalance(), 900 - 900 + 120);
+    setFen("r1b1k3/8/8/8/8/8/8/3QK3 w - -");  // queen against rook and bishop: +30
+    EXPECT_EQ(materialBalance(), 900 - 800 + 30);
+    setFen("4k3/pp6/8/8/8/8/PP6/1N2K3 w - -");  // a clean extra knight: +120
+    EXPECT_EQ(materialBalance(), 300 + 120);
+}
+
+TEST_F(Driver, DrawishMaterialIsDamped) {
+    setFen("4kb2/8/8/8/8/8/8/R3K3 w - -");  // rook against bishop, no pawns
+    DrawDamping damping = drawDamping();
+    EXPECT_TRUE(damping.white);
+    EXPECT_TRUE(damping.black);
+    setFen("4kn2/8/8/8/8/8/8/1N2KB2 w - -");  // knight and bishop against knight
+    EXPECT_TRUE(drawDamping().white);
+    setFen("4kn2/8/8/8/8/8/8/2B1KB2 w - -");  // but two bishops beat a knight
+    EXPECT_FALSE(drawDamping().white);
+    setFen("4k3/8/8/8/8/8/P7/1N2KN2 w - -");  // a pawn keeps the winning chances
+    EXPECT_FALSE(drawDamping().white);
+    setFen("4k3/8/8/8/8/8/8/1N2KN2 w - -");
+    EXPECT_TRUE(drawDamping().white);
+    EXPECT_FALSE(drawDamping().black);
+
+    DrawDamping whiteOnly = {true, false};
+    EXPECT_EQ(dampScore(205, whiteOnly), 51);  // toward zero
+    EXPECT_EQ(dampScore(-205, whiteOnly), -205);
+}
+
+TEST_F(Driver, TwoKnightsAgainstBareKingIsDividedByFour) {
+    // 600 + 2 x 120 extra minors; knights on b1 and g1 worth -10 each; both
+    // kings on e-squares worth 15 in the centre table; no mobility.
+    // (840 - 20) / 4.
+    setFen("4k3/8/8/8/8/8/8/1N2K1N1 w - -");
+    EXPECT_EQ(fullEval(), 205);
+    setFen("4k3/8/8/8/8/8/8/1N2K1N1 b - -");
+    EXPECT_EQ(fullEval(), -205);
+}
+
+TEST_F(Driver, RookAgainstBareKingIsEvaluatedInFull) {
+    // 500 + 120; the rook on an open file +15; its mobility 7 + 3, halved
+    // with 500 of material; the two kings' centre values cancel.
+    setFen("4k3/8/8/8/8/8/8/R3K3 w - -");
+    EXPECT_EQ(fullEval(), 620 + 15 + 5);
+    setFen("4k3/8/8/8/8/8/8/R3K3 b - -");
+    EXPECT_EQ(fullEval(), -640);
+}
+
+TEST_F(Driver, TwoBishopsAgainstBareKing) {
+    // 600 + 240; both bishops on the first rank (-4 each) see 7 squares (x 2,
+    // then halved: 14); bishop pair with no pawns 24.
+    setFen("4k3/8/8/8/8/8/8/2B1KB2 w - -");
+    EXPECT_EQ(fullEval(), 840 - 8 + 24 + 14);
+}
+
+TEST_F(Driver, LazyExitOnlyFarOutsideTheWindow) {
+    setFen("4k3/8/8/8/8/8/8/R3K3 w - -");  // quick score 620, full 640, margin 200
+    EXPECT_EQ(evaluate(-10000, 10000), 640);
+    EXPECT_EQ(evaluate(-10000, 100), 620);  // 620 - 200 >= 100
+    EXPECT_EQ(evaluate(-10000, 420), 620);
+    EXPECT_EQ(evaluate(-10000, 421), 640);
+    EXPECT_EQ(evaluate(820, 10000), 620);  // 620 + 200 <= 820
+    EXPECT_EQ(evaluate(819, 10000), 640);
+    setFen("4k3/8/8/8/8/8/8/R3K3 b - -");
+    EXPECT_EQ(evaluate(0, 10000), -620);
+    EXPECT_EQ(evaluate(-10000, 10000), -640);
+}
+
+TEST_F(Driver, ScoresStayBelowTheMateRange) {
+    // Twelve queens: 10800 + 120 x 24 would read as a mate.
+    setFen("7k/8/8/8/8/8/QQQQQQQQ/QQQQK3 b - -");
+    EXPECT_EQ(evaluate(-10000, 10000), -(MATE_REPORT - 1));
+    EXPECT_EQ(evaluate(std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()),
+              -(MATE_REPORT - 1));
+}
+
+TEST_F(Driver, PhaseChangeClearsTheTables) {
+    ASSERT_TRUE(ttAllocate(ttShiftForBytes(48 * 1024)));
+    auto tablesHoldData = [] { return ttTable[0].keyHigh == 0xABCD && pawnHash[0].key == 0x1234; };
+    auto fillTables = [] {
+        ttTable[0].keyHigh = 0xABCD;
+        pawnHash[0].key = 0x1234;
+    };
+
+    setFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    checkPhaseChange();  // after initPieceSquareTables: always clears
+    EXPECT_EQ(evalPhase, 1);
+    fillTables();
+    checkPhaseChange();  // still the middlegame
+    EXPECT_TRUE(tablesHoldData());
+
+    setFen("4k3/pppp4/8/8/8/8/PPPP4/R3K2R w - -");  // 1000 against 0
+    checkPhaseChange();
+    EXPECT_EQ(evalPhase, 2);
+    EXPECT_EQ(ttTable[0].keyHigh, 0u);
+    EXPECT_EQ(pawnHash[0].key, 0u);
+
+    fillTables();
+    initPieceSquareTables();  // a new game: the tables are cleared again
+    checkPhaseChange();
+    EXPECT_EQ(ttTable[0].keyHigh, 0u);
+    EXPECT_EQ(pawnHash[0].key, 0u);
+    ttRelease();
+}
+
+}  // namespace

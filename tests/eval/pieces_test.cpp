@@ -1,0 +1,97 @@
+// The piece pass: mobility, rook and bishop terms, blocked pawns.
+#include "eval/pieces.h"
+
+#include "eval_fixture.h"
+
+namespace {
+
+class PiecePass : public EvalTest {
+protected:
+    int mobility = 0;
+    KingThreats threats{};
+    int pass() { return evalPieces(mobility, threats); }
+};
+
+constexpr int A1 = 56, A2 = 48, A7 = 8, B8 = 1, E1 = 60, H1 = 63, H7 = 15, D4 = 35;
+
+TEST_F(PiecePass, LoneRookSeesSevenSquaresEachWay) {
+    setFen("4k3/8/8/8/3R4/8/8/1K6 w - -");
+    EXPECT_EQ(lineMobilityOf(D4, 1), 7);
+    EXPECT_EQ(lineMobilityOf(D4, 3), 7);
+    EXPECT_EQ(lineMobilityOf(D4, 0), 6);  // a7..g1 diagonal, open to both edges
+    EXPECT_EQ(lineMobilityOf(D4, 2), 7);  // a1..h8 diagonal
+    pass();
+    EXPECT_EQ(mobility, 14);
+}
+
+TEST_F(PiecePass, BishopMobilityCountsTwice) {
+    // Bishop d4 sees c5 b6 (not a7, a pawn) and e3 f2 g1; c3 b2 a1 and
+    // e5 f6 g7 h8: 2 x (5 + 7).
+    setFen("4k3/p7/8/8/3B4/8/8/4K3 w - -");
+    pass();
+    EXPECT_EQ(mobility, 24);
+}
+
+TEST_F(PiecePass, TwoRooksOnAnOpenFile) {
+    setFen("4k3/8/8/8/8/8/R7/R3K3 w - -");
+    EXPECT_EQ(rookBonus(A2, WHITE), 15);
+    EXPECT_EQ(rookBonus(A1, WHITE), 20 + 5);  // fewer than 5 pawns, and a rook in front
+    setFen("4k3/8/8/8/8/8/R1PPPPP1/R3K3 w - -");
+    EXPECT_EQ(rookBonus(A2, WHITE), 15);
+    EXPECT_EQ(rookBonus(A1, WHITE), 25 + 5);
+}
+
+TEST_F(PiecePass, RookHemmedInOnItsHomeSquare) {
+    setFen("4k3/7p/8/8/8/8/6PP/6KR w - -");
+    EXPECT_EQ(rookBonus(H1, WHITE), -20 - 15);  // no move along the rank either
+    setFen("4k3/7p/8/8/8/8/6PP/5K1R w - -");
+    EXPECT_EQ(rookBonus(H1, WHITE), -20);  // g1 free
+}
+
+TEST_F(PiecePass, RookOnTheSeventhAndRookPinningToTheKing) {
+    setFen("6k1/R7/8/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(rookBonus(A7, WHITE), 15 + 15);
+    setFen("4k3/8/8/8/8/8/4n3/4RK2 w - -");
+    EXPECT_EQ(rookBonus(E1, WHITE), 15 + 20);
+    // A pawn in between is no pin.
+    setFen("4k3/8/8/8/8/8/4p3/4RK2 w - -");
+    EXPECT_EQ(rookBonus(E1, WHITE), 10);
+}
+
+TEST_F(PiecePass, TrappedBishop) {
+    setFen("4k3/B1p5/1p6/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(A7, WHITE), 128);
+    setFen("4k3/B7/1p6/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(A7, WHITE), 64);
+    setFen("4k3/5p1B/6p1/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(H7, WHITE), 128);
+    setFen("1B2k3/2p5/8/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(B8, WHITE), 64);
+    setFen("1B2k3/2p5/1p6/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(B8, WHITE), 128);
+    // Black's bishop on a2 against White pawns b3 and c2.
+    setFen("4k3/8/8/8/8/1P6/b1P5/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(A2, BLACK), 128);
+    // b4 is not a trap square.
+    setFen("4k3/8/8/8/1B6/2p5/8/4K3 w - -");
+    EXPECT_EQ(trappedBishopPenalty(33, WHITE), 0);
+}
+
+TEST_F(PiecePass, TrappedBishopLosesItFromItsTableValue) {
+    // a7 is worth -2 to a bishop; trapped by b6 and c7 it counts -130. Its
+    // only moves are b8 (mobility 2 x 1).
+    setFen("4k3/B1p5/1p6/8/8/8/8/4K3 w - -");
+    EXPECT_EQ(pass(), -2 - 128);
+    EXPECT_EQ(mobility, 2);
+}
+
+TEST_F(PiecePass, BlockedPawnAndKnightTableValue) {
+    // e3 blocked by the knight: -4; the black knight on e4 stands on its e5
+    // value 12, and is three squares from the White king: one attacker.
+    setFen("4k3/8/8/8/4n3/4P3/8/4K3 w - -");
+    EXPECT_EQ(pass(), -4 - 12);
+    EXPECT_EQ(threats.attackerCount[BLACK], 1);
+    EXPECT_EQ(threats.attackerCount[WHITE], 0);
+}
+
+}  // namespace

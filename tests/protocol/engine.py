@@ -1,0 +1,105 @@
+"""Drives the built engine through its standard input and output."""
+import os
+import select
+import subprocess
+import sys
+import time
+import unittest
+
+BINARY = None
+
+
+class Engine:
+    """One running engine process with raw access to its pipes."""
+
+    def __init__(self, args=(), cwd=None):
+        self.process = subprocess.Popen(
+            [BINARY, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE, cwd=cwd, bufsize=0)
+        self.buffer = b""
+
+    def write(self, data):
+        """Writes bytes in one write call (so that they arrive in one read)."""
+        if isinstance(data, str):
+            data = data.encode()
+        os.write(self.process.stdin.fileno(), data)
+
+    def send(self, *lines):
+        self.write("".join(line + "\n" for line in lines))
+
+    def _fill(self, deadline):
+        remaining = deadline - time.monotonic()
+        if remaining <= 0:
+            return False
+        ready, _, _ = select.select([self.process.stdout], [], [], remaining)
+        if not ready:
+            return False
+        chunk = os.read(self.process.stdout.fileno(), 65536)
+        if not chunk:
+            return False
+        self.buffer += chunk
+        return True
+
+    def read_until(self, line, timeout=10.0):
+        """Returns everything up to and including the line that equals `line`
+        (a string) or, when `line` is callable, the first line for which it
+        is true. Fails the test on time-out or end of output."""
+        deadline = time.monotonic() + timeout
+        while True:
+            text = self.buffer.decode(errors="replace")
+            lines = text.split("\n")
+            consumed = 0
+            for index, candidate in enumerate(lines[:-1]):
+                consumed += len(candidate) + 1
+                if (candidate == line) if isinstance(line, str) else line(candidate):
+                    self.buffer = self.buffer[len(text[:consumed].encode()):]
+                    return "\n".join(lines[:index + 1]) + "\n"
+            if not self._fill(deadline):
+                raise AssertionError(f"no line {line!r} within {timeout}s; output so far: {text[-2000:]!r}")
+
+    def output_for(self, *lines, timeout=10.0):
+        """Sends the lines followed by a ping and returns what the engine
+        printed before the pong."""
+        marker = f"pong {time.monotonic_ns()}"
+        self.send(*lines, "ping " + marker[5:])
+        text = self.read_until(marker, timeout)
+        return text[: -len(marker) - 1]
+
+    def quiet_for(self, seconds):
+        """Returns what the engine printed within `seconds`."""
+        deadline = time.monotonic() + seconds
+        while self._fill(deadline):
+            pass
+        text, self.buffer = self.buffer.decode(errors="replace"), b""
+        return text
+
+    def close_input(self):
+        self.process.stdin.close()
+
+    def wait(self, timeout=10.0):
+        return self.process.wait(timeout)
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.process.stdout.close()
+        if not self.process.stdin.closed:
+            self.process.stdin.close()
+
+
+class EngineTest(unittest.TestCase):
+    """A test case with a fresh engine per test."""
+
+    def setUp(self):
+        self.engine = Engine()
+        self.banner = self.engine.output_for()
+
+    def tearDown(self):
+        self.engine.stop()
+
+
+def main():
+    """Runs the calling module's tests with the engine named on the command line."""
+    global BINARY
+    BINARY = os.path.abspath(sys.argv.pop(1))
+    unittest.main(module="__main__", verbosity=2)
