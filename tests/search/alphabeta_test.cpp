@@ -27,23 +27,27 @@ protected:
 TEST_F(AlphaBetaTest, CheckmateIsScoredByTheMatedPly) {
     setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     ASSERT_TRUE(playMoves("e2e4 g7g5 b1c3 f7f6 d1h5"));
+    setSearchPly(5);
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 5 - SCORE_BOUND);
 }
 
 TEST_F(AlphaBetaTest, StalemateIsADraw) {
     setPosition("7k/4Q3/6K1/8/8/8/8/8 w - -");
     ASSERT_TRUE(playMoves("e7f7"));
+    setSearchPly(1);
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 0);
 }
 
 TEST_F(AlphaBetaTest, FiftyMoveRuleDrawsAWonPosition) {
     setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
     ASSERT_TRUE(playMoves("e1d2"));
+    setSearchPly(1);
     EXPECT_LT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 2, 0, NODE_NULL_ALLOWED), -500);
     ttClear();  // the fifty-move count is not part of the position's key
     setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
     pos.fiftyCount = 99;
     ASSERT_TRUE(playMoves("e1d2"));
+    setSearchPly(1);
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 2, 0, NODE_NULL_ALLOWED), 0);
 }
 
@@ -54,28 +58,28 @@ const char *SHUFFLE = "g1f3 g8f6 f3g1 f6g8";
 TEST_F(AlphaBetaTest, OneEarlierOccurrenceIsADrawDeepInTheTree) {
     setPosition(SHUFFLE_POSITION);
     ASSERT_TRUE(playMoves(SHUFFLE));
-    ASSERT_EQ(pos.ply, 4);
+    setSearchPly(4);
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
 }
 
 TEST_F(AlphaBetaTest, NextToTheRootTheDrawNeedsTwoEarlierOccurrences) {
     setPosition(SHUFFLE_POSITION);
     ASSERT_TRUE(playMoves(SHUFFLE));
-    pos.ply = 1;  // as if the shuffle had been played in the game before the root
+    setSearchPly(1);  // the shuffle was played in the game, before the root
     EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
-    pos.ply = 4;
+    setSearchPly(0);
     ASSERT_TRUE(playMoves(SHUFFLE));
-    pos.ply = 1;
+    setSearchPly(1);
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
-    // Deeper in the tree only a single earlier occurrence counts.
-    pos.ply = 8;
+    // Deeper in the tree a count of two is not this test's business.
+    setSearchPly(8);
     EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
 }
 
 TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
     setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
     ASSERT_TRUE(playMoves("f1b5"));
-    pos.ply = 63;
+    setSearchPly(63);
     nodeCount = 0;
     EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
     EXPECT_EQ(nodeCount, 1u);

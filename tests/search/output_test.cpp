@@ -142,9 +142,11 @@ std::string movesOf(const std::string &line) { return line.substr(line.find("400
 
 /// Stores `move` as the table move of the position after `path`.
 void storeAfter(const char *path, const char *move) {
+    int16_t gamePly = pos.gamePly;
     ASSERT_TRUE(playMoves(path));
     ttStore(ttBucket(), findMove(move), 0, 1, BOUND_EXACT, false);
-    while (pos.ply > 0) unmakeMove();
+    while (pos.gamePly > gamePly) unmakeMove();
+    pos.ply = 0;
 }
 
 TEST_F(OutputTest, ShortLineIsLengthenedFromTheTable) {

@@ -61,9 +61,8 @@ protected:
 
 TEST_F(QuiesceTest, DeepestPlyReturnsBeta) {
     setPosition("4k3/8/8/3p4/4P3/8/8/4K3 w - -");
-    pos.ply = 63;
+    setSearchPly(63);
     EXPECT_EQ(quiesce(-20, 35), 35);
-    pos.ply = 0;
 }
 
 TEST_F(QuiesceTest, StandingPatAboveBetaSearchesNothing) {
@@ -124,6 +123,7 @@ TEST_F(QuiesceTest, LosingCaptureByAHeavierPieceIsSkipped) {
 TEST_F(QuiesceTest, CheckmateIsScoredByPly) {
     setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     ASSERT_TRUE(playMoves("f2f3 e7e5 g2g4 d8h4"));
+    setSearchPly(4);
     EXPECT_EQ(quiesce(-SCORE_BOUND, SCORE_BOUND), 4 - SCORE_BOUND);
 }
 

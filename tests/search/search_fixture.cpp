@@ -73,6 +73,11 @@ void setPosition(const char *fen) {
     pos.ply = 0;
 }
 
+void setSearchPly(int ply) {
+    pos.ply = uint8_t(ply);
+    pos.moveListStart[ply] = 0;
+}
+
 void startCapture() {
     capture = open_memstream(&captureText, &captureSize);
     outputStream = capture;

@@ -16,6 +16,10 @@ void resetEngine();
 /// Sets a position from FEN and prepares a search at ply 0.
 void setPosition(const char *fen);
 
+/// Makes the current position a node at the given search ply, as if the
+/// last moves had been played inside the search.
+void setSearchPly(int ply);
+
 /// Starts capturing everything the engine prints.
 void startCapture();
 
