@@ -4,6 +4,7 @@
 #include "search/alphabeta.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdlib>
 
 #include "board/attacks.h"
@@ -97,7 +98,12 @@ static bool tableSettles(const TTEntry &entry, int16_t alpha, int16_t beta, int 
     return true;
 }
 
-static bool nullMoveAllowed(uint8_t flags, bool checked, bool mateThreat, int depth, int16_t beta) {
+int nullMoveDepth(int depth) {
+    int reduction = pos.material[pos.sideToMove] <= 800 ? 1 : (depth - 1) / 3;
+    return depth - reduction - 2;
+}
+
+bool nullMoveAllowed(uint8_t flags, bool checked, bool mateThreat, int depth, int16_t beta) {
     if (!(flags & NODE_NULL_ALLOWED) || checked || mateThreat || beta == SCORE_BOUND || depth < 2) return false;
     int material = pos.material[pos.sideToMove];
     if (!(material > 500 || (material != 0 && depth < 7))) return false;
@@ -216,6 +222,7 @@ static Move nextMove(MoveSource &source) {
 }
 
 int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, uint8_t flags) {
+    assert(alpha < beta && depth >= 1);
     int ply = pos.ply;
     pvLength[ply] = uint8_t(ply);
     if ((++nodeCount & 0xFFFF) == 0) pollSearch();
@@ -226,8 +233,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
 
     // Transposition table: hash move, mate threat, null-move veto, cut-off.
     int side = pos.sideToMove;
-    int reduction = pos.material[side] <= 800 ? 1 : (depth - 1) / 3;
-    int nullDepth = depth - reduction - 2;
+    int nullDepth = nullMoveDepth(depth);
     TTEntry *bucket = ttBucket();
     TTEntry *entry = ttProbe(bucket);
     Move hashMove = 0;

@@ -22,5 +22,15 @@ int16_t searchChild(int16_t alpha, int16_t beta, int depth, int extension, uint8
 /// the checked side can take, that nothing defends or backs up.
 bool checkNeedsExtension();
 
+/// Depth of the null-move search at a node of this depth: two plies less,
+/// and a third of the depth less again when the side to move has more than
+/// a rook and a minor piece (else one ply).
+int nullMoveDepth(int depth);
+
+/// True when a node may try the null move: allowed by its flags, not in
+/// check, no mate threat, not a full window, enough material, and at depth 2
+/// only when the opponent has no safe check.
+bool nullMoveAllowed(uint8_t flags, bool checked, bool mateThreat, int depth, int16_t beta);
+
 /// Static-score margins of the quiet-move reduction test, by depth.
 extern const int16_t futilityMargin[11];

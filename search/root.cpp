@@ -2,6 +2,7 @@
 #include "search/root.h"
 
 #include <algorithm>
+#include <cassert>
 #include <climits>
 #include <cstring>
 
@@ -91,6 +92,7 @@ static void copyRootPv(Move move) {
 }
 
 int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
+    assert(alpha < beta && pos.ply == 0);
     if ((++nodeCount & 0xFFFF) == 0) pollSearch();
     if (uciMode()) reply("info depth %d seldepth %d\n", depth, depth);
     const TTEntry *entry = ttTable ? ttProbeRoot() : nullptr;
@@ -120,6 +122,7 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
             unmakeMove();
             continue;
         }
+        rootMove = move;
         if (uciMode() && searchElapsedMs() > 1000)
             reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
                   rootMoveNumber - rootMoveCount + rootLegalCount, (unsigned long)nodeCount, nodesPerSecond());

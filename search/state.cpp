@@ -12,6 +12,7 @@ int16_t selDepth;
 int16_t rootMoveCount;
 int16_t rootMoveNumber;
 int16_t rootLegalCount;
+Move rootMove;
 int16_t alphaWindow;
 int16_t betaWindow;
 int8_t windowFail;

@@ -35,6 +35,9 @@ extern int16_t rootMoveCount;
 extern int16_t rootMoveNumber;
 extern int16_t rootLegalCount;
 
+/// The root move being searched (the xboard analysis status shows it).
+extern Move rootMove;
+
 /// Root aspiration window of the iteration in progress.
 extern int16_t alphaWindow;
 extern int16_t betaWindow;

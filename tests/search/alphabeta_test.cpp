@@ -1,0 +1,194 @@
+// The main search: terminal scores, draw rules, null-move conditions and
+// the check-extension test.
+#include <gtest/gtest.h>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "eval/evaluate.h"
+#include "search/alphabeta.h"
+#include "search/root.h"
+#include "search/state.h"
+#include "search/tt.h"
+#include "tests/search/search_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+class AlphaBetaTest : public SearchTest {
+protected:
+    void SetUp() override {
+        SearchTest::SetUp();
+        iterationDepth = 4;
+        followPv = false;
+        tbLimit = 0;
+    }
+};
+
+TEST_F(AlphaBetaTest, CheckmateIsScoredByTheMatedPly) {
+    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    ASSERT_TRUE(playMoves("e2e4 g7g5 b1c3 f7f6 d1h5"));
+    setSearchPly(5);
+    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 5 - SCORE_BOUND);
+}
+
+TEST_F(AlphaBetaTest, StalemateIsADraw) {
+    setPosition("7k/4Q3/6K1/8/8/8/8/8 w - -");
+    ASSERT_TRUE(playMoves("e7f7"));
+    setSearchPly(1);
+    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 0);
+}
+
+TEST_F(AlphaBetaTest, FiftyMoveRuleDrawsAWonPosition) {
+    setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
+    ASSERT_TRUE(playMoves("e1d2"));
+    setSearchPly(1);
+    EXPECT_LT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 2, 0, NODE_NULL_ALLOWED), -500);
+    ttClear();  // the fifty-move count is not part of the position's key
+    setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
+    pos.fiftyCount = 99;
+    ASSERT_TRUE(playMoves("e1d2"));
+    setSearchPly(1);
+    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 2, 0, NODE_NULL_ALLOWED), 0);
+}
+
+// White is a queen up; the knights go out and back.
+const char *SHUFFLE_POSITION = "4k1n1/8/8/8/8/8/8/Q3K1N1 w - -";
+const char *SHUFFLE = "g1f3 g8f6 f3g1 f6g8";
+
+TEST_F(AlphaBetaTest, OneEarlierOccurrenceIsADrawDeepInTheTree) {
+    setPosition(SHUFFLE_POSITION);
+    ASSERT_TRUE(playMoves(SHUFFLE));
+    setSearchPly(4);
+    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
+}
+
+TEST_F(AlphaBetaTest, NextToTheRootTheDrawNeedsTwoEarlierOccurrences) {
+    setPosition(SHUFFLE_POSITION);
+    ASSERT_TRUE(playMoves(SHUFFLE));
+    setSearchPly(1);  // the shuffle was played in the game, before the root
+    EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
+    setSearchPly(0);
+    ASSERT_TRUE(playMoves(SHUFFLE));
+    setSearchPly(1);
+    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
+    // Deeper in the tree a count of two is not this test's business.
+    setSearchPly(8);
+    EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
+}
+
+TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
+    setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
+    ASSERT_TRUE(playMoves("f1b5"));
+    setSearchPly(63);
+    nodeCount = 0;
+    EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
+    EXPECT_EQ(nodeCount, 1u);
+}
+
+TEST_F(AlphaBetaTest, NullMoveDepths) {
+    setPosition("4k3/8/8/8/8/8/PPP5/3QK3 w - -");  // material 900
+    EXPECT_EQ(nullMoveDepth(3), 1);
+    EXPECT_EQ(nullMoveDepth(10), 5);
+    setPosition("4k3/8/8/8/8/8/PPP5/1N1RK3 w - -");  // material 800
+    EXPECT_EQ(nullMoveDepth(10), 7);
+}
+
+TEST_F(AlphaBetaTest, NullMoveConditions) {
+    setPosition("4k3/8/8/8/8/8/PPP5/3QK3 w - -");
+    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 5, 100));
+    EXPECT_FALSE(nullMoveAllowed(0, false, false, 5, 100));
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, true, false, 5, 100));
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, true, 5, 100));
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 5, SCORE_BOUND));  // full window
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 1, 100));
+    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
+    // Pawns only: never. A knight: only below depth 7.
+    setPosition("4k3/8/8/8/8/8/PPP5/4K3 w - -");
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 5, 100));
+    setPosition("4k3/8/8/8/8/8/PPP5/1N2K3 w - -");
+    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 6, 100));
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 7, 100));
+}
+
+TEST_F(AlphaBetaTest, NoNullMoveAtDepthTwoAgainstASafeCheck) {
+    // Black's queen can check from h2, where the bishop on d6 backs it up.
+    setPosition("4k3/8/3b4/8/7q/8/8/R5K1 w - -");
+    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
+    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 3, 100));
+    // A bare king has no check at all.
+    setPosition("4k3/8/8/8/8/8/8/R5K1 w - -");
+    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
+}
+
+class CheckExtensionTest : public AlphaBetaTest {
+protected:
+    bool afterKnightCheck(const char *fen) {
+        setPosition(fen);
+        EXPECT_TRUE(playMoves("f3g5"));
+        EXPECT_TRUE(inCheck());
+        return checkNeedsExtension();
+    }
+};
+
+TEST_F(CheckExtensionTest, CheckThatMerelyHangsThePieceIsNotExtended) {
+    EXPECT_FALSE(afterKnightCheck("8/7k/7p/8/8/5N2/8/K7 w - -"));
+}
+
+TEST_F(CheckExtensionTest, CheckByAnUntakeablePieceIsExtended) {
+    EXPECT_TRUE(afterKnightCheck("8/7k/8/8/8/5N2/8/K7 w - -"));
+}
+
+TEST_F(CheckExtensionTest, DefendedCheckerIsExtended) {
+    EXPECT_TRUE(afterKnightCheck("8/7k/7p/8/5P2/5N2/8/K7 w - -"));
+}
+
+TEST_F(CheckExtensionTest, SliderBehindTheTakerIsExtended) {
+    EXPECT_TRUE(afterKnightCheck("5B2/7k/7p/8/8/5N2/8/K7 w - -"));
+}
+
+TEST_F(CheckExtensionTest, LineOpenedThroughTheOriginIsExtended) {
+    EXPECT_TRUE(afterKnightCheck("8/7k/7p/8/8/5N2/8/K4R2 w - -"));
+}
+
+TEST_F(CheckExtensionTest, DoubleCheckIsExtended) {
+    // Ne4-g5 also uncovers the bishop on b1 against the king on h7.
+    setPosition("8/7k/7p/8/4N3/8/8/KB6 w - -");
+    ASSERT_TRUE(playMoves("e4g5"));
+    ASSERT_TRUE(inDoubleCheck());
+    EXPECT_TRUE(checkNeedsExtension());
+}
+
+class RootTest : public AlphaBetaTest {};
+
+TEST_F(RootTest, StalemateAndCheckmateAtTheRootEndTheSearch) {
+    setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
+    rootAbort = false;
+    EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), 0);
+    EXPECT_TRUE(rootAbort);
+    setPosition("7k/6Q1/6K1/8/8/8/8/8 b - -");
+    rootAbort = false;
+    EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), -SCORE_BOUND);
+    EXPECT_TRUE(rootAbort);
+}
+
+TEST_F(RootTest, FiftyMoveDrawSearchesTheMovesThenStops) {
+    setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
+    pos.fiftyCount = 100;
+    rootAbort = false;
+    pvLength[0] = 0;
+    EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), 0);
+    EXPECT_TRUE(rootAbort);
+    EXPECT_NE(pvTable[0][0], Move(0));
+    EXPECT_EQ(rootMoveCount, rootLegalCount);
+}
+
+TEST_F(RootTest, CountersTrackIllegalMoves) {
+    // The pinned knight's eight moves are generated but illegal.
+    setPosition("4r1k1/8/8/8/8/8/4N3/4K3 w - -");
+    searchRoot(-SCORE_BOUND, SCORE_BOUND, 1);
+    EXPECT_EQ(rootMoveCount, 4 + 6);  // king: d1 f1 d2 f2; knight: six
+    EXPECT_EQ(rootLegalCount, 4);
+    EXPECT_EQ(rootMoveNumber, rootMoveCount + 1);
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// Move ordering: completing table moves, killer and hash-move tests, the
+// pickers and the history counters.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "board/movegen.h"
+#include "board/position.h"
+#include "search/ordering.h"
+#include "search/state.h"
+#include "tests/search/search_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+class OrderingTest : public SearchTest {};
+
+std::vector<Move> generatedMoves() {
+    genAllMoves();
+    std::vector<Move> moves;
+    for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++) moves.push_back(entry->move);
+    return moves;
+}
+
+TEST_F(OrderingTest, CompleteMoveRebuildsTheGeneratorsFlags) {
+    // Castling both ways, en passant, double steps, promotions with and
+    // without capture, captures by every piece.
+    const char *positions[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/Pp2P3/2N2Q1p/1PPBBPPP/R3K2R b KQkq a3",
+        "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6",
+        "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
+    };
+    for (const char *fen : positions) {
+        setPosition(fen);
+        for (Move move : generatedMoves()) {
+            Move bare = move & 0x000F0FFF;
+            EXPECT_EQ(completeMove(bare), move) << fen << " " << text(move);
+        }
+    }
+}
+
+TEST_F(OrderingTest, KillerValidity) {
+    setPosition("r3k2r/pppq1ppp/2n5/3p4/3P4/2N2N2/PPP2PPP/R2QK2R w KQkq -");
+    EXPECT_TRUE(killerIsValid(findMove("f3e5")));
+    EXPECT_TRUE(killerIsValid(findMove("a2a4")));
+    EXPECT_TRUE(killerIsValid(findMove("e1g1")));
+    EXPECT_TRUE(killerIsValid(findMove("d1e2")));
+    EXPECT_FALSE(killerIsValid(0));
+    EXPECT_FALSE(killerIsValid(Move(59 | 32 << 6)));  // queen d1-a4 through the pawn on c2
+    EXPECT_FALSE(killerIsValid(Move(59 | 31 << 6)));  // queen d1-h5 through the knight on f3
+    EXPECT_FALSE(killerIsValid(Move(56 | 40 << 6)));  // rook a1-a3 through its own pawn
+    EXPECT_FALSE(killerIsValid(Move(42 | 27 << 6)));  // knight onto its own pawn on d4
+    EXPECT_FALSE(killerIsValid(Move(42 | 26 << 6)));  // knight c3-c4 is no knight move
+    EXPECT_FALSE(killerIsValid(Move(35 | 27 << 6)));  // pawn d4-d5 is blocked
+    EXPECT_FALSE(killerIsValid(Move(11 | 19 << 6)));  // a black piece on d7
+    EXPECT_FALSE(killerIsValid(Move(60 | 58 << 6)));  // long castling with d1 occupied
+    pos.castleRights &= ~1;
+    EXPECT_FALSE(killerIsValid(Move(60 | 62 << 6 | MF_CASTLE)));  // the right is gone
+}
+
+TEST_F(OrderingTest, HashMoveSanity) {
+    setPosition("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6");
+    EXPECT_TRUE(hashMoveIsSane(findMove("e5f6") & 0xFFF));  // en passant
+    EXPECT_FALSE(hashMoveIsSane(Move(28 | 19 << 6)));       // e5xd6 onto an empty square
+    EXPECT_FALSE(hashMoveIsSane(Move(12 | 20 << 6)));       // a black pawn
+    EXPECT_FALSE(hashMoveIsSane(Move(62 | 51 << 6)));       // onto the own pawn on d2
+    pos.epSquare = NO_EP_SQUARE;
+    EXPECT_FALSE(hashMoveIsSane(Move(28 | 21 << 6)));  // no en passant any more
+    setPosition("r3k2r/8/8/8/8/8/8/R3K2R w Kq -");
+    EXPECT_TRUE(hashMoveIsSane(Move(60 | 62 << 6)));
+    EXPECT_FALSE(hashMoveIsSane(Move(60 | 58 << 6)));  // White may not castle long
+}
+
+TEST_F(OrderingTest, PickersTakeTheHighestScoreFirstAndTheFrontOnTies) {
+    setPosition("4k3/8/8/8/8/8/8/4K3 w - -");
+    uint32_t start = pos.moveListStart[0];
+    const int32_t scores[] = {5, 9, 9, 0x40000000, 2};
+    for (int i = 0; i < 5; i++) pos.moveList[start + i] = {Move(i + 1), scores[i]};
+    pos.moveListStart[1] = start + 5;
+    EXPECT_EQ(pickNextMove(start), Move(4));
+    EXPECT_EQ(pickNextMove(start + 1), Move(2));  // 2 and 3 tie: the front wins
+    EXPECT_EQ(pickNextMove(start + 2), Move(3));
+    EXPECT_EQ(pickNextMove(start + 3), Move(1));
+    EXPECT_EQ(pickNextMove(start + 4), Move(5));
+}
+
+TEST_F(OrderingTest, ScoresCompareUnsigned) {
+    setPosition("4k3/8/8/8/8/8/8/4K3 w - -");
+    uint32_t start = pos.moveListStart[0];
+    pos.moveList[start] = {Move(1), 0x7FFFFFFF};
+    pos.moveList[start + 1] = {Move(2), int32_t(0x80000000u)};
+    pos.moveListStart[1] = start + 2;
+    EXPECT_EQ(pickNextMove(start), Move(2));
+}
+
+TEST_F(OrderingTest, PickExcludingRemovesTheExcludedMoves) {
+    setPosition("4k3/8/8/8/8/8/8/4K3 w - -");
+    uint32_t start = pos.moveListStart[0];
+    const int32_t scores[] = {50, 40, 30};
+    for (int i = 0; i < 3; i++) pos.moveList[start + i] = {Move(i + 1), scores[i]};
+    pos.moveListStart[1] = start + 3;
+    EXPECT_EQ(pickMoveExcluding(start, Move(1), Move(2)), Move(3));
+    EXPECT_EQ(pos.moveListStart[1], start + 1);
+    EXPECT_EQ(pickMoveExcluding(start + 1, 0, 0), Move(0));  // nothing left
+}
+
+TEST_F(OrderingTest, HistoryCountersAreHalvedBeforeTheyOverflowTheScore) {
+    history[100] = 1000;
+    addHistory(Move(100), 7);
+    EXPECT_EQ(history[100], 1007);
+    history[5] = HISTORY_LIMIT - 1;
+    addHistory(Move(5), 2);
+    EXPECT_EQ(history[5], (HISTORY_LIMIT + 1) / 2);
+    EXPECT_EQ(history[100], 503);  // every counter halved, the order kept
+    // The largest counter still fits a quiet move's ordering score.
+    EXPECT_LE(int64_t(64) * HISTORY_LIMIT + 0xC00000 + 255 + 32, int64_t(INT32_MAX));
+}
+
+TEST_F(OrderingTest, KillersShiftAndIgnoreCaptures) {
+    pos.ply = 3;
+    updateKillers(Move(100));
+    updateKillers(Move(200));
+    updateKillers(Move(200));  // the same move again changes nothing
+    updateKillers(Move(300) | MF_CAPTURE);
+    updateKillers(Move(400) | MF_PROMO);
+    EXPECT_EQ(killers[3][0], Move(200));
+    EXPECT_EQ(killers[3][1], Move(100));
+    pos.ply = 0;
+}
+
+// The staged picker, followed to its end.
+std::vector<Move> pickAll(Move hashMove) {
+    MovePicker picker;
+    startPicker(picker, hashMove);
+    std::vector<Move> moves;
+    while (Move move = nextPickedMove(picker)) moves.push_back(move);
+    return moves;
+}
+
+const char *STAGED_POSITION = "r3k2r/ppp2ppp/2n1bn2/3pp3/2PP4/2N1PN2/PP3PPP/R1B1KB1R w KQkq -";
+
+TEST_F(OrderingTest, StagedPickerDeliversEveryMoveOnce) {
+    setPosition(STAGED_POSITION);
+    std::vector<Move> all = generatedMoves();
+    killers[0][0] = findMove("f1e2");
+    killers[0][1] = findMove("a2a3");
+    std::vector<Move> picked = pickAll(findMove("c4d5") & 0xFFF);
+    std::vector<Move> sortedPicked = picked, sortedAll = all;
+    std::sort(sortedPicked.begin(), sortedPicked.end());
+    std::sort(sortedAll.begin(), sortedAll.end());
+    EXPECT_EQ(sortedPicked, sortedAll);
+}
+
+TEST_F(OrderingTest, StagedPickerOrder) {
+    setPosition(STAGED_POSITION);
+    Move hashMove = findMove("f1e2");
+    killers[0][0] = findMove("h2h3");
+    killers[0][1] = findMove("a2a3");
+    std::vector<Move> picked = pickAll(hashMove & 0xFFF);
+    ASSERT_GE(picked.size(), 8u);
+    EXPECT_EQ(picked[0], hashMove);
+    // Captures, most valuable victim first: c4xd5 and d4xe5 (pawns take
+    // pawns), Nc3xd5 and Nf3xe5 (knights take pawns).
+    EXPECT_EQ(text(picked[1]), "c4d5");
+    EXPECT_EQ(text(picked[2]), "d4e5");
+    EXPECT_EQ(text(picked[3]), "c3d5");
+    EXPECT_EQ(text(picked[4]), "f3e5");
+    EXPECT_EQ(picked[5], killers[0][0]);  // then the first killer
+    EXPECT_EQ(picked[6], killers[0][1]);  // the second killer leads the quiet moves
+    EXPECT_EQ(std::count(picked.begin(), picked.end(), hashMove), 1);
+    EXPECT_EQ(std::count(picked.begin(), picked.end(), killers[0][0]), 1);
+}
+
+TEST_F(OrderingTest, FirstKillerEqualToTheHashMoveIsNotTriedTwice) {
+    setPosition(STAGED_POSITION);
+    Move hashMove = findMove("h2h3");
+    killers[0][0] = hashMove;
+    std::vector<Move> picked = pickAll(hashMove & 0xFFF);
+    EXPECT_EQ(picked[0], hashMove);
+    EXPECT_EQ(std::count(picked.begin(), picked.end(), hashMove), 1);
+}
+
+TEST_F(OrderingTest, StaleHashMoveIsNotDelivered) {
+    setPosition(STAGED_POSITION);
+    std::vector<Move> picked = pickAll(Move(12 | 20 << 6));  // a black pawn's move
+    EXPECT_EQ(picked.size(), generatedMoves().size());
+    EXPECT_EQ(text(picked[0]), "c4d5");
+}
+
+TEST_F(OrderingTest, HugeHistorySortsAQuietMoveAboveTheCaptures) {
+    setPosition(STAGED_POSITION);
+    Move quiet = findMove("g2g3");
+    history[quiet & 4095] = 1 << 19;  // 64 * counter = 2^25
+    genAllMoves();
+    EXPECT_EQ(pickNextMove(pos.moveListStart[0]), quiet);
+}
+
+TEST_F(OrderingTest, MarksPutTheHashAndPvMovesFirst) {
+    setPosition(STAGED_POSITION);
+    Move pvMove = findMove("a2a4"), hashMove = findMove("b2b3");
+    pvTable[0][0] = pvMove;
+    pvLength[0] = 1;
+    genAllMoves();
+    markHashMove(hashMove & 0xFFF);
+    followPv = true;
+    markPvMove();
+    EXPECT_TRUE(followPv);
+    EXPECT_EQ(pickNextMove(pos.moveListStart[0]), pvMove);
+    EXPECT_EQ(pickNextMove(pos.moveListStart[0] + 1), hashMove);
+    pvTable[0][0] = Move(12 | 20 << 6);  // not a move here: the mode ends
+    genAllMoves();
+    markPvMove();
+    EXPECT_FALSE(followPv);
+}
+
+}  // namespace

@@ -1,0 +1,202 @@
+// Thinking lines byte for byte, in both protocols, and the principal
+// variation's extension from the table.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "board/makemove.h"
+#include "board/position.h"
+#include "frontend/control.h"
+#include "search/output.h"
+#include "search/state.h"
+#include "search/tt.h"
+#include "tests/search/search_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+class OutputTest : public SearchTest {
+protected:
+    /// Sets the principal variation from coordinate moves, played from the
+    /// current position.
+    void setLine(const char *moves) {
+        std::string list(moves);
+        int length = 0, made = 0;
+        for (size_t start = 0; start < list.size();) {
+            size_t end = list.find(' ', start);
+            if (end == std::string::npos) end = list.size();
+            Move move = findMove(list.substr(start, end - start).c_str());
+            ASSERT_NE(move, Move(0)) << list.substr(start, end - start);
+            pvTable[0][length++] = move;
+            ASSERT_TRUE(makeMove(move));
+            made++;
+            start = end + 1;
+        }
+        while (made--) unmakeMove();
+        pvLength[0] = uint8_t(length);
+    }
+
+    /// Prints a line as after 1.5 seconds and 40000 nodes.
+    std::string lineOf(int depth, int score) {
+        nodeCount = 40000;
+        selDepth = 7;
+        timeControl.searchStart = elapsedMs() - 1500;
+        startCapture();
+        printPV(depth, score);
+        return stopCapture();
+    }
+};
+
+TEST_F(OutputTest, XboardLine) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
+    setLine("a1a8 e8d7");
+    EXPECT_EQ(lineOf(2, 23), " 2    23    150 40000   Ra8+ Kd7\n");
+    EXPECT_EQ(lineOf(2, -9998), " 2 -9998    150 40000   Ra8+ Kd7\n");
+}
+
+TEST_F(OutputTest, NothingIsPrintedWithoutPost) {
+    options.optionFlags = OPT_XBOARD;
+    setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
+    setLine("a1a8");
+    EXPECT_EQ(lineOf(1, 23), "");
+}
+
+TEST_F(OutputTest, RepeatPrintsTheLastLineAgain) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
+    setLine("a1a8");
+    std::string first = lineOf(1, 23);
+    nodeCount = 99;
+    startCapture();
+    printPV(0, 0);
+    EXPECT_EQ(stopCapture(), first);
+}
+
+/// Checks a UCI line against the expected text with the time field as
+/// printed, and the nodes per second worked out from that time.
+void expectUciLine(const std::string &line, const std::string &scoreText, const std::string &rest) {
+    std::string head = "info score " + scoreText + " depth 5 seldepth 7 time ";
+    ASSERT_EQ(line.compare(0, head.size(), head), 0) << line;
+    unsigned long time = std::strtoul(line.c_str() + head.size(), nullptr, 10);
+    ASSERT_GE(time, 1500u);
+    std::string expected = head + std::to_string(time) + " nodes 40000 nps " + std::to_string(40000000 / time) + " " + rest;
+    EXPECT_EQ(line, expected);
+}
+
+TEST_F(OutputTest, UciLineWithPromotionInLowerCase) {
+    options.optionFlags = OPT_UCI | OPT_POST;
+    setPosition("8/4P3/8/8/8/8/k7/4K3 w - -");
+    setLine("e7e8q a2b2");
+    expectUciLine(lineOf(5, 812), "cp 812", "pv e7e8q a2b2\n");
+}
+
+TEST_F(OutputTest, UciMateScores) {
+    int value;
+    EXPECT_STREQ(uciScore(9999, &value), "mate");
+    EXPECT_EQ(value, 1);
+    uciScore(9997, &value);
+    EXPECT_EQ(value, 2);
+    uciScore(-9998, &value);
+    EXPECT_EQ(value, -1);
+    uciScore(-9996, &value);
+    EXPECT_EQ(value, -2);
+    EXPECT_STREQ(uciScore(9000, &value), "cp");
+    EXPECT_EQ(value, 9000);
+    EXPECT_STREQ(uciScore(-9001, &value), "mate");
+
+    options.optionFlags = OPT_UCI | OPT_POST;
+    setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
+    setLine("d1d8");
+    expectUciLine(lineOf(5, 9999), "mate 1", "pv d1d8\n");
+}
+
+TEST_F(OutputTest, MultiPvMarkOnlyWithSeveralLines) {
+    options.optionFlags = OPT_UCI | OPT_POST;
+    setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
+    setLine("d1d8");
+    options.multiPv = 3;
+    expectUciLine(lineOf(5, 40), "cp 40", "multipv 1 pv d1d8\n");
+    options.multiPv = 1;
+    expectUciLine(lineOf(5, 40), "cp 40", "pv d1d8\n");
+}
+
+TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
+    // 63 moves of knights going round: the line is cut, never overrun.
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("n3k2n/8/8/8/8/8/8/N3K2N w - -");
+    const char *cycle[4] = {"a1b3", "a8b6", "b3a1", "b6a8"};
+    std::string moves;
+    for (int i = 0; i < 63; i++) moves += std::string(i ? " " : "") + cycle[i % 4];
+    setLine(moves.c_str());
+    std::string line = lineOf(63, 0);
+    EXPECT_LT(line.size(), size_t(THINKING_LINE_SIZE));
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_EQ(positionFault(), nullptr);
+    EXPECT_EQ(pos.gamePly, 0);
+}
+
+/// The moves of an xboard line printed by lineOf.
+std::string movesOf(const std::string &line) { return line.substr(line.find("40000  ") + 7); }
+
+/// Stores `move` as the table move of the position after `path`.
+void storeAfter(const char *path, const char *move) {
+    int16_t gamePly = pos.gamePly;
+    ASSERT_TRUE(playMoves(path));
+    ttStore(ttBucket(), findMove(move), 0, 1, BOUND_EXACT, false);
+    while (pos.gamePly > gamePly) unmakeMove();
+    pos.ply = 0;
+}
+
+TEST_F(OutputTest, ShortLineIsLengthenedFromTheTable) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    storeAfter("g1f3 g8f6", "b1c3");
+    storeAfter("g1f3 g8f6 b1c3", "b8c6");
+    storeAfter("g1f3 g8f6 b1c3 b8c6", "c3b1");
+    storeAfter("g1f3 g8f6 b1c3 b8c6 c3b1", "c6b8");
+    storeAfter("g1f3 g8f6 b1c3 b8c6 c3b1 c6b8", "b1c3");
+    setLine("g1f3 g8f6");
+    std::string line = lineOf(6, 10);
+    EXPECT_EQ(movesOf(line), " Nf3 Nf6 Nc3 Nc6 Nb1 Nb8\n");
+    EXPECT_EQ(pvLength[0], 6);
+    EXPECT_EQ(text(pvTable[0][4]), "c3b1");
+}
+
+TEST_F(OutputTest, TableLineStopsAtARepeatedMove) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    storeAfter("g1f3 g8f6", "f3g1");
+    storeAfter("g1f3 g8f6 f3g1", "f6g8");
+    storeAfter("g1f3 g8f6 f3g1 f6g8", "g1f3");
+    setLine("g1f3 g8f6");
+    std::string line = lineOf(6, 10);
+    EXPECT_EQ(movesOf(line), " Nf3 Nf6 Ng1 Ng8\n");
+    EXPECT_EQ(pvLength[0], 4);
+}
+
+TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    setLine("e2e4 e7e5");
+    pvTable[0][2] = pvTable[0][0];  // e2-e4 again: no white pawn on e2 any more
+    pvLength[0] = 3;
+    std::string line = lineOf(3, 10);
+    EXPECT_EQ(movesOf(line), " e4 e5\n");
+    EXPECT_EQ(pvLength[0], 2);
+}
+
+TEST_F(OutputTest, WindowFailMarksOnlyInXboardWithPost) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    startCapture();
+    printWindowFail(true);
+    printWindowFail(false);
+    EXPECT_EQ(stopCapture(), "++\n--\n");
+    options.optionFlags = OPT_UCI | OPT_POST;
+    startCapture();
+    printWindowFail(true);
+    EXPECT_EQ(stopCapture(), "");
+}
+
+}  // namespace

@@ -1,0 +1,111 @@
+#include "tests/search/search_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "board/notation.h"
+#include "eval/pawns.h"
+#include "eval/pst.h"
+#include "frontend/control.h"
+#include "frontend/output.h"
+#include "search/ordering.h"
+#include "search/state.h"
+#include "search/think.h"
+#include "search/tt.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+int inputWriter = -1;
+FILE *capture = nullptr;
+char *captureText = nullptr;
+size_t captureSize = 0;
+
+/// Allocates the tables once and replaces standard input by a pipe that
+/// stays open, so that the search's input poll finds nothing unless a test
+/// sends something.
+class SearchEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        ASSERT_GE(dup2(fds[0], 0), 0);
+        close(fds[0]);
+        inputWriter = fds[1];
+        options.ttShift = 16;
+        ASSERT_TRUE(ttAllocate(options.ttShift));
+        ASSERT_TRUE(pawnHashAllocate());
+    }
+    void TearDown() override {
+        ttRelease();
+        pawnHashRelease();
+    }
+};
+
+const auto *environment = ::testing::AddGlobalTestEnvironment(new SearchEnvironment);
+
+}  // namespace
+
+void resetEngine() {
+    options.optionFlags = OPT_XBOARD;
+    options.multiPv = 1;
+    timeControl.movesPerControl = 0;
+    timeControl.baseTime = 0;
+    timeControl.increment = 0;
+    timeControl.moveTime = 0;
+    timeControl.maxDepth = 64;
+    analyzing = pondering = 0;
+    newGame();
+    previousScore = 0;
+    pvLength[0] = 0;
+    lastDepth = 0;
+    ttAge = 0;
+    initPieceSquareTables();
+    clearHistoryAndKillers();
+    ttClear();
+    pawnHashClear();
+}
+
+void setPosition(const char *fen) {
+    setFen(fen);
+    pos.ply = 0;
+}
+
+void setSearchPly(int ply) {
+    pos.ply = uint8_t(ply);
+    pos.moveListStart[ply] = 0;
+}
+
+void startCapture() {
+    capture = open_memstream(&captureText, &captureSize);
+    outputStream = capture;
+}
+
+std::string stopCapture() {
+    outputStream = stdout;
+    std::fclose(capture);
+    std::string result(captureText, captureSize);
+    std::free(captureText);
+    captureText = nullptr;
+    return result;
+}
+
+void sendInput(const char *line) {
+    std::string text = std::string(line) + "\n";
+    ASSERT_EQ(write(inputWriter, text.data(), text.size()), ssize_t(text.size()));
+}
+
+void thinkToDepth(int depth) {
+    timeControl.moveTime = 0;
+    timeControl.maxDepth = uint8_t(depth);
+    timeControl.searchStart = elapsedMs();
+    think();
+}
+
+std::string text(Move move) { return moveToText(move); }
+
+void SearchTest::TearDown() {
+    if (outputStream != stdout) stopCapture();
+}

@@ -1,0 +1,43 @@
+// Set-up shared by the search tests: engine tables, a fresh game, output
+// captured in memory, and a pipe on standard input through which a test can
+// send commands to a running search.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "board/types.h"
+
+/// Resets the engine as a new game does, with thinking output off, no
+/// clock, and every hash table cleared.
+void resetEngine();
+
+/// Sets a position from FEN and prepares a search at ply 0.
+void setPosition(const char *fen);
+
+/// Makes the current position a node at the given search ply, as if the
+/// last moves had been played inside the search.
+void setSearchPly(int ply);
+
+/// Starts capturing everything the engine prints.
+void startCapture();
+
+/// Stops capturing and returns what was printed.
+std::string stopCapture();
+
+/// Sends a command line to the engine's standard input.
+void sendInput(const char *line);
+
+/// Runs think to a fixed depth with no time limit.
+void thinkToDepth(int depth);
+
+/// The coordinate text of a move.
+std::string text(Move move);
+
+/// Fixture: every test starts from a reset engine.
+class SearchTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetEngine(); }
+    void TearDown() override;
+};

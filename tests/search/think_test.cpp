@@ -1,0 +1,215 @@
+// The search driver: stopping rules, aspiration re-searches, carry-over and
+// the abandon path that restores the position.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "board/makemove.h"
+#include "board/notation.h"
+#include "board/position.h"
+#include "frontend/control.h"
+#include "search/state.h"
+#include "search/think.h"
+#include "tests/search/search_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+class ThinkTest : public SearchTest {};
+
+const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+
+int occurrences(const std::string &text, const std::string &part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
+    return count;
+}
+
+TEST_F(ThinkTest, MateInOneIsPlayedAfterTheThirdIteration) {
+    setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
+    thinkToDepth(20);
+    EXPECT_EQ(text(pvTable[0][0]), "d1d8");
+    EXPECT_EQ(previousScore, SCORE_BOUND - 1);
+    EXPECT_EQ(lastDepth, 3);
+}
+
+TEST_F(ThinkTest, MateInTwoIsAnnounced) {
+    // 1.Qg6 mates in two.
+    setPosition("2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -");
+    thinkToDepth(20);
+    EXPECT_EQ(text(pvTable[0][0]), "g3g6");
+    EXPECT_EQ(previousScore, SCORE_BOUND - 3);
+}
+
+TEST_F(ThinkTest, SingleLegalMoveStopsAfterTheThirdIteration) {
+    setPosition("7k/8/8/8/8/8/1r6/K7 w - -");
+    thinkToDepth(20);
+    EXPECT_EQ(text(pvTable[0][0]), "a1b2");
+    EXPECT_EQ(lastDepth, 3);
+}
+
+TEST_F(ThinkTest, NoLegalMoveLeavesNoMove) {
+    setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
+    thinkToDepth(10);
+    EXPECT_EQ(pvTable[0][0], Move(0));
+    EXPECT_EQ(previousScore, 0);
+}
+
+TEST_F(ThinkTest, ScoreOutsideTheWindowIsSearchedAgain) {
+    // Under UCI every root search announces its depth: a re-search shows as
+    // a second "info depth 1" line.
+    options.optionFlags = OPT_UCI;
+    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");  // the queen hangs
+    previousScore = 30;                           // window (-11, 71)
+    startCapture();
+    thinkToDepth(1);
+    EXPECT_EQ(occurrences(stopCapture(), "info depth 1 seldepth 1\n"), 2);
+    int16_t score = previousScore;
+    EXPECT_GT(score, 71);
+
+    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
+    previousScore = int16_t(score - 40);  // the window now holds the score
+    startCapture();
+    thinkToDepth(1);
+    EXPECT_EQ(occurrences(stopCapture(), "info depth 1 seldepth 1\n"), 1);
+
+    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
+    previousScore = int16_t(score + 41);  // fail low
+    startCapture();
+    thinkToDepth(1);
+    EXPECT_EQ(occurrences(stopCapture(), "info depth 1 seldepth 1\n"), 2);
+    EXPECT_EQ(previousScore, score);
+}
+
+TEST_F(ThinkTest, FailHighFromTheThirdIterationIsAnnounced) {
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    setPosition("2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -");
+    startCapture();
+    thinkToDepth(20);
+    std::string output = stopCapture();
+    size_t failHigh = output.find("++\n");
+    ASSERT_NE(failHigh, std::string::npos) << output;
+    EXPECT_EQ(output.compare(failHigh + 3, 9, " 3  9997 "), 0) << output;
+}
+
+TEST_F(ThinkTest, ExpectedReplyCarriesTheLineOver) {
+    setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
+    thinkToDepth(6);
+    ASSERT_GE(pvLength[0], 3);
+    Move third = pvTable[0][2];
+    ASSERT_TRUE(makeMove(pvTable[0][0]));
+    ASSERT_TRUE(makeMove(pvTable[0][1]));
+    std::string thirdSan = moveToSan(third);
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    startCapture();
+    thinkToDepth(6);
+    std::string output = stopCapture();
+    // The first line is the old line two moves on, at one iteration less.
+    EXPECT_EQ(output.compare(0, 3, " 5 "), 0) << output;
+    size_t lineEnd = output.find('\n');
+    EXPECT_NE(output.substr(0, lineEnd).find("   " + thirdSan), std::string::npos) << output;
+}
+
+TEST_F(ThinkTest, EasyRecaptureEndsTheSearchEarly) {
+    // 1.Nd5?? Qxd5 2.Rxd5: the queen took a knight that only the rook can
+    // avenge, so the search stops once the recapture has stood to depth 6.
+    setPosition("3q2k1/5ppp/8/8/8/2N5/5PPP/3R2K1 w - -");
+    thinkToDepth(1);
+    ASSERT_TRUE(playMoves("c3d5 d8d5"));
+    thinkToDepth(20);
+    EXPECT_EQ(text(pvTable[0][0]), "d1d5");
+    EXPECT_EQ(lastDepth, 6);
+}
+
+TEST_F(ThinkTest, PonderHitTurnsThePonderSearchIntoANormalOne) {
+    options.optionFlags = OPT_UCI;
+    setPosition(MIDDLEGAME_POSITION);
+    ttAge = 50;  // a ponder search keeps the old age until the hit
+    pondering = 1;
+    sendInput("ponderhit");
+    timeControl.moveTime = 10;
+    timeControl.maxDepth = 64;
+    timeControl.searchStart = elapsedMs();
+    startCapture();
+    think();
+    stopCapture();
+    EXPECT_EQ(pondering, 0);
+    EXPECT_EQ(ttAge, 0);
+    EXPECT_NE(pvTable[0][0], Move(0));
+    EXPECT_EQ(positionFault(), nullptr);
+}
+
+TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
+    options.optionFlags = OPT_UCI;
+    setPosition(MIDDLEGAME_POSITION);
+    pondering = 1;
+    sendInput("ponderhit");
+    startCapture();
+    thinkToDepth(1);  // over before any poll: the wait itself must see the hit
+    stopCapture();
+    EXPECT_EQ(pondering, 0);
+    EXPECT_EQ(searchSignal, SIG_NONE);
+    EXPECT_NE(pvTable[0][0], Move(0));
+}
+
+class AbandonTest : public ThinkTest {
+protected:
+    uint64_t keyBefore = 0;
+    int16_t plyBefore = 0;
+
+    void startPosition(const char *fen) {
+        setPosition(fen);
+        keyBefore = pos.hashKey;
+        plyBefore = pos.gamePly;
+    }
+
+    void expectPositionRestored() {
+        EXPECT_EQ(positionFault(), nullptr);
+        EXPECT_EQ(pos.hashKey, keyBefore);
+        EXPECT_EQ(pos.gamePly, plyBefore);
+        EXPECT_EQ(pos.ply, 0);
+        EXPECT_EQ(searching, 0);
+    }
+};
+
+
+TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
+    startPosition(MIDDLEGAME_POSITION);
+    timeControl.moveTime = 100;  // one second per move, already used up
+    timeControl.maxDepth = 64;
+    timeControl.searchStart = elapsedMs() - 100000;
+    think();
+    EXPECT_EQ(searchSignal, SIG_MOVE_NOW);
+    EXPECT_EQ(nodeCount, 65536u);  // the clock is only read every 65536 nodes
+    expectPositionRestored();
+    ASSERT_NE(pvTable[0][0], Move(0));
+    EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+    EXPECT_GT(lastDepth, 1);
+}
+
+TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
+    startPosition(MIDDLEGAME_POSITION);
+    sendInput("force");
+    thinkToDepth(64);
+    EXPECT_EQ(searchSignal, SIG_ABORT);
+    EXPECT_EQ(game.pendingCommand, CMD_FORCE);
+    EXPECT_EQ(nodeCount, 65536u);  // seen at the first poll after iteration 2
+    expectPositionRestored();
+    game.pendingCommand = 0;
+}
+
+TEST_F(AbandonTest, AbandonedPonderSearchKeepsThePreviousScore) {
+    startPosition(MIDDLEGAME_POSITION);
+    previousScore = 17;
+    pondering = 1;
+    sendInput("force");
+    thinkToDepth(64);
+    EXPECT_EQ(previousScore, 17);
+    EXPECT_EQ(pvLength[0], 0);
+    expectPositionRestored();
+    pondering = 0;
+    game.pendingCommand = 0;
+}
+
+}  // namespace
