@@ -1,0 +1,57 @@
+#include "tests/frontend/frontend_fixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "eval/pawns.h"
+#include "frontend/input.h"
+#include "frontend/output.h"
+#include "search/state.h"
+#include "search/tt.h"
+
+void FrontendTest::SetUp() {
+    ASSERT_TRUE(ttAllocate(16));
+    ASSERT_TRUE(pawnHashAllocate());
+    // Defaults and time control as start-up sets them.
+    options = EngineOptions{};
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    options.ttShift = 16;
+    options.egtbCacheMB = 2;
+    options.multiPv = 1;
+    timeControl = TimeControl{};
+    searching = analyzing = pondering = searchSignal = 0;
+    newGame();
+    game.forceMode = false;
+    game.pendingCommand = 0;
+    game.expectedReply = 0;
+    game.setupText[0] = '\0';
+    timeControl.baseTime = 500;
+    timeControl.moveTime = 500;
+    timeControl.maxDepth = 64;
+    pvLength[0] = 0;
+    capture = open_memstream(&captureBuffer, &captureSize);
+    ASSERT_NE(capture, nullptr);
+    outputStream = capture;
+}
+
+void FrontendTest::TearDown() {
+    outputStream = stdout;
+    std::fclose(capture);
+    std::free(captureBuffer);
+    searching = analyzing = pondering = searchSignal = 0;
+}
+
+std::string FrontendTest::printed() {
+    std::fflush(capture);
+    std::string text(captureBuffer + captureRead, captureSize - captureRead);
+    captureRead = captureSize;
+    return text;
+}
+
+std::string FrontendTest::send(const char *line) {
+    char buffer[INPUT_BUFFER_SIZE];
+    std::snprintf(buffer, sizeof buffer, "%s", line);
+    dispatchLine(buffer);
+    return printed();
+}
