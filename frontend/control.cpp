@@ -196,7 +196,7 @@ void mainLoop() {
     for (;;) {
         game.pendingCommand = 0;
         game.setupText[0] = '\0';
-        if (!game.gameOver && pos.gamePly > MAX_RECORDED_PLY) {
+        if (!game.gameOver && pos.gamePly >= MAX_RECORDED_PLY) {
             reply("ERROR (maximum number of moves reached): main\n");
             game.gameOver = true;
         }
