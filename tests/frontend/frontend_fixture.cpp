@@ -1,5 +1,7 @@
 #include "tests/frontend/frontend_fixture.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,5 +55,26 @@ std::string FrontendTest::send(const char *line) {
     char buffer[INPUT_BUFFER_SIZE];
     std::snprintf(buffer, sizeof buffer, "%s", line);
     dispatchLine(buffer);
+    return printed();
+}
+
+std::string FrontendTest::runSession(const std::string &input) {
+    // The loop must stop at its own "quit", never at the end of the input,
+    // which would close the engine's input for the tests that follow.
+    EXPECT_TRUE(input.size() >= 5 && input.compare(input.size() - 5, 5, "quit\n") == 0);
+    EXPECT_LT(input.size(), size_t(60000));  // fits in the pipe without a reader
+    int ends[2];
+    if (pipe(ends) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return "";
+    }
+    EXPECT_EQ(write(ends[1], input.data(), input.size()), ssize_t(input.size()));
+    int savedInput = dup(0);
+    dup2(ends[0], 0);
+    close(ends[0]);
+    mainLoop();
+    dup2(savedInput, 0);
+    close(savedInput);
+    close(ends[1]);
     return printed();
 }

@@ -20,6 +20,10 @@ protected:
     /// Everything printed since the last call of send or printed().
     std::string printed();
 
+    /// Runs the main loop with `input` as its standard input, until the
+    /// "quit" that must end it, and returns what the engine printed.
+    std::string runSession(const std::string &input);
+
 private:
     FILE *capture = nullptr;
     char *captureBuffer = nullptr;
