@@ -66,6 +66,12 @@ class Engine:
         text = self.read_until(marker, timeout)
         return text[: -len(marker) - 1]
 
+    def output_until_ready(self, *lines, timeout=10.0):
+        """UCI form of output_for: sends the lines and "isready" and returns
+        what the engine printed before "readyok"."""
+        self.send(*lines, "isready")
+        return self.read_until("readyok", timeout)[: -len("readyok\n")]
+
     def quiet_for(self, seconds):
         """Returns what the engine printed within `seconds`."""
         deadline = time.monotonic() + seconds
@@ -74,9 +80,10 @@ class Engine:
         text, self.buffer = self.buffer.decode(errors="replace"), b""
         return text
 
-    def board(self):
+    def board(self, uci=False):
         """The engine's "board" text as eight strings of eight characters."""
-        return [line.replace(" ", "") for line in self.output_for("board").splitlines()]
+        text = self.output_until_ready("board") if uci else self.output_for("board")
+        return [line.replace(" ", "") for line in text.splitlines()]
 
     def close_input(self):
         self.process.stdin.close()
