@@ -1,8 +1,14 @@
 """Input that no interface should send: malformed positions, illegal and
 garbage moves, commands without their arguments. None of it may crash the
 engine, make it hang or spoil its game."""
+import os
+
 import engine
 from engine import board_of_fen
+
+# A sanitizer build answers a failed allocation with null, as the C library
+# does, instead of ending the program (other builds ignore this variable).
+os.environ["ASAN_OPTIONS"] = "allocator_may_return_null=1"
 
 START = board_of_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR")
 AFTER_E4 = board_of_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR")
