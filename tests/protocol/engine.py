@@ -127,7 +127,8 @@ def board_of_fen(fen):
 
 def legal_moves(reference):
     """The coordinate moves that "perft 1" lists for a reference engine."""
-    return [line.split(":")[0] for line in reference.output_for("perft 1").splitlines() if ": " in line]
+    return [line.split(":")[0] for line in reference.output_for("perft 1").splitlines()
+            if ": " in line and not line.startswith("Nodes")]
 
 
 def coordinates_of_san(reference, san):
