@@ -99,6 +99,13 @@ class UciSession(engine.EngineTest):
                 moves = line.split(" pv ")[-1].split() if " pv " in line else [line.split()[2]]
                 for move in moves:
                     self.assertRegex(move, "^" + UCI_MOVE + "$", line)
+        # Root moves are named in "currmove" lines once a search has run a
+        # second; the engine has played c7c8q, Black's promotions are next.
+        timed = self.bestmove("go movetime 1300")
+        self.assertIn("info currmove c2c1q ", timed)
+        for line in timed.splitlines():
+            if line.startswith("info currmove"):
+                self.assertRegex(line.split()[2], "^" + UCI_MOVE + "$", line)
         best = text.splitlines()[-1].split()
         self.assertEqual(best[:2], ["bestmove", "c7c8q"])
         self.assertEqual(best[2], "ponder")
