@@ -99,13 +99,6 @@ class UciSession(engine.EngineTest):
                 moves = line.split(" pv ")[-1].split() if " pv " in line else [line.split()[2]]
                 for move in moves:
                     self.assertRegex(move, "^" + UCI_MOVE + "$", line)
-        # Root moves are named in "currmove" lines once a search has run a
-        # second; the engine has played c7c8q, Black's promotions are next.
-        timed = self.bestmove("go movetime 1300")
-        self.assertIn("info currmove c2c1q ", timed)
-        for line in timed.splitlines():
-            if line.startswith("info currmove"):
-                self.assertRegex(line.split()[2], "^" + UCI_MOVE + "$", line)
         best = text.splitlines()[-1].split()
         self.assertEqual(best[:2], ["bestmove", "c7c8q"])
         self.assertEqual(best[2], "ponder")
@@ -114,6 +107,30 @@ class UciSession(engine.EngineTest):
         self.addCleanup(reference.stop)
         reference.output_for("setboard 8/2P5/8/8/8/8/2p5/K6k w - -", "force", "c7c8q")
         self.assertIn(best[3], engine.legal_moves(reference))
+
+    def test_currmove_lines_name_promotions_in_lower_case(self):
+        # Root moves are named in "currmove" lines once a search has run a second.
+        self.engine.send("position fen 8/2P5/8/8/8/8/2p5/K6k w - -", "go infinite")
+        text = self.engine.read_until(lambda line: line.startswith("info currmove c7c8"), timeout=60)
+        text += self.bestmove("stop", timeout=10)
+        for line in text.splitlines():
+            if line.startswith("info currmove"):
+                self.assertRegex(line.split()[2], "^" + UCI_MOVE + "$", line)
+
+    def test_go_is_answered_in_a_position_that_ended_the_game(self):
+        # Bishop against knight: drawn for the engine's game record, but the
+        # interface decides whether the game goes on, and waits for a move.
+        text = self.bestmove("position fen 4k3/8/2n5/8/1R6/8/8/4KB2 b - - moves c6b4", "go depth 3")
+        self.assertTrue(text.startswith("1/2-1/2 {Insufficient material}\n"), text[:60])
+        self.assertRegex(text.splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
+        shuffle = "g1f3 g8f6 f3g1 f6g8 " * 2
+        text = self.bestmove("position startpos moves " + shuffle, "go depth 2")
+        self.assertRegex(text.splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
+        # Mated: there is no move to give.
+        text = self.bestmove("position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 2")
+        self.assertEqual(text, "0-1 {Black wins}\ninfo depth 1 seldepth 1\nERROR (no legal moves): think\nbestmove 0000\n")
+        text = self.bestmove("go infinite", "stop")
+        self.assertTrue(text.endswith("bestmove 0000\n"), text)
 
     def test_mate_by_promotion(self):
         text = self.bestmove("position fen k7/2P5/1K6/8/8/8/8/8 w - -", "go depth 3")
