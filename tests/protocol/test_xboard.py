@@ -204,6 +204,21 @@ class XboardSession(engine.EngineTest):
         self.assertEqual(self.engine.board(), reference.board())
         self.assertEqual(self.engine.output_for("perft 2"), reference.output_for("perft 2"))
 
+    def test_undo_while_pondering_takes_back_the_engines_move(self):
+        self.engine.send("hard", "sd 4", "e2e4")
+        self.engine.read_until(is_move_line, timeout=20)
+        self.assertEqual(self.engine.output_for("undo"), "")
+        self.assertEqual(self.engine.board(), AFTER_E4)
+        self.assertEqual(self.engine.quiet_for(0.3), "")  # no side to play any more
+
+    def test_easy_stops_pondering_and_keeps_the_game(self):
+        self.engine.send("hard", "sd 4", "d2d4")
+        reply = self.engine.read_until(is_move_line, timeout=20).splitlines()[-1][5:]
+        self.assertEqual(self.engine.output_for("easy", "hint"), "")  # no expected reply any more
+        reference = self.reference_after("d2d4")
+        reference.output_for(engine.coordinates_of_san(reference, reply))
+        self.assertEqual(self.engine.board(), reference.board())
+
     def test_new_during_the_engines_search_starts_over(self):
         self.engine.send("st 20", "e2e4")
         time.sleep(0.5)
