@@ -157,6 +157,12 @@ class UciSession(engine.EngineTest):
         self.engine.send("quit")
         self.assertEqual(self.engine.wait(5), 0)
 
+    def test_end_of_input_during_a_search_ends_the_engine(self):
+        self.engine.send("position startpos", "go infinite")
+        time.sleep(0.2)
+        self.engine.close_input()
+        self.assertEqual(self.engine.wait(5), 0)
+
     def test_debug_shows_the_received_lines(self):
         text = self.engine.output_until_ready("debug on", "board")
         self.assertRegex(text, r"^\(\d+\) < board\nr n b q k b n r\n(.*\n){7}\(\d+\) < isready\n$")
