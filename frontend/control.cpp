@@ -160,6 +160,13 @@ static void takeBack() {
     pos.ply = 0;
 }
 
+/// A UCI interface owns the game: it decides when the game is over and
+/// waits for a bestmove after every go, so a game end the engine detected
+/// must not keep it from searching.
+static void reopenGameForUci() {
+    if (options.optionFlags & OPT_UCI) game.gameOver = false;
+}
+
 /// Applies the deferred request of a handler.
 static void runPendingCommand() {
     switch (game.pendingCommand) {
@@ -172,6 +179,7 @@ static void runPendingCommand() {
         if (game.engineSide != NO_SIDE) std::swap(timeControl.clock[game.engineSide], timeControl.clock[pos.sideToMove]);
         game.engineSide = int8_t(pos.sideToMove);
         game.forceMode = false;
+        reopenGameForUci();
         break;
     case CMD_FORCE:
         game.forceMode = !game.forceMode;
@@ -187,6 +195,7 @@ static void runPendingCommand() {
         timeControl.moveTime = 0;
         timeControl.maxDepth = 60;
         analyzing = 1;
+        reopenGameForUci();
         break;
     }
 }
@@ -196,7 +205,7 @@ void mainLoop() {
     for (;;) {
         game.pendingCommand = 0;
         game.setupText[0] = '\0';
-        if (!game.gameOver && pos.gamePly > MAX_RECORDED_PLY) {
+        if (!game.gameOver && pos.gamePly >= MAX_RECORDED_PLY) {
             reply("ERROR (maximum number of moves reached): main\n");
             game.gameOver = true;
         }

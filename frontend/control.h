@@ -74,7 +74,8 @@ struct GameControl {
 };
 
 /// Game plies the front end plays up to: the undo stack keeps room above
-/// them for a ponder move and the plies of a search.
+/// them for a ponder move and the plies of a search. A game that reaches
+/// this length is over: the engine's move would not fit in the record.
 constexpr int MAX_RECORDED_PLY = 735;
 
 extern EngineOptions options;

@@ -3,6 +3,8 @@
 // expected reply.
 #include "frontend/turn.h"
 
+#include <cstdio>
+
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/notation.h"
@@ -61,9 +63,13 @@ static void playMove(Move move) {
         checkGameResult();
     }
     if (inUciMode()) {
+        // moveToUci writes into one static buffer: keep the best move's text
+        // before the ponder move's overwrites it.
+        char best[8];
+        std::snprintf(best, sizeof best, "%s", move ? moveToUci(move) : "0000");
         if ((options.optionFlags & OPT_PONDER) && pvLength[0] > 2)
-            reply("bestmove %s ponder %s\n", move ? moveToUci(move) : "0000", moveToUci(pvTable[0][1]));
-        else reply("bestmove %s\n", move ? moveToUci(move) : "0000");
+            reply("bestmove %s ponder %s\n", best, moveToUci(pvTable[0][1]));
+        else reply("bestmove %s\n", best);
         if (pos.gamePly > 0) debugPrint("SENT MOVE-> %s\n", game.moveText[pos.gamePly - 1]);
     }
 }

@@ -168,7 +168,9 @@ static void go() {
         if (!value) return;
         clearTimeLimits();
         timeControl.maxDepth = 64;
-        timeControl.moveTime = uint32_t(std::atoi(value) / 10);
+        // Less than a centisecond still limits the search: 0 would mean none.
+        int centiseconds = std::atoi(value) / 10;
+        timeControl.moveTime = uint32_t(centiseconds > 0 ? centiseconds : 1);
         timeControl.clock[WHITE] = timeControl.clock[BLACK] = int32_t(timeControl.moveTime);
     } else if (sameWord(token, "depth") || sameWord(token, "mate")) {
         const char *value = nextToken();

@@ -12,9 +12,11 @@ BINARY = None
 class Engine:
     """One running engine process with raw access to its pipes."""
 
-    def __init__(self, args=(), cwd=None):
+    def __init__(self, args=(), cwd=None, argv0=None):
+        """`argv0` replaces the program's invocation text (its first argument)."""
         self.process = subprocess.Popen(
-            [BINARY, *args], stdin=subprocess.PIPE, stdout=subprocess.PIPE, cwd=cwd, bufsize=0)
+            [argv0 or BINARY, *args], executable=BINARY, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+            cwd=cwd, bufsize=0)
         self.buffer = b""
 
     def write(self, data):
@@ -64,6 +66,12 @@ class Engine:
         text = self.read_until(marker, timeout)
         return text[: -len(marker) - 1]
 
+    def output_until_ready(self, *lines, timeout=10.0):
+        """UCI form of output_for: sends the lines and "isready" and returns
+        what the engine printed before "readyok"."""
+        self.send(*lines, "isready")
+        return self.read_until("readyok", timeout)[: -len("readyok\n")]
+
     def quiet_for(self, seconds):
         """Returns what the engine printed within `seconds`."""
         deadline = time.monotonic() + seconds
@@ -71,6 +79,11 @@ class Engine:
             pass
         text, self.buffer = self.buffer.decode(errors="replace"), b""
         return text
+
+    def board(self, uci=False):
+        """The engine's "board" text as eight strings of eight characters."""
+        text = self.output_until_ready("board") if uci else self.output_for("board")
+        return [line.replace(" ", "") for line in text.splitlines()]
 
     def close_input(self):
         self.process.stdin.close()
@@ -96,6 +109,50 @@ class EngineTest(unittest.TestCase):
 
     def tearDown(self):
         self.engine.stop()
+
+
+def engine_name():
+    """The name the engine announces: a digit at index 4 of its invocation
+    text (a numbered copy such as "quor2") is appended."""
+    return "Quor 1.5" + (BINARY[4] if len(BINARY) > 4 and BINARY[4] in "123456789" else "")
+
+
+def board_of_fen(fen):
+    """The "board" rows (without blanks) of a FEN placement."""
+    rows = []
+    for row in fen.split()[0].split("/"):
+        rows.append("".join("." * int(c) if c.isdigit() else c for c in row))
+    return rows
+
+
+def legal_moves(reference):
+    """The coordinate moves that "perft 1" lists for a reference engine."""
+    return [line.split(":")[0] for line in reference.output_for("perft 1").splitlines()
+            if ": " in line and not line.startswith("Nodes")]
+
+
+def coordinates_of_san(reference, san):
+    """The coordinate text of a move given in standard algebraic notation, in
+    the position of a reference engine (read from its board and its legal
+    moves). None when no legal move fits."""
+    san = san.rstrip("+")
+    board = reference.board()
+    moves = legal_moves(reference)
+    def piece(square):
+        return board[8 - int(square[1])]["abcdefgh".index(square[0])]
+    if san.startswith("0-0") or san.startswith("O-O"):
+        wanted = "c" if san.count("-") == 2 else "g"
+        fits = [m for m in moves if piece(m[:2]).upper() == "K" and m[0] == "e" and m[2] == wanted]
+    else:
+        promotion = ""
+        if "=" in san:
+            san, promotion = san.split("=")
+        kind = san[0] if san[0] in "NBRQK" else "P"
+        body = san[1:] if kind != "P" else san
+        target, hints = body[-2:], body[:-2].replace("x", "")
+        fits = [m for m in moves if m[2:4] == target and piece(m[:2]).upper() == kind
+                and all(h in m[:2] for h in hints) and m[4:].lower() == promotion.lower()]
+    return fits[0] if len(fits) == 1 else None
 
 
 def main():

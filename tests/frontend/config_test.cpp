@@ -1,0 +1,113 @@
+// The settings file quor.cfg, read from a temporary current directory.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "frontend/config.h"
+#include "frontend/control.h"
+#include "search/tt.h"
+
+class ConfigFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/quor-config-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory = pattern;
+        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+        ASSERT_EQ(chdir(directory.c_str()), 0);
+        options = EngineOptions{};
+        options.optionFlags = OPT_XBOARD | OPT_POST;
+        options.ttShift = 16;
+        options.egtbCacheMB = 2;
+    }
+
+    void TearDown() override {
+        std::remove("quor.cfg");
+        EXPECT_EQ(chdir(previous), 0);
+        rmdir(directory.c_str());
+    }
+
+    /// Writes quor.cfg with the given text and reads it.
+    static void readSettings(const char *text) {
+        FILE *file = std::fopen("quor.cfg", "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(text, file);
+        std::fclose(file);
+        readConfigFile();
+    }
+
+    /// Kilobytes the banner shows for the transposition table (with the
+    /// quiescence table).
+    static uint64_t tableKilobytes() { return (ttBucketsForShift(options.ttShift) * 48 + 65536) / 1024; }
+
+    std::string directory;
+    char previous[4096];
+};
+
+TEST_F(ConfigFile, MissingFileKeepsTheDefaults) {
+    readConfigFile();
+    EXPECT_EQ(options.optionFlags, OPT_XBOARD | OPT_POST);
+    EXPECT_EQ(options.ttShift, 16);
+    EXPECT_EQ(options.egtbCacheMB, 2);
+    EXPECT_EQ(tableKilobytes(), 3136u);
+}
+
+TEST_F(ConfigFile, TableSizeInKilobytesRoundsDownToAPowerOfTwoOfBuckets) {
+    struct Case { const char *text; uint64_t kilobytes; };
+    // 3072 KB hold 65536 buckets of 48 bytes exactly; one KB less only 32768.
+    for (Case c : {Case{"TT_SIZE 10\n", 3136}, Case{"TT_SIZE 3072\n", 3136}, Case{"TT_SIZE 3071\n", 1600},
+                   Case{"TT_SIZE 47\n", 3136}, Case{"TT_SIZE 48\n", 112}, Case{"TT_SIZE 49152\n", 49216}}) {
+        options.ttShift = 0;
+        readSettings(c.text);
+        EXPECT_EQ(tableKilobytes(), c.kilobytes) << c.text;
+    }
+}
+
+TEST_F(ConfigFile, TablebaseCacheOutsideOneToSixtyFourGivesTwo) {
+    struct Case { const char *text; int megabytes; };
+    for (Case c : {Case{"EGTB_CACHE_SIZE 0\n", 2}, Case{"EGTB_CACHE_SIZE 65\n", 2}, Case{"EGTB_CACHE_SIZE 64\n", 64},
+                   Case{"EGTB_CACHE_SIZE 1\n", 1}, Case{"EGTB_CACHE_SIZE 300\n", 44}, Case{"EGTB_CACHE_SIZE x\n", 2}}) {
+        options.egtbCacheMB = 0;
+        readSettings(c.text);
+        EXPECT_EQ(options.egtbCacheMB, c.megabytes) << c.text;
+    }
+}
+
+TEST_F(ConfigFile, OnlyTheValueOneTurnsAFlagOn) {
+    readSettings("PONDER 0\nPONDER 2\nLEARN 1\n");
+    EXPECT_FALSE(options.optionFlags & OPT_PONDER);
+    EXPECT_TRUE(options.optionFlags & OPT_LEARN);
+    EXPECT_FALSE(options.optionFlags & OPT_RESIGN);
+    readSettings("PONDER 1\nRESIGN = 1\n");
+    EXPECT_TRUE(options.optionFlags & OPT_PONDER);
+    EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
+}
+
+TEST_F(ConfigFile, KeysAreExactAndMustStandApartFromTheirValue) {
+    // Lower case, a key joined to "=", a key without a value, a tab before
+    // the key: none of them is a setting.
+    readSettings("ponder 1\nPONDER=1\nPONDER\n\tLEARN 1\nRESIGN\t1\r\n");
+    EXPECT_FALSE(options.optionFlags & OPT_PONDER);
+    EXPECT_TRUE(options.optionFlags & OPT_LEARN);  // blanks and tabs split the key
+    EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
+}
+
+TEST_F(ConfigFile, TablebasePathIsOneToken) {
+    readSettings("EGTB_PATH /data/tb;/more/tb extra\n");
+    EXPECT_STREQ(options.egtbPath, "/data/tb;/more/tb");
+    readSettings("EGTB_PATH = C:\\TB\r\n");
+    EXPECT_STREQ(options.egtbPath, "C:\\TB");
+}
+
+TEST_F(ConfigFile, OverlongLinesAndBinaryBytesAreHarmless) {
+    std::string text(1000, 'x');
+    text += " 1\nTT_SIZE 3071\n";
+    text += std::string("\x01\x02\xff = \x7f\n", 7);
+    readSettings(text.c_str());
+    EXPECT_EQ(tableKilobytes(), 1600u);
+    EXPECT_EQ(options.optionFlags, OPT_XBOARD | OPT_POST);
+}

@@ -1,0 +1,85 @@
+#include "tests/frontend/frontend_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "eval/pawns.h"
+#include "frontend/input.h"
+#include "frontend/output.h"
+#include "search/state.h"
+#include "search/tt.h"
+
+void FrontendTest::SetUp() {
+    ASSERT_TRUE(ttAllocate(16));
+    ASSERT_TRUE(pawnHashAllocate());
+    // Defaults and time control as start-up sets them.
+    options = EngineOptions{};
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    options.ttShift = 16;
+    options.egtbCacheMB = 2;
+    options.multiPv = 1;
+    timeControl = TimeControl{};
+    searching = analyzing = pondering = searchSignal = 0;
+    newGame();
+    game.forceMode = false;
+    game.pendingCommand = 0;
+    game.expectedReply = 0;
+    game.setupText[0] = '\0';
+    timeControl.baseTime = 500;
+    timeControl.moveTime = 500;
+    timeControl.maxDepth = 64;
+    pvLength[0] = 0;
+    capture = open_memstream(&captureBuffer, &captureSize);
+    ASSERT_NE(capture, nullptr);
+    outputStream = capture;
+}
+
+void FrontendTest::TearDown() {
+    outputStream = stdout;
+    std::fclose(capture);
+    std::free(captureBuffer);
+    searching = analyzing = pondering = searchSignal = 0;
+}
+
+std::string FrontendTest::printed() {
+    std::fflush(capture);
+    std::string text(captureBuffer + captureRead, captureSize - captureRead);
+    captureRead = captureSize;
+    return text;
+}
+
+std::string FrontendTest::send(const char *line) {
+    char buffer[INPUT_BUFFER_SIZE];
+    std::snprintf(buffer, sizeof buffer, "%s", line);
+    dispatchLine(buffer);
+    return printed();
+}
+
+std::string FrontendTest::runSession(const std::string &input) {
+    // The loop must stop at its own "quit", never at the end of the input,
+    // which would close the engine's input for the tests that follow.
+    EXPECT_TRUE(input.size() >= 5 && input.compare(input.size() - 5, 5, "quit\n") == 0);
+    EXPECT_LT(input.size(), size_t(60000));  // fits in the pipe without a reader
+    int ends[2];
+    if (pipe(ends) != 0) {
+        ADD_FAILURE() << "no pipe";
+        return "";
+    }
+    EXPECT_EQ(write(ends[1], input.data(), input.size()), ssize_t(input.size()));
+    int savedInput = dup(0);
+    dup2(ends[0], 0);
+    close(ends[0]);
+    mainLoop();
+    dup2(savedInput, 0);
+    close(savedInput);
+    close(ends[1]);
+    return printed();
+}
+
+// Under the address sanitizer a failed allocation returns null, as the C
+// library's does, instead of ending the program: the tests of a table that
+// cannot be allocated need that answer. Without the sanitizer this is unused.
+extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }

@@ -1,0 +1,176 @@
+// The main loop's deferred work, driven through its standard input: the
+// UCI continuation of a game, move lists that end early or run past the
+// game record, the clock after the engine's move, and resignation.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+
+#include "board/position.h"
+#include "frontend/control.h"
+#include "search/state.h"
+#include "tests/frontend/frontend_fixture.h"
+#include "tests/support/board_helpers.h"
+
+class MainLoop : public FrontendTest {
+protected:
+    /// The piece letter on a square as the board command shows it.
+    static char pieceOn(const char *square) {
+        uint8_t code = pos.board[sq(square)];
+        if (code == EMPTY) return '.';
+        return char(PIECE_LETTERS[pieceType(code)] + (pieceSide(code) == BLACK ? 32 : 0));
+    }
+
+    /// A value that only a new game resets: tells a continued game from a
+    /// rebuilt one.
+    static void markGame() { previousScore = 55; }
+    static bool gameWasRebuilt() { return previousScore == 0; }
+
+    static void expectConsistentPosition() {
+        const char *fault = positionFault();
+        EXPECT_EQ(fault, nullptr) << fault;
+    }
+};
+
+TEST_F(MainLoop, PositionThatExtendsTheGameOnlyMakesTheNewMoves) {
+    runSession("uci\nposition startpos moves e2e4\nquit\n");
+    ASSERT_EQ(pos.gamePly, 1);
+    markGame();
+    runSession("position startpos moves e2e4 e7e5\nquit\n");
+    EXPECT_FALSE(gameWasRebuilt());
+    EXPECT_EQ(pos.gamePly, 2);
+    EXPECT_EQ(pieceOn("e5"), 'p');
+    // An earlier move that differs starts the game again.
+    runSession("position startpos moves d2d4 e7e5\nquit\n");
+    EXPECT_TRUE(gameWasRebuilt());
+    EXPECT_EQ(pieceOn("d4"), 'P');
+    EXPECT_EQ(pieceOn("e4"), '.');
+    // So does a list shorter than the game.
+    markGame();
+    runSession("position startpos moves d2d4\nquit\n");
+    EXPECT_TRUE(gameWasRebuilt());
+    EXPECT_EQ(pos.gamePly, 1);
+    expectConsistentPosition();
+}
+
+TEST_F(MainLoop, ContinuationComparesPromotionLettersWithoutCase) {
+    const std::string start = "position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves ";
+    runSession("uci\n" + start + "e7e8q\nquit\n");
+    ASSERT_EQ(pieceOn("e8"), 'Q');
+    markGame();
+    runSession(start + "e7e8Q a2a1\nquit\n");
+    EXPECT_FALSE(gameWasRebuilt());
+    EXPECT_EQ(pieceOn("a1"), 'k');
+    runSession(start + "e7e8r a2a1\nquit\n");
+    EXPECT_TRUE(gameWasRebuilt());
+    EXPECT_EQ(pieceOn("e8"), 'R');
+    EXPECT_EQ(pos.gamePly, 2);
+}
+
+TEST_F(MainLoop, PositionFenWithoutMovesIsSetEvenWhenItIsTheCurrentOne) {
+    const std::string fen = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
+    runSession("uci\nposition fen " + fen + " moves e2e4\nquit\n");
+    ASSERT_EQ(pieceOn("e4"), 'P');
+    markGame();
+    runSession("position fen " + fen + "\nquit\n");
+    EXPECT_TRUE(gameWasRebuilt());
+    EXPECT_EQ(pos.gamePly, 0);
+    EXPECT_EQ(pieceOn("e2"), 'P');
+    markGame();
+    runSession("position fen " + fen + "\nquit\n");
+    EXPECT_TRUE(gameWasRebuilt());
+}
+
+TEST_F(MainLoop, MoveThatIsNoMoveOfThePositionEndsTheList) {
+    struct Case { const char *moves; int plies; };
+    for (Case c : {Case{"e2e4 e7e5 e2e5 g1f3", 2},       // no piece on e2 any more
+                   Case{"e2e4 e7e5 e4e6 g1f3", 2},       // a pawn cannot go there
+                   Case{"e7e5 e2e4", 0},                 // the opponent's piece
+                   Case{"e1g1", 0},                      // castling through pieces
+                   Case{"g1f3 g8f6 f3g1 f6g8 e2e4 e7e5 a1a8 g1f3", 6},  // a rook through pawns
+                   Case{"e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1", 7}}) {  // castling allowed
+        runSession(std::string("uci\nposition startpos moves ") + c.moves + "\nquit\n");
+        EXPECT_EQ(pos.gamePly, c.plies) << c.moves;
+        EXPECT_STREQ(game.moveText[pos.gamePly], "") << c.moves;
+        expectConsistentPosition();
+    }
+    EXPECT_EQ(pieceOn("g1"), 'K');
+    EXPECT_EQ(pieceOn("f1"), 'R');
+}
+
+TEST_F(MainLoop, MoveLeavingTheKingInCheckEndsTheList) {
+    runSession("uci\nposition fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e1d1 e8d8 d1e1 d8e8 e2c3\nquit\n");
+    EXPECT_EQ(pos.gamePly, 4);
+    EXPECT_EQ(pieceOn("e1"), 'K');
+    runSession("uci\nposition fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e2c3 e8d8\nquit\n");
+    EXPECT_EQ(pos.gamePly, 0);
+    EXPECT_EQ(pieceOn("e2"), 'N');
+    expectConsistentPosition();
+}
+
+/// Knight moves that go round and round from the initial position.
+static std::string knightShuffle(int plies) {
+    static const char *cycle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    std::string moves;
+    for (int ply = 0; ply < plies; ply++) moves += std::string(" ") + cycle[ply % 4];
+    return moves;
+}
+
+TEST_F(MainLoop, UciMoveListLongerThanTheRecordStopsAtItsEnd) {
+    std::string output = runSession("uci\nposition startpos moves" + knightShuffle(790) + "\nquit\n");
+    EXPECT_EQ(pos.gamePly, MAX_RECORDED_PLY);
+    EXPECT_STREQ(game.moveText[MAX_RECORDED_PLY], "");
+    expectConsistentPosition();
+}
+
+TEST_F(MainLoop, GameAtTheLengthLimitEndsWithTheLimitMessage) {
+    // 734 plies of knight moves (drawn long ago, so the game is over), a
+    // pawn move to ply 735, then undo and the same move again: a game at the
+    // limit that is not over. The engine must not think any more.
+    std::string input = "force" + knightShuffle(734);
+    for (size_t at = 0; (at = input.find(' ', at)) != std::string::npos;) input[at] = '\n';
+    input += "\ne2e4\nundo\ne2e4\nnopost\nsd 2\ngo\ng8f6\nquit\n";
+    std::string output = runSession(input);
+    EXPECT_EQ(pos.gamePly, MAX_RECORDED_PLY);
+    std::string ending = output.substr(output.rfind("1/2-1/2"));
+    EXPECT_EQ(ending.substr(ending.find('\n') + 1),
+              "ERROR (maximum number of moves reached): main\nIllegal move: g8f6\n");
+    EXPECT_TRUE(game.gameOver);
+    expectConsistentPosition();
+}
+
+TEST_F(MainLoop, EngineClockIsChargedAndCreditedAfterItsMove) {
+    send("level 2 5 3");  // 2 moves in 5 minutes, 3 seconds a move
+    timeControl.maxDepth = 2;
+    runSession("nopost\ne2e4\nquit\n");
+    ASSERT_EQ(pos.gamePly, 2);
+    // The engine's first move of the period: the increment only.
+    EXPECT_LE(timeControl.clock[BLACK], 30300);
+    EXPECT_GT(timeControl.clock[BLACK], 30300 - 100);
+    runSession("d2d4\nquit\n");
+    ASSERT_EQ(pos.gamePly, 4);
+    // Its second move ends the period: the base time comes back.
+    EXPECT_LE(timeControl.clock[BLACK], 60600);
+    EXPECT_GT(timeControl.clock[BLACK], 60600 - 200);
+    EXPECT_EQ(timeControl.clock[WHITE], 30000);
+}
+
+TEST_F(MainLoop, HopelessEngineResignsOnItsThirdSearchedMove) {
+    options.optionFlags |= OPT_RESIGN;
+    send("level 40 5 0");
+    timeControl.maxDepth = 2;
+    std::string output = runSession("nopost\nsetboard 8/8/8/4k3/8/8/8/KQQ5 b - -\ngo\na1a2\na2a1\nquit\n");
+    // Two king moves are sent; the third is not, "resign" stands instead.
+    EXPECT_TRUE(std::regex_match(output, std::regex("move K[a-h][1-8]\nmove K[a-h][1-8]\nresign\n"))) << output;
+    EXPECT_TRUE(game.gameOver);
+}
+
+TEST_F(MainLoop, WithoutMovesPerPeriodTheEngineNeverResigns) {
+    options.optionFlags |= OPT_RESIGN;
+    send("level 0 5 0");
+    timeControl.maxDepth = 2;
+    std::string output = runSession("nopost\nsetboard 8/8/8/4k3/8/8/8/KQQ5 b - -\ngo\na1a2\na2a1\nquit\n");
+    EXPECT_EQ(output.find("resign"), std::string::npos);
+    EXPECT_FALSE(game.gameOver);
+    EXPECT_EQ(pos.gamePly, 5);
+}
