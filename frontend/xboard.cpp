@@ -151,7 +151,6 @@ static void receiveMove(const char *word) {
 }
 
 void printStat() {
-    Move rootMove = pos.undoStack[pos.gamePly - pos.ply].move;
     reply("stat01: %ld %d %d %d %d %s\n", static_cast<long>((elapsedMs() - timeControl.searchStart) / 10),
           int(nodeCount), iterationDepth, rootMoveCount - rootMoveNumber, rootMoveCount, moveToText(rootMove));
 }
