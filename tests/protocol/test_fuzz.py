@@ -4,9 +4,7 @@ can show and count moves in.
 
 Searches are kept short so that the test stays fast: time commands are
 followed by "sd 1" (xboard), every UCI go searches to depth 1, and the
-commands that search without a limit come with the command that ends them.
-The handlers' reading of all such arguments is fuzzed without a running
-search in the front end's GoogleTest."""
+commands that search without a limit come with the command that ends them."""
 import random
 import threading
 
