@@ -40,32 +40,9 @@ protected:
         readConfigFile();
     }
 
-    /// Kilobytes the banner shows for the transposition table (with the
-    /// quiescence table).
-    static uint64_t tableKilobytes() { return (ttBucketsForShift(options.ttShift) * 48 + 65536) / 1024; }
-
     std::string directory;
     char previous[4096];
 };
-
-TEST_F(ConfigFile, MissingFileKeepsTheDefaults) {
-    readConfigFile();
-    EXPECT_EQ(options.optionFlags, OPT_XBOARD | OPT_POST);
-    EXPECT_EQ(options.ttShift, 16);
-    EXPECT_EQ(options.egtbCacheMB, 2);
-    EXPECT_EQ(tableKilobytes(), 3136u);
-}
-
-TEST_F(ConfigFile, TableSizeInKilobytesRoundsDownToAPowerOfTwoOfBuckets) {
-    struct Case { const char *text; uint64_t kilobytes; };
-    // 3072 KB hold 65536 buckets of 48 bytes exactly; one KB less only 32768.
-    for (Case c : {Case{"TT_SIZE 10\n", 3136}, Case{"TT_SIZE 3072\n", 3136}, Case{"TT_SIZE 3071\n", 1600},
-                   Case{"TT_SIZE 47\n", 3136}, Case{"TT_SIZE 48\n", 112}, Case{"TT_SIZE 49152\n", 49216}}) {
-        options.ttShift = 0;
-        readSettings(c.text);
-        EXPECT_EQ(tableKilobytes(), c.kilobytes) << c.text;
-    }
-}
 
 TEST_F(ConfigFile, TablebaseCacheOutsideOneToSixtyFourGivesTwo) {
     struct Case { const char *text; int megabytes; };
@@ -81,7 +58,6 @@ TEST_F(ConfigFile, OnlyTheValueOneTurnsAFlagOn) {
     readSettings("PONDER 0\nPONDER 2\nLEARN 1\n");
     EXPECT_FALSE(options.optionFlags & OPT_PONDER);
     EXPECT_TRUE(options.optionFlags & OPT_LEARN);
-    EXPECT_FALSE(options.optionFlags & OPT_RESIGN);
     readSettings("PONDER 1\nRESIGN = 1\n");
     EXPECT_TRUE(options.optionFlags & OPT_PONDER);
     EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
@@ -108,6 +84,6 @@ TEST_F(ConfigFile, OverlongLinesAndBinaryBytesAreHarmless) {
     text += " 1\nTT_SIZE 3071\n";
     text += std::string("\x01\x02\xff = \x7f\n", 7);
     readSettings(text.c_str());
-    EXPECT_EQ(tableKilobytes(), 1600u);
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 32768u);  // 3071 KB hold 32768 buckets of 48 bytes
     EXPECT_EQ(options.optionFlags, OPT_XBOARD | OPT_POST);
 }

@@ -82,30 +82,23 @@ TEST_F(MainLoop, PositionFenWithoutMovesIsSetEvenWhenItIsTheCurrentOne) {
 }
 
 TEST_F(MainLoop, MoveThatIsNoMoveOfThePositionEndsTheList) {
-    struct Case { const char *moves; int plies; };
-    for (Case c : {Case{"e2e4 e7e5 e2e5 g1f3", 2},       // no piece on e2 any more
-                   Case{"e2e4 e7e5 e4e6 g1f3", 2},       // a pawn cannot go there
-                   Case{"e7e5 e2e4", 0},                 // the opponent's piece
-                   Case{"e1g1", 0},                      // castling through pieces
-                   Case{"g1f3 g8f6 f3g1 f6g8 e2e4 e7e5 a1a8 g1f3", 6},  // a rook through pawns
-                   Case{"e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1", 7}}) {  // castling allowed
-        runSession(std::string("uci\nposition startpos moves ") + c.moves + "\nquit\n");
-        EXPECT_EQ(pos.gamePly, c.plies) << c.moves;
-        EXPECT_STREQ(game.moveText[pos.gamePly], "") << c.moves;
+    struct Case { const char *position; int plies; };
+    for (Case c : {Case{"startpos moves e2e4 e7e5 e2e5 g1f3", 2},  // no piece on e2 any more
+                   Case{"startpos moves e2e4 e7e5 e4e6 g1f3", 2},  // a pawn cannot go there
+                   Case{"startpos moves e2e4 zzzz e7e5", 1},       // no squares at all
+                   Case{"startpos moves e2e4 e7e5q e7e5", 2},      // a letter after no promotion is not read
+                   Case{"startpos moves e7e5 e2e4", 0},            // the opponent's piece
+                   Case{"startpos moves e1g1", 0},                 // castling through pieces
+                   Case{"startpos moves g1f3 g8f6 f3g1 f6g8 e2e4 e7e5 a1a8 g1f3", 6},  // a rook through pawns
+                   Case{"fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e1d1 e8d8 d1e1 d8e8 e2c3", 4},  // pinned
+                   Case{"startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1", 7}}) {   // castling allowed
+        runSession(std::string("uci\nposition ") + c.position + "\nquit\n");
+        EXPECT_EQ(pos.gamePly, c.plies) << c.position;
+        EXPECT_STREQ(game.moveText[pos.gamePly], "") << c.position;
         expectConsistentPosition();
     }
     EXPECT_EQ(pieceOn("g1"), 'K');
     EXPECT_EQ(pieceOn("f1"), 'R');
-}
-
-TEST_F(MainLoop, MoveLeavingTheKingInCheckEndsTheList) {
-    runSession("uci\nposition fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e1d1 e8d8 d1e1 d8e8 e2c3\nquit\n");
-    EXPECT_EQ(pos.gamePly, 4);
-    EXPECT_EQ(pieceOn("e1"), 'K');
-    runSession("uci\nposition fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e2c3 e8d8\nquit\n");
-    EXPECT_EQ(pos.gamePly, 0);
-    EXPECT_EQ(pieceOn("e2"), 'N');
-    expectConsistentPosition();
 }
 
 /// Knight moves that go round and round from the initial position.
@@ -117,7 +110,7 @@ static std::string knightShuffle(int plies) {
 }
 
 TEST_F(MainLoop, UciMoveListLongerThanTheRecordStopsAtItsEnd) {
-    std::string output = runSession("uci\nposition startpos moves" + knightShuffle(790) + "\nquit\n");
+    runSession("uci\nposition startpos moves" + knightShuffle(790) + "\nquit\n");
     EXPECT_EQ(pos.gamePly, MAX_RECORDED_PLY);
     EXPECT_STREQ(game.moveText[MAX_RECORDED_PLY], "");
     expectConsistentPosition();
@@ -155,11 +148,14 @@ TEST_F(MainLoop, EngineClockIsChargedAndCreditedAfterItsMove) {
     EXPECT_EQ(timeControl.clock[WHITE], 30000);
 }
 
+/// The engine Black with a lone king against two queens, for three moves.
+static const char *HOPELESS = "nopost\nsetboard 8/8/8/4k3/8/8/8/KQQ5 b - -\ngo\na1a2\na2a1\nquit\n";
+
 TEST_F(MainLoop, HopelessEngineResignsOnItsThirdSearchedMove) {
     options.optionFlags |= OPT_RESIGN;
     send("level 40 5 0");
     timeControl.maxDepth = 2;
-    std::string output = runSession("nopost\nsetboard 8/8/8/4k3/8/8/8/KQQ5 b - -\ngo\na1a2\na2a1\nquit\n");
+    std::string output = runSession(HOPELESS);
     // Two king moves are sent; the third is not, "resign" stands instead.
     EXPECT_TRUE(std::regex_match(output, std::regex("move K[a-h][1-8]\nmove K[a-h][1-8]\nresign\n"))) << output;
     EXPECT_TRUE(game.gameOver);
@@ -169,8 +165,7 @@ TEST_F(MainLoop, WithoutMovesPerPeriodTheEngineNeverResigns) {
     options.optionFlags |= OPT_RESIGN;
     send("level 0 5 0");
     timeControl.maxDepth = 2;
-    std::string output = runSession("nopost\nsetboard 8/8/8/4k3/8/8/8/KQQ5 b - -\ngo\na1a2\na2a1\nquit\n");
-    EXPECT_EQ(output.find("resign"), std::string::npos);
+    EXPECT_EQ(runSession(HOPELESS).find("resign"), std::string::npos);
     EXPECT_FALSE(game.gameOver);
     EXPECT_EQ(pos.gamePly, 5);
 }

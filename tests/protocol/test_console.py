@@ -29,13 +29,6 @@ class Console(engine.EngineTest):
             text = self.engine.output_for("setboard " + fen, f"perft {depth}", timeout=300)
             self.assertTrue(text.endswith(f"\nNodes searched: {nodes}\n"), (fen, text[-80:]))
 
-    def test_perft_in_uci_mode(self):
-        self.engine.send("uci")
-        self.engine.read_until("uciok")
-        self.engine.send("position startpos moves e2e4", "perft 1", "isready")
-        text = self.engine.read_until("readyok")
-        self.assertIn("Nodes searched: 20\n", text)
-
     def test_egtb_without_tablebases(self):
         self.assertEqual(self.engine.output_for("egtb"), "EGTB not found\n")
 

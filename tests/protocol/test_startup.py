@@ -33,21 +33,8 @@ class StartUp(engine.unittest.TestCase):
 
     def test_table_size_from_the_settings_file(self):
         for settings, kilobytes in [("TT_SIZE 10\n", 3136), ("TT_SIZE 3072\n", 3136), ("TT_SIZE 3071\n", 1600),
-                                    ("TT_SIZE = 12288\r\n", 12352), ("TT_SIZE=3071\n", 3136)]:
+                                    ("TT_SIZE 48\n", 112), ("TT_SIZE = 12288\r\n", 12352), ("TT_SIZE=3071\n", 3136)]:
             self.assertEqual(self.start_in(settings).output_for(), banner_text(kilobytes), settings)
-
-    def test_unusable_tablebase_settings_keep_the_tablebases_off(self):
-        settings = "EGTB_PATH /nonexistent/tables\nEGTB_CACHE_SIZE 65\n"
-        self.assertEqual(self.start_in(settings).output_for(), banner_text(3136))
-
-    def test_only_ponder_one_turns_pondering_on(self):
-        for settings, ponders in [("PONDER 2\n", False), ("PONDER 0\n", False), ("PONDER 1\n", True)]:
-            started = self.start_in(settings)
-            started.output_for("nopost", "sd 4")
-            started.send("e2e4")
-            started.read_until(lambda line: line.startswith("move "))
-            hint = started.output_for("hint")
-            self.assertEqual(hint.startswith("Hint: "), ponders, settings)
 
     def run_job(self, *args):
         directory = tempfile.TemporaryDirectory()
