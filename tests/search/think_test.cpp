@@ -1,12 +1,9 @@
-// The search driver: stopping rules, aspiration re-searches, carry-over and
-// the abandon path that restores the position.
+// The search driver: stopping rules, aspiration re-searches, the wait for a
+// ponder hit, and the abandon path that restores the position.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
-#include "board/makemove.h"
-#include "board/notation.h"
 #include "board/position.h"
 #include "frontend/control.h"
 #include "search/state.h"
@@ -56,88 +53,26 @@ TEST_F(ThinkTest, NoLegalMoveLeavesNoMove) {
     EXPECT_EQ(previousScore, 0);
 }
 
-TEST_F(ThinkTest, ScoreOutsideTheWindowIsSearchedAgain) {
+/// Searches the hanging-queen position to depth 1 after a previous score,
+/// and returns how many root searches announced that depth.
+int rootSearchesAfter(int16_t previous) {
     // Under UCI every root search announces its depth: a re-search shows as
     // a second "info depth 1" line.
     options.optionFlags = OPT_UCI;
-    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");  // the queen hangs
-    previousScore = 30;                           // window (-11, 71)
+    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
+    previousScore = previous;
     startCapture();
     thinkToDepth(1);
-    EXPECT_EQ(occurrences(stopCapture(), "info depth 1 seldepth 1\n"), 2);
+    return occurrences(stopCapture(), "info depth 1 seldepth 1\n");
+}
+
+TEST_F(ThinkTest, ScoreOutsideTheWindowIsSearchedAgain) {
+    EXPECT_EQ(rootSearchesAfter(30), 2);  // window (-11, 71): the queen is worth far more
     int16_t score = previousScore;
     EXPECT_GT(score, 71);
-
-    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
-    previousScore = int16_t(score - 40);  // the window now holds the score
-    startCapture();
-    thinkToDepth(1);
-    EXPECT_EQ(occurrences(stopCapture(), "info depth 1 seldepth 1\n"), 1);
-
-    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
-    previousScore = int16_t(score + 41);  // fail low
-    startCapture();
-    thinkToDepth(1);
-    EXPECT_EQ(occurrences(stopCapture(), "info depth 1 seldepth 1\n"), 2);
+    EXPECT_EQ(rootSearchesAfter(int16_t(score - 40)), 1);  // the window now holds the score
+    EXPECT_EQ(rootSearchesAfter(int16_t(score + 41)), 2);  // fail low
     EXPECT_EQ(previousScore, score);
-}
-
-TEST_F(ThinkTest, FailHighFromTheThirdIterationIsAnnounced) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -");
-    startCapture();
-    thinkToDepth(20);
-    std::string output = stopCapture();
-    size_t failHigh = output.find("++\n");
-    ASSERT_NE(failHigh, std::string::npos) << output;
-    EXPECT_EQ(output.compare(failHigh + 3, 9, " 3  9997 "), 0) << output;
-}
-
-TEST_F(ThinkTest, ExpectedReplyCarriesTheLineOver) {
-    setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
-    thinkToDepth(6);
-    ASSERT_GE(pvLength[0], 3);
-    Move third = pvTable[0][2];
-    ASSERT_TRUE(makeMove(pvTable[0][0]));
-    ASSERT_TRUE(makeMove(pvTable[0][1]));
-    std::string thirdSan = moveToSan(third);
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    startCapture();
-    thinkToDepth(6);
-    std::string output = stopCapture();
-    // The first line is the old line two moves on, at one iteration less.
-    EXPECT_EQ(output.compare(0, 3, " 5 "), 0) << output;
-    size_t lineEnd = output.find('\n');
-    EXPECT_NE(output.substr(0, lineEnd).find("   " + thirdSan), std::string::npos) << output;
-}
-
-TEST_F(ThinkTest, EasyRecaptureEndsTheSearchEarly) {
-    // 1.Nd5?? Qxd5 2.Rxd5: the queen took a knight that only the rook can
-    // avenge, so the search stops once the recapture has stood to depth 6.
-    setPosition("3q2k1/5ppp/8/8/8/2N5/5PPP/3R2K1 w - -");
-    thinkToDepth(1);
-    ASSERT_TRUE(playMoves("c3d5 d8d5"));
-    thinkToDepth(20);
-    EXPECT_EQ(text(pvTable[0][0]), "d1d5");
-    EXPECT_EQ(lastDepth, 6);
-}
-
-TEST_F(ThinkTest, PonderHitTurnsThePonderSearchIntoANormalOne) {
-    options.optionFlags = OPT_UCI;
-    setPosition(MIDDLEGAME_POSITION);
-    ttAge = 50;  // a ponder search keeps the old age until the hit
-    pondering = 1;
-    sendInput("ponderhit");
-    timeControl.moveTime = 10;
-    timeControl.maxDepth = 64;
-    timeControl.searchStart = elapsedMs();
-    startCapture();
-    think();
-    stopCapture();
-    EXPECT_EQ(pondering, 0);
-    EXPECT_EQ(ttAge, 0);
-    EXPECT_NE(pvTable[0][0], Move(0));
-    EXPECT_EQ(positionFault(), nullptr);
 }
 
 TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
@@ -173,7 +108,6 @@ protected:
     }
 };
 
-
 TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
     startPosition(MIDDLEGAME_POSITION);
     timeControl.moveTime = 100;  // one second per move, already used up
@@ -196,19 +130,6 @@ TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
     EXPECT_EQ(game.pendingCommand, CMD_FORCE);
     EXPECT_EQ(nodeCount, 65536u);  // seen at the first poll after iteration 2
     expectPositionRestored();
-    game.pendingCommand = 0;
-}
-
-TEST_F(AbandonTest, AbandonedPonderSearchKeepsThePreviousScore) {
-    startPosition(MIDDLEGAME_POSITION);
-    previousScore = 17;
-    pondering = 1;
-    sendInput("force");
-    thinkToDepth(64);
-    EXPECT_EQ(previousScore, 17);
-    EXPECT_EQ(pvLength[0], 0);
-    expectPositionRestored();
-    pondering = 0;
     game.pendingCommand = 0;
 }
 

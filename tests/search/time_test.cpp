@@ -10,85 +10,58 @@ namespace {
 
 class TimeTest : public SearchTest {
 protected:
-    void setClocks(int32_t white, int32_t black) {
+    /// Sets the clock records as an interface would, then allocates.
+    void allocate(int moves, uint32_t base, int increment, int32_t white, int32_t black) {
+        timeControl.movesPerControl = uint16_t(moves);
+        timeControl.baseTime = base;
+        timeControl.increment = uint16_t(increment);
+        timeControl.lagAllowance = 20;
         timeControl.clock[WHITE] = white;
         timeControl.clock[BLACK] = black;
+        allocateTime();
     }
 };
 
 TEST_F(TimeTest, FortyMovesInFiveMinutesAtTheFirstMove) {
-    timeControl.movesPerControl = 40;
-    timeControl.baseTime = 30000;
-    timeControl.lagAllowance = 20;
-    setClocks(30000, 30000);
-    allocateTime();
+    allocate(40, 30000, 0, 30000, 30000);
     // 40 moves left, avail 29700 - 800 = 28900, target min(1500, 722).
     EXPECT_EQ(safetyMargin, 800);
     EXPECT_EQ(targetTime, 722);
-    EXPECT_EQ(timeControl.moveTime, 4332u);  // min(9633 + 722, 6 * 722, 14450)
-}
-
-TEST_F(TimeTest, MovesLeftCountsTheMovesAlreadyPlayedInThePeriod) {
-    timeControl.movesPerControl = 40;
-    timeControl.baseTime = 30000;
-    timeControl.lagAllowance = 20;
-    setClocks(20000, 20000);
-    pos.gamePly = 78;  // White has played 39 moves: one move left in the period
-    allocateTime();
-    // avail 19700 - 20 = 19680 is all the last move of the period may use.
-    EXPECT_EQ(timeControl.moveTime, 19680u);
-    EXPECT_EQ(targetTime, 1500);  // min(2 * 750, 19680)
-}
-
-TEST_F(TimeTest, UciMovesToGoIsTakenAsGiven) {
-    options.optionFlags = OPT_UCI;
-    timeControl.movesPerControl = 10;
-    timeControl.baseTime = 30000;
-    timeControl.lagAllowance = 20;
-    setClocks(10300, 10300);
-    pos.gamePly = 40;
-    allocateTime();
-    // avail 10000 - 200; target min(2 * 3000, 9800 / 10) = 980.
-    EXPECT_EQ(targetTime, 980);
-    EXPECT_EQ(timeControl.moveTime, 4246u);  // min(3266 + 980, 5880, 4900)
-}
-
-TEST_F(TimeTest, TooLittleClockForTheMovesLeftGivesTheMinimum) {
-    timeControl.movesPerControl = 40;
-    timeControl.baseTime = 30000;
-    timeControl.lagAllowance = 20;
-    setClocks(1200, 1200);  // avail 900 < 800 + 5 * 40
-    allocateTime();
-    EXPECT_EQ(targetTime, 5);
-    EXPECT_EQ(timeControl.moveTime, 5u);
+    EXPECT_EQ(timeControl.moveTime, 4332u);  // min(9633 + 722, 6 x 722, 14450)
 }
 
 TEST_F(TimeTest, SuddenDeathSixtySeconds) {
-    timeControl.baseTime = 6000;
-    setClocks(6000, 6000);
-    allocateTime();
+    allocate(0, 6000, 0, 6000, 6000);
     // avail 5700, target 142, and the opponent's 6000 > 5700 scales it to 134.
     EXPECT_EQ(safetyMargin, 300);
     EXPECT_EQ(targetTime, 134);
-    EXPECT_EQ(timeControl.moveTime, 804u);
+    EXPECT_EQ(timeControl.moveTime, 804u);  // min(1900 + 134, 6 x 134, 2850)
 }
 
-TEST_F(TimeTest, SuddenDeathWhileLosingDoesNotScaleDownAsSoon) {
-    timeControl.baseTime = 6000;
-    setClocks(6000, 6500);
-    previousScore = -100;  // k = 8 + 5 = 13: scale only when 6500 > 13 * 5700 / 8
-    allocateTime();
-    EXPECT_EQ(targetTime, 142);
-}
-
-TEST_F(TimeTest, IncrementIsAddedToTheTarget) {
-    timeControl.baseTime = 6000;
-    timeControl.increment = 200;
-    setClocks(6000, 9000);
-    allocateTime();
-    // 5700 / 40 + 200; with an increment the opponent's clock is not consulted.
-    EXPECT_EQ(targetTime, 342);
-    EXPECT_EQ(timeControl.moveTime, 2052u);  // min(1900 + 342, 2052, 2850 + 200)
+TEST_F(TimeTest, OtherClocks) {
+    struct Case { int moves; uint32_t base; int increment; int32_t white, black; int gamePly, score; bool uci;
+                  int32_t target; uint32_t moveTime; };
+    for (Case c : {// White has played 39 moves: avail 19700 - 20 is all the last move of the period may use,
+                   // and the target is min(2 x 750, 19680).
+                   Case{40, 30000, 0, 20000, 20000, 78, 0, false, 1500, 19680},
+                   // UCI movestogo as given: avail 10000 - 200, target min(2 x 3000, 9800 / 10),
+                   // move time min(3266 + 980, 6 x 980, 4900).
+                   Case{10, 30000, 0, 10300, 10300, 40, 0, true, 980, 4246},
+                   // avail 900 < 800 + 5 x 40: the minimum.
+                   Case{40, 30000, 0, 1200, 1200, 0, 0, false, 5, 5},
+                   // Losing by 100: k = 8 + 5 = 13, so no scaling until 6500 > 13 x 5700 / 8;
+                   // move time min(1900 + 142, 6 x 142, 2850).
+                   Case{0, 6000, 0, 6000, 6500, 0, -100, false, 142, 852},
+                   // 5700 / 40 + 200, and with an increment the opponent's clock is not
+                   // consulted; move time min(1900 + 342, 6 x 342, 2850 + 200).
+                   Case{0, 6000, 200, 6000, 9000, 0, 0, false, 342, 2052}}) {
+        options.optionFlags = c.uci ? OPT_UCI : OPT_XBOARD;
+        pos.gamePly = int16_t(c.gamePly);
+        previousScore = int16_t(c.score);
+        allocate(c.moves, c.base, c.increment, c.white, c.black);
+        EXPECT_EQ(targetTime, c.target) << c.white << " " << c.black;
+        EXPECT_EQ(timeControl.moveTime, c.moveTime) << c.white << " " << c.black;
+    }
 }
 
 TEST_F(TimeTest, FixedTimePerMove) {
@@ -100,73 +73,33 @@ TEST_F(TimeTest, FixedTimePerMove) {
     EXPECT_EQ(searchTimeLimit(500), 0);  // the hard limit is reached
 }
 
-// The time decision, with a target of 100 and room on the clock.
-class TimeDecisionTest : public TimeTest {
-protected:
-    void SetUp() override {
-        TimeTest::SetUp();
+TEST_F(TimeTest, ScoreDropsBuyMoreTimeUpToTheHardLimitAndTheClock) {
+    struct Case { int16_t previous, iteration, current; int fail; int32_t elapsed, clock, limit; };
+    // A target of 100, a hard limit of 1000 and a safety margin of 300.
+    for (Case c : {Case{50, 50, 50, 0, 99, 100000, 100}, Case{50, 50, 50, 0, 150, 100000, 100},  // stable
+                   Case{50, 50, -460, 0, 150, 100000, 700}, Case{50, 50, -350, 0, 150, 100000, 600},
+                   Case{50, 50, -300, 0, 150, 100000, 500}, Case{50, 50, -150, 0, 150, 100000, 400},
+                   Case{50, 50, -50, 0, 150, 100000, 300}, Case{50, 50, -15, 0, 150, 100000, 250},
+                   Case{50, 50, 20, 0, 150, 100000, 200},
+                   Case{50, 50, 30, 0, 150, 100000, 100},      // a drop of 20 is not enough
+                   Case{500, 500, 440, 0, 150, 100000, 100},   // 440 < 475 but not below 500 - 66 - 10
+                   Case{500, 500, 420, 0, 150, 100000, 250},   // below 500 - 63 - 10: a drop of 80
+                   Case{50, -300, -SCORE_BOUND, 0, 150, 100000, 500},  // no score yet: the last iteration's
+                   Case{50, 50, 50, -1, 150, 100000, 250},     // a fail-low re-search
+                   Case{50, 50, -900, 0, 999, 100000, 700}, Case{50, 50, -900, 0, 1000, 100000, 0},
+                   Case{50, 50, 50, 0, 150, 400, 0}}) {        // 150 > 400 - 300
         targetTime = 100;
         timeControl.moveTime = 1000;
         safetyMargin = 300;
         timeCredit = 0;
-        setClocks(100000, 100000);
-        windowFail = 0;
-        previousScore = 50;
-        iterationScore = 50;
-        currentScore = 50;
+        timeControl.clock[WHITE] = c.clock;
+        timeControl.clock[BLACK] = 100000;
+        previousScore = c.previous;
+        iterationScore = c.iteration;
+        currentScore = c.current;
+        windowFail = int8_t(c.fail);
+        EXPECT_EQ(searchTimeLimit(c.elapsed), c.limit) << c.current << " after " << c.elapsed;
     }
-};
-
-TEST_F(TimeDecisionTest, StableScoreStopsAtTheTarget) {
-    EXPECT_EQ(searchTimeLimit(99), 100);
-    EXPECT_EQ(searchTimeLimit(150), 100);
-}
-
-TEST_F(TimeDecisionTest, ScoreDropsBuyMoreTime) {
-    currentScore = -300;  // ref - 350 <= s < ref - 250
-    EXPECT_EQ(searchTimeLimit(150), 500);
-    currentScore = -460;
-    EXPECT_EQ(searchTimeLimit(150), 700);
-    currentScore = -350;
-    EXPECT_EQ(searchTimeLimit(150), 600);
-    currentScore = -150;
-    EXPECT_EQ(searchTimeLimit(150), 400);
-    currentScore = -50;
-    EXPECT_EQ(searchTimeLimit(150), 300);
-    currentScore = -15;
-    EXPECT_EQ(searchTimeLimit(150), 250);
-    currentScore = 20;
-    EXPECT_EQ(searchTimeLimit(150), 200);
-    currentScore = 30;  // a drop of 20 is not enough
-    EXPECT_EQ(searchTimeLimit(150), 100);
-}
-
-TEST_F(TimeDecisionTest, HighScoresNeedARelativeDrop) {
-    previousScore = iterationScore = 500;
-    currentScore = 440;  // 440 < 475 but not below 500 - 66 - 10
-    EXPECT_EQ(searchTimeLimit(150), 100);
-    currentScore = 420;  // below 500 - 63 - 10: a drop of 80 gives two and a half targets
-    EXPECT_EQ(searchTimeLimit(150), 250);
-}
-
-TEST_F(TimeDecisionTest, NoIterationScoreYetUsesTheLastIteration) {
-    currentScore = -SCORE_BOUND;
-    iterationScore = -300;
-    previousScore = 50;
-    EXPECT_EQ(searchTimeLimit(150), 500);
-}
-
-TEST_F(TimeDecisionTest, FailLowReSearchGetsAtLeastTwoAndAHalfTargets) {
-    windowFail = -1;
-    EXPECT_EQ(searchTimeLimit(150), 250);
-}
-
-TEST_F(TimeDecisionTest, HardLimitAndClockEndTheSearchWhateverTheScore) {
-    currentScore = -900;
-    EXPECT_EQ(searchTimeLimit(999), 700);
-    EXPECT_EQ(searchTimeLimit(1000), 0);
-    setClocks(400, 100000);  // 150 > 400 - 300
-    EXPECT_EQ(searchTimeLimit(150), 0);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Transposition table: sizing, matching, worth and the store rules.
+// Transposition table: matching, worth and the store rules.
 #include <gtest/gtest.h>
 
 #include "board/position.h"
@@ -26,12 +26,6 @@ TTEntry foreignEntry(int depth, int age, Move move = D2D4) {
 }
 
 class TableTest : public SearchTest {};
-
-TEST_F(TableTest, SizingFromBytes) {
-    EXPECT_EQ(ttBucketsForShift(ttShiftForBytes(3072 * 1024)), 65536u);
-    EXPECT_EQ(ttBucketsForShift(ttShiftForBytes(3071 * 1024)), 32768u);
-    EXPECT_EQ(ttBucketsForShift(ttShiftForBytes(1000)), 512u);  // fewer than 1024 buckets
-}
 
 TEST_F(TableTest, StoredResultIsFoundAgain) {
     ttAge = 4;
@@ -85,7 +79,7 @@ TEST_F(TableTest, DeeperEntryOfTheSamePositionIsKept) {
     EXPECT_FALSE(ttMatches(bucket[2]));
 }
 
-TEST_F(TableTest, FailLowKeepsTheMoveOfTheSamePosition) {
+TEST_F(TableTest, FailLowKeepsTheMoveOfTheSamePositionAndWritesItsOwnElsewhere) {
     TTEntry *bucket = ttBucket();
     ttStore(bucket, E2E4, 10, 4, BOUND_EXACT, false);
     ttStore(bucket, D2D4, -5, 5, BOUND_UPPER, true);
@@ -93,17 +87,14 @@ TEST_F(TableTest, FailLowKeepsTheMoveOfTheSamePosition) {
     EXPECT_EQ(bucket[0].score, -5);
     EXPECT_EQ(bucket[0].depth, 5);
     EXPECT_EQ(bucket[0].flags, BOUND_UPPER);
-}
-
-TEST_F(TableTest, FailLowIntoAnotherPositionsEntryWritesItsMove) {
-    TTEntry *bucket = ttBucket();
+    ttClear();  // a fail low into another position's entry
     bucket[0] = foreignEntry(1, 0);
     ttStore(bucket, D2D4 | MF_PAWN | MF_DOUBLE, -5, 5, BOUND_UPPER, true);
     EXPECT_TRUE(ttMatches(bucket[0]));
     EXPECT_EQ(unpackMove(bucket[0].move), D2D4);
 }
 
-TEST_F(TableTest, NullMoveCutOffClearsTheMatchingEntrysMove) {
+TEST_F(TableTest, NullMoveCutOffClearsTheMatchingEntrysMoveAndRespectsWorth) {
     TTEntry *bucket = ttBucket();
     bucket[0] = foreignEntry(9, 0);
     ttStore(bucket, E2E4, 10, 3, BOUND_EXACT, false);
@@ -114,17 +105,14 @@ TEST_F(TableTest, NullMoveCutOffClearsTheMatchingEntrysMove) {
     EXPECT_EQ(bucket[1].score, 120);
     EXPECT_EQ(bucket[1].flags, BOUND_LOWER);
     EXPECT_EQ(bucket[0].depth, 9);  // nothing is shifted
-}
-
-TEST_F(TableTest, NullMoveStoreRespectsWorth) {
-    TTEntry *bucket = ttBucket();
+    ttClear();
     bucket[2] = foreignEntry(7, 0);
     ttStoreNullMove(&bucket[2], 120, 4);
     EXPECT_FALSE(ttMatches(bucket[2]));
     EXPECT_EQ(bucket[2].depth, 7);
 }
 
-TEST_F(TableTest, RootStoreMovesTheOldEntryByItsOwnKey) {
+TEST_F(TableTest, RootStoreMovesTheOldEntryOrGoesBehindADeepOneByKey) {
     TTEntry *bucket = ttBucket();
     TTEntry old = foreignEntry(1, 0);
     bucket[0] = old;
@@ -133,10 +121,7 @@ TEST_F(TableTest, RootStoreMovesTheOldEntryByItsOwnKey) {
     int oldSlot = 1 + (old.keyHigh & 1);
     EXPECT_EQ(bucket[oldSlot].keyHigh, old.keyHigh);
     EXPECT_EQ(ttProbeRoot(), &bucket[0]);
-}
-
-TEST_F(TableTest, RootStoreBehindADeepEntryUsesTheSlotOfItsKey) {
-    TTEntry *bucket = ttBucket();
+    ttClear();
     bucket[0] = foreignEntry(20, 0);
     ttStoreRoot(E2E4, 15, 3, BOUND_EXACT, false);
     int slot = 1 + int((pos.hashKey >> 32) & 1);
