@@ -27,13 +27,6 @@ TEST(Repetition, APawnMoveClosesTheLookBack) {
     EXPECT_EQ(pos.fiftyCount, 4);
 }
 
-TEST(Repetition, FewerThanFourReversiblePliesNeverRepeat) {
-    setupPosition();
-    ASSERT_TRUE(playMoves("g1f3 g8f6 f3g1"));
-    EXPECT_EQ(pos.fiftyCount, 3);
-    EXPECT_EQ(repetitionCount(), 0);
-}
-
 TEST(Repetition, LostCastlingRightsDoNotMakeAPositionNew) {
     setFen("4k3/8/8/8/8/8/8/4K2R w K -");
     ASSERT_TRUE(playMoves("e1f1 e8d8 f1e1 d8e8"));
