@@ -13,32 +13,19 @@ protected:
     void pass() { evalPieces(mobility, threats); }
 };
 
-TEST_F(KingSafety, KnightCountsFromThreeSquaresButNotFour) {
-    setFen("6k1/8/8/3N4/8/8/8/4K3 w - -");  // d5 to g8: three squares
-    pass();
-    EXPECT_EQ(threats.attackerCount[WHITE], 1);
-    setFen("6k1/8/8/8/3N4/8/8/4K3 w - -");  // d4 to g8: four
-    pass();
-    EXPECT_EQ(threats.attackerCount[WHITE], 0);
-}
-
-TEST_F(KingSafety, BatteriesCountTwice) {
-    // Rook g3 with the queen behind it, up the g-file to the pawn on g7 in
-    // the king's zone; the queen behind the rook does not count itself.
-    setFen("6k1/6p1/8/8/8/6R1/6Q1/4K3 w - -");
-    pass();
-    EXPECT_EQ(threats.attackerCount[WHITE], 2);
-    setFen("6k1/6p1/8/8/8/6R1/8/4K3 w - -");
-    pass();
-    EXPECT_EQ(threats.attackerCount[WHITE], 1);
-    // Bishop c4 toward f7 with the queen behind it on b3.
-    setFen("6k1/5p2/8/8/2B5/1Q6/8/4K3 w - -");
-    pass();
-    EXPECT_EQ(threats.attackerCount[WHITE], 2);
-    // A pawn on e6 closes the line: no attack at all.
-    setFen("6k1/5p2/4p3/8/2B5/1Q6/8/4K3 w - -");
-    pass();
-    EXPECT_EQ(threats.attackerCount[WHITE], 0);
+TEST_F(KingSafety, AttackersOfTheKingZone) {
+    struct Case { const char *fen; int count; };
+    for (Case c : {Case{"6k1/8/8/3N4/8/8/8/4K3 w - -", 1},     // a knight three squares from g8
+                   Case{"6k1/8/8/8/3N4/8/8/4K3 w - -", 0},     // and four
+                   // Rook g3 up the g-file to the pawn g7 in the zone, with the queen behind
+                   // it, which does not count itself, doubles it.
+                   Case{"6k1/6p1/8/8/8/6R1/6Q1/4K3 w - -", 2}, Case{"6k1/6p1/8/8/8/6R1/8/4K3 w - -", 1},
+                   Case{"6k1/5p2/8/8/2B5/1Q6/8/4K3 w - -", 2},   // bishop c4 toward f7, queen behind
+                   Case{"6k1/5p2/4p3/8/2B5/1Q6/8/4K3 w - -", 0}}) {  // e6 closes the line
+        setFen(c.fen);
+        pass();
+        EXPECT_EQ(threats.attackerCount[WHITE], c.count) << c.fen;
+    }
 }
 
 TEST_F(KingSafety, WingShelterAndStorm) {

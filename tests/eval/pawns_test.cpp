@@ -51,41 +51,34 @@ TEST_F(PawnStructure, BackwardPawnIsMarkedWeak) {
 }
 
 TEST_F(PawnStructure, PawnWhoseNeighboursCannotComeUp) {
-    // d5 with only c2 behind it: c2-c4 defends it unless b5 (or an
-    // en-passant capturer on b4) covers c4 and nothing defends c4.
-    setFen("4k3/8/8/3P4/8/8/2P5/4K3 w - -");
-    EXPECT_FALSE(pawnCannotBeSupported(WHITE, 3, 3));
-    setFen("4k3/8/8/1p1P4/8/8/2P5/4K3 w - -");
-    EXPECT_TRUE(pawnCannotBeSupported(WHITE, 3, 3));
-    setFen("4k3/8/8/1p1P4/8/1P6/2P5/4K3 w - -");
-    EXPECT_FALSE(pawnCannotBeSupported(WHITE, 3, 3));
-    setFen("4k3/8/8/3P4/1p6/8/2P5/4K3 w - -");
-    EXPECT_TRUE(pawnCannotBeSupported(WHITE, 3, 3));
-
-    // d4 with e2 behind: e3 is covered by f4, but b2xc3 brings a defender.
-    setFen("4k3/8/8/8/3P1p2/2p5/1P2P3/4K3 w - -");
-    EXPECT_FALSE(pawnCannotBeSupported(WHITE, 3, 4));
-    setFen("4k3/8/8/8/3P1p2/2p5/4P3/4K3 w - -");
-    EXPECT_TRUE(pawnCannotBeSupported(WHITE, 3, 4));
-
-    // The same double-step rule for Black: c7-c5 defends d4, unless b4
-    // covers c5.
-    setFen("4k3/2p5/8/8/3p4/8/8/4K3 w - -");
-    EXPECT_FALSE(pawnCannotBeSupported(BLACK, 3, 4));
-    setFen("4k3/2p5/8/8/1P1p4/8/8/4K3 w - -");
-    EXPECT_TRUE(pawnCannotBeSupported(BLACK, 3, 4));
+    struct Case { const char *fen; int side, file, rank; bool unsupported; };
+    for (Case c : {// d5 with only c2 behind it: c2-c4 defends it unless b5 (or an en-passant
+                   // capturer on b4) covers c4 and nothing defends c4.
+                   Case{"4k3/8/8/3P4/8/8/2P5/4K3 w - -", WHITE, 3, 3, false},
+                   Case{"4k3/8/8/1p1P4/8/8/2P5/4K3 w - -", WHITE, 3, 3, true},
+                   Case{"4k3/8/8/1p1P4/8/1P6/2P5/4K3 w - -", WHITE, 3, 3, false},
+                   Case{"4k3/8/8/3P4/1p6/8/2P5/4K3 w - -", WHITE, 3, 3, true},
+                   // d4 with e2 behind: e3 is covered by f4, but b2xc3 brings a defender.
+                   Case{"4k3/8/8/8/3P1p2/2p5/1P2P3/4K3 w - -", WHITE, 3, 4, false},
+                   Case{"4k3/8/8/8/3P1p2/2p5/4P3/4K3 w - -", WHITE, 3, 4, true},
+                   // The same double step for Black: c7-c5 defends d4, unless b4 covers c5.
+                   Case{"4k3/2p5/8/8/3p4/8/8/4K3 w - -", BLACK, 3, 4, false},
+                   Case{"4k3/2p5/8/8/1P1p4/8/8/4K3 w - -", BLACK, 3, 4, true}}) {
+        setFen(c.fen);
+        EXPECT_EQ(pawnCannotBeSupported(c.side, c.file, c.rank), c.unsupported) << c.fen;
+    }
 }
 
 TEST_F(PawnStructure, PiecesPressingABackwardPawn) {
-    // d3 is backward; Black has a rook and no d-pawn (-15) and a knight on
-    // d4 in front of it (-12), or a bishop there (-8).
-    setFen("r3k3/8/8/8/2PnP3/3P4/8/4K3 w - -");
-    EXPECT_EQ(evalBackwardPawns(pawnRecord()), -27);
-    setFen("r3k3/8/8/8/2PbP3/3P4/8/4K3 w - -");
-    EXPECT_EQ(evalBackwardPawns(pawnRecord()), -23);
-    // Mirror image for Black's backward d6 against a White knight on d5.
-    setFen("4k3/8/3p4/2pNp3/8/8/8/R3K3 w - -");
-    EXPECT_EQ(evalBackwardPawns(pawnRecord()), 27);
+    struct Case { const char *fen; int score; };
+    // d3 is backward; Black has a rook and no d-pawn (-15) and a knight on d4
+    // in front of it (-12), or a bishop there (-8); then the mirror image for
+    // Black's backward d6 against a White knight on d5.
+    for (Case c : {Case{"r3k3/8/8/8/2PnP3/3P4/8/4K3 w - -", -27}, Case{"r3k3/8/8/8/2PbP3/3P4/8/4K3 w - -", -23},
+                   Case{"4k3/8/3p4/2pNp3/8/8/8/R3K3 w - -", 27}}) {
+        setFen(c.fen);
+        EXPECT_EQ(evalBackwardPawns(pawnRecord()), c.score) << c.fen;
+    }
 }
 
 class PawnHash : public EvalTest {};

@@ -32,49 +32,33 @@ TEST_F(PiecePass, BishopMobilityCountsTwice) {
     EXPECT_EQ(mobility, 24);
 }
 
-TEST_F(PiecePass, TwoRooksOnAnOpenFile) {
-    setFen("4k3/8/8/8/8/8/R7/R3K3 w - -");
-    EXPECT_EQ(rookBonus(A2, WHITE), 15);
-    EXPECT_EQ(rookBonus(A1, WHITE), 20 + 5);  // fewer than 5 pawns, and a rook in front
-    setFen("4k3/8/8/8/8/8/R1PPPPP1/R3K3 w - -");
-    EXPECT_EQ(rookBonus(A2, WHITE), 15);
-    EXPECT_EQ(rookBonus(A1, WHITE), 25 + 5);
-}
-
-TEST_F(PiecePass, RookHemmedInOnItsHomeSquare) {
-    setFen("4k3/7p/8/8/8/8/6PP/6KR w - -");
-    EXPECT_EQ(rookBonus(H1, WHITE), -20 - 15);  // no move along the rank either
-    setFen("4k3/7p/8/8/8/8/6PP/5K1R w - -");
-    EXPECT_EQ(rookBonus(H1, WHITE), -20);  // g1 free
-}
-
-TEST_F(PiecePass, RookOnTheSeventhAndRookPinningToTheKing) {
-    setFen("6k1/R7/8/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(rookBonus(A7, WHITE), 15 + 15);
-    setFen("4k3/8/8/8/8/8/4n3/4RK2 w - -");
-    EXPECT_EQ(rookBonus(E1, WHITE), 15 + 20);
-    // A pawn in between is no pin.
-    setFen("4k3/8/8/8/8/8/4p3/4RK2 w - -");
-    EXPECT_EQ(rookBonus(E1, WHITE), 10);
+TEST_F(PiecePass, RookBonuses) {
+    struct Case { const char *fen; int square, bonus; };
+    for (Case c : {// Two rooks on the open a-file: the front one 15, the one behind it 20 with
+                   // fewer than 5 pawns or 25 with more, and 5 for the rook in front.
+                   Case{"4k3/8/8/8/8/8/R7/R3K3 w - -", A2, 15}, Case{"4k3/8/8/8/8/8/R7/R3K3 w - -", A1, 20 + 5},
+                   Case{"4k3/8/8/8/8/8/R1PPPPP1/R3K3 w - -", A2, 15},
+                   Case{"4k3/8/8/8/8/8/R1PPPPP1/R3K3 w - -", A1, 25 + 5},
+                   // Hemmed in on its home square, with no move along the rank either.
+                   Case{"4k3/7p/8/8/8/8/6PP/6KR w - -", H1, -20 - 15}, Case{"4k3/7p/8/8/8/8/6PP/5K1R w - -", H1, -20},
+                   // On the seventh; pinning a knight to the king, but not through a pawn.
+                   Case{"6k1/R7/8/8/8/8/8/4K3 w - -", A7, 15 + 15}, Case{"4k3/8/8/8/8/8/4n3/4RK2 w - -", E1, 15 + 20},
+                   Case{"4k3/8/8/8/8/8/4p3/4RK2 w - -", E1, 10}}) {
+        setFen(c.fen);
+        EXPECT_EQ(rookBonus(c.square, WHITE), c.bonus) << c.fen;
+    }
 }
 
 TEST_F(PiecePass, TrappedBishop) {
-    setFen("4k3/B1p5/1p6/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(A7, WHITE), 128);
-    setFen("4k3/B7/1p6/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(A7, WHITE), 64);
-    setFen("4k3/5p1B/6p1/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(H7, WHITE), 128);
-    setFen("1B2k3/2p5/8/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(B8, WHITE), 64);
-    setFen("1B2k3/2p5/1p6/8/8/8/8/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(B8, WHITE), 128);
-    // Black's bishop on a2 against White pawns b3 and c2.
-    setFen("4k3/8/8/8/8/1P6/b1P5/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(A2, BLACK), 128);
-    // b4 is not a trap square.
-    setFen("4k3/8/8/8/1B6/2p5/8/4K3 w - -");
-    EXPECT_EQ(trappedBishopPenalty(33, WHITE), 0);
+    struct Case { const char *fen; int square, side, penalty; };
+    for (Case c : {Case{"4k3/B1p5/1p6/8/8/8/8/4K3 w - -", A7, WHITE, 128}, Case{"4k3/B7/1p6/8/8/8/8/4K3 w - -", A7, WHITE, 64},
+                   Case{"4k3/5p1B/6p1/8/8/8/8/4K3 w - -", H7, WHITE, 128}, Case{"1B2k3/2p5/8/8/8/8/8/4K3 w - -", B8, WHITE, 64},
+                   Case{"1B2k3/2p5/1p6/8/8/8/8/4K3 w - -", B8, WHITE, 128},
+                   Case{"4k3/8/8/8/8/1P6/b1P5/4K3 w - -", A2, BLACK, 128},  // against White pawns b3 and c2
+                   Case{"4k3/8/8/8/1B6/2p5/8/4K3 w - -", 33, WHITE, 0}}) {   // b4 is no trap square
+        setFen(c.fen);
+        EXPECT_EQ(trappedBishopPenalty(c.square, c.side), c.penalty) << c.fen;
+    }
 }
 
 TEST_F(PiecePass, TrappedBishopLosesItFromItsTableValue) {
