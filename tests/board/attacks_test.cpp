@@ -1,38 +1,9 @@
-// Attack counts and check threats on hand-made positions.
+// Check threats, safe and unsafe, on hand-made positions.
 #include <gtest/gtest.h>
 
 #include "board/attacks.h"
 #include "board/position.h"
 #include "tests/support/board_helpers.h"
-
-TEST(Attacks, PiecesLinedUpBehindAnAttackerAreCounted) {
-    // White rook d2 with the queen behind it on d1, against a black rook d8.
-    setFen("3r3k/8/8/8/8/8/3R4/3QK3 w - -");
-    EXPECT_EQ(countAttackers(sq("d8"), WHITE), 2);
-    EXPECT_EQ(attackBalance(sq("d8"), BLACK), -2);
-    EXPECT_EQ(findAttacker(sq("d8"), WHITE), sq("d2"));
-    // The black rook attacks d2 and the white king defends it.
-    EXPECT_EQ(attackBalance(sq("d2"), WHITE), 1);
-    // A bishop behind a pawn is the second attacker, the pawn the first.
-    setFen("7k/8/8/5n2/4P3/3B4/8/4K3 w - -");
-    EXPECT_EQ(countAttackers(sq("f5"), WHITE), 2);
-    EXPECT_EQ(findAttacker(sq("f5"), WHITE), sq("e4"));
-    // A queen behind a checking rook: two attackers, one checker.
-    setFen("4k3/8/8/8/8/8/4R3/4Q1K1 b - -");
-    EXPECT_EQ(computeCheckState(), sq("e2"));
-    EXPECT_EQ(countAttackers(sq("e8"), WHITE), 2);
-}
-
-TEST(Attacks, EmptySquareSeesThroughToTheFarSideOfItsLine) {
-    // e4 is empty: the scan up the file meets the pawn on e6, whose own
-    // nearest row down the file leads to the rook on e1.
-    setFen("4k3/8/4p3/8/8/8/8/4R1K1 w - -");
-    EXPECT_EQ(findAttackerEmpty(sq("e4"), WHITE), sq("e1"));
-    EXPECT_EQ(findAttackerEmpty(sq("e4"), BLACK), 64);
-    EXPECT_EQ(findAttackerEmpty(sq("d5"), BLACK), sq("e6"));
-    EXPECT_EQ(attackBalanceEmpty(sq("e4"), WHITE), 1);
-    EXPECT_EQ(attackBalanceEmpty(sq("d5"), WHITE), -1);
-}
 
 TEST(Attacks, CheckThreatsAndSafeCheckThreats) {
     struct Case { const char *fen; int side; bool any, safe; };

@@ -61,13 +61,6 @@ TEST_F(Driver, TwoKnightsAgainstBareKingIsDividedByFour) {
     EXPECT_EQ(fullEval(), -205);
 }
 
-TEST_F(Driver, TwoBishopsAgainstBareKing) {
-    // 600 + 240; both bishops on the first rank (-4 each) see 7 squares (x 2,
-    // then halved: 14); bishop pair with no pawns 24.
-    setFen("4k3/8/8/8/8/8/8/2B1KB2 w - -");
-    EXPECT_EQ(fullEval(), 840 - 8 + 24 + 14);
-}
-
 TEST_F(Driver, LazyExitOnlyFarOutsideTheWindow) {
     // Rook against bare king: the quick score is 500 + 120. In full the rook
     // on an open file adds 15, its mobility 7 + 3 halved with 500 of

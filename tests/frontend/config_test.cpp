@@ -72,13 +72,6 @@ TEST_F(ConfigFile, KeysAreExactAndMustStandApartFromTheirValue) {
     EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
 }
 
-TEST_F(ConfigFile, TablebasePathIsOneToken) {
-    readSettings("EGTB_PATH /data/tb;/more/tb extra\n");
-    EXPECT_STREQ(options.egtbPath, "/data/tb;/more/tb");
-    readSettings("EGTB_PATH = C:\\TB\r\n");
-    EXPECT_STREQ(options.egtbPath, "C:\\TB");
-}
-
 TEST_F(ConfigFile, OverlongLinesAndBinaryBytesAreHarmless) {
     std::string text(1000, 'x');
     text += " 1\nTT_SIZE 3071\n";

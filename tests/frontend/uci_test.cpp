@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "board/movegen.h"
 #include "board/notation.h"
 #include "board/position.h"
 #include "frontend/control.h"
@@ -149,17 +148,6 @@ TEST_F(UciHandler, SetoptionWithoutItsValueIsIgnored) {
     }
 }
 
-TEST_F(UciHandler, StopEndsAnalysisWithTheSavedLimits) {
-    analyzing = searching = 1;
-    timeControl.savedMoveTime = 250;
-    timeControl.savedMaxDepth = 56;
-    send("stop");
-    EXPECT_EQ(analyzing, 0);
-    EXPECT_EQ(timeControl.moveTime, 250u);
-    EXPECT_EQ(timeControl.maxDepth, 56);
-    EXPECT_EQ(searchSignal, SIG_ABORT);
-}
-
 TEST_F(UciHandler, PositionCommandsThatAreRefusedWhole) {
     std::snprintf(game.setupText, sizeof game.setupText, "before");
     send("position");
@@ -203,18 +191,3 @@ TEST_F(UciHandler, CoordinateMovesOfEveryKind) {
     }
 }
 
-TEST_F(UciHandler, CoordinateMovesReadBackAsTheGeneratedMoves) {
-    for (const char *fen : {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
-                            "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ -",
-                            "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6"}) {
-        setFen(fen);
-        genPositionMoves();
-        ASSERT_NE(plyMovesBegin(), plyMovesEnd()) << fen;
-        for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
-            Move parsed = 0;
-            const char *text = moveToUci(entry->move);
-            EXPECT_TRUE(parseCoordMove(text, &parsed)) << fen << " " << text;
-            EXPECT_EQ(parsed, entry->move) << fen << " " << text;
-        }
-    }
-}

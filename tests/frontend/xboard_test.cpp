@@ -83,37 +83,6 @@ TEST_F(XboardHandler, OwnClockMeasuresTheCommunicationLag) {
     }
 }
 
-TEST_F(XboardHandler, LagStaysBelowTheTimeOfOneMove) {
-    game.engineSide = WHITE;
-    struct Case { const char *level; int lag; };
-    // 40 moves in 1 minute: 150 a move, so a lag of 200 becomes 130; in 30
-    // seconds 75 a move: 55; in 5 seconds 12 a move: the floor of 20.
-    for (Case c : {Case{"level 40 1 0", 130}, Case{"level 40 0:30 0", 55}, Case{"level 40 0:05 0", 20}}) {
-        send(c.level);
-        timeControl.clock[WHITE] = 6000;
-        send("time 5800");
-        EXPECT_EQ(timeControl.lagAllowance, c.lag) << c.level;
-    }
-}
-
-TEST_F(XboardHandler, ClocksOfAGameWithoutEngineSide) {
-    // White to move and no engine side: the engine is taken to play Black.
-    send("time 4000");
-    send("otim 3000");
-    EXPECT_EQ(timeControl.clock[BLACK], 4000);
-    EXPECT_EQ(timeControl.clock[WHITE], 3000);
-    game.engineSide = WHITE;
-    send("otim 2500");
-    EXPECT_EQ(timeControl.clock[BLACK], 2500);
-}
-
-TEST_F(XboardHandler, MovesDuringTheEnginesOwnSearchAreIgnored) {
-    searching = 1;
-    send("e2e4");
-    EXPECT_EQ(game.userFrom, -1);
-    EXPECT_EQ(searchSignal, SIG_NONE);
-}
-
 TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
     setFen("8/4P3/8/8/8/8/k7/4K3 w - -");
     searching = pondering = 1;
@@ -130,15 +99,3 @@ TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
     }
 }
 
-TEST_F(XboardHandler, ExitLeavesAnalysisWithTheSavedLimits) {
-    analyzing = 1;
-    timeControl.moveTime = 0;
-    timeControl.maxDepth = 60;
-    timeControl.savedMoveTime = 300;
-    timeControl.savedMaxDepth = 9;
-    send("exit");
-    EXPECT_EQ(analyzing, 0);
-    EXPECT_EQ(timeControl.moveTime, 300u);
-    EXPECT_EQ(timeControl.maxDepth, 9);
-    EXPECT_EQ(searchSignal, SIG_ABORT);
-}

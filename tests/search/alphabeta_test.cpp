@@ -6,7 +6,6 @@
 #include "board/position.h"
 #include "eval/evaluate.h"
 #include "search/alphabeta.h"
-#include "search/root.h"
 #include "search/state.h"
 #include "search/tt.h"
 #include "tests/search/search_fixture.h"
@@ -130,17 +129,6 @@ TEST_F(AlphaBetaTest, CheckExtensionNeedsACheckThatIsNotSimplyLost) {
         ASSERT_TRUE(inCheck());
         EXPECT_EQ(checkNeedsExtension(), c.extended) << c.fen;
     }
-}
-
-TEST_F(AlphaBetaTest, StalemateAndCheckmateAtTheRootEndTheSearch) {
-    setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
-    rootAbort = false;
-    EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), 0);
-    EXPECT_TRUE(rootAbort);
-    setPosition("7k/6Q1/6K1/8/8/8/8/8 b - -");
-    rootAbort = false;
-    EXPECT_EQ(searchRoot(-SCORE_BOUND, SCORE_BOUND, 2), -SCORE_BOUND);
-    EXPECT_TRUE(rootAbort);
 }
 
 }  // namespace

@@ -157,22 +157,4 @@ TEST_F(OrderingTest, StagedPickerSkipsRepeatsAndStaleHashMoves) {
     EXPECT_EQ(text(picked[0]), "c4d5");
 }
 
-TEST_F(OrderingTest, MarksPutTheHashAndPvMovesFirst) {
-    setPosition(STAGED_POSITION);
-    Move pvMove = findMove("a2a4"), hashMove = findMove("b2b3");
-    pvTable[0][0] = pvMove;
-    pvLength[0] = 1;
-    genAllMoves();
-    markHashMove(hashMove & 0xFFF);
-    followPv = true;
-    markPvMove();
-    EXPECT_TRUE(followPv);
-    EXPECT_EQ(pickNextMove(pos.moveListStart[0]), pvMove);
-    EXPECT_EQ(pickNextMove(pos.moveListStart[0] + 1), hashMove);
-    pvTable[0][0] = Move(12 | 20 << 6);  // not a move here: the mode ends
-    genAllMoves();
-    markPvMove();
-    EXPECT_FALSE(followPv);
-}
-
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "board/makemove.h"
@@ -21,20 +22,29 @@ protected:
     /// Sets the principal variation from coordinate moves, played from the
     /// current position.
     void setLine(const char *moves) {
-        std::string list(moves);
-        int length = 0, made = 0;
-        for (size_t start = 0; start < list.size();) {
-            size_t end = list.find(' ', start);
-            if (end == std::string::npos) end = list.size();
-            Move move = findMove(list.substr(start, end - start).c_str());
-            ASSERT_NE(move, Move(0)) << list.substr(start, end - start);
-            pvTable[0][length++] = move;
-            ASSERT_TRUE(makeMove(move));
-            made++;
-            start = end + 1;
+        int16_t start = pos.gamePly;
+        ASSERT_TRUE(playMoves(moves));
+        pvLength[0] = uint8_t(pos.gamePly - start);
+        for (int ply = start; ply < pos.gamePly; ply++) pvTable[0][ply - start] = pos.undoStack[ply].move;
+        takeBack(start);
+    }
+
+    /// Stores each of `moves` as the table move of the position before it,
+    /// the first of them after the moves of `path`.
+    void storeLineAfter(const char *path, const char *moves) {
+        int16_t start = pos.gamePly;
+        ASSERT_TRUE(playMoves(path));
+        std::istringstream words(moves);
+        for (std::string move; words >> move;) {
+            ttStore(ttBucket(), findMove(move.c_str()), 0, 1, BOUND_EXACT, false);
+            ASSERT_TRUE(playMoves(move.c_str()));
         }
-        while (made--) unmakeMove();
-        pvLength[0] = uint8_t(length);
+        takeBack(start);
+    }
+
+    static void takeBack(int16_t gamePly) {
+        while (pos.gamePly > gamePly) unmakeMove();
+        pos.ply = 0;
     }
 
     /// Prints a line as after 1.5 seconds and 40000 nodes.
@@ -69,6 +79,9 @@ TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
     EXPECT_EQ(stopCapture(), first);
 }
 
+/// The moves of an xboard line printed by lineOf.
+std::string movesOf(const std::string &line) { return line.substr(line.find("40000  ") + 7); }
+
 /// Checks a UCI line against the expected text with the time field as
 /// printed, and the nodes per second worked out from that time.
 void expectUciLine(const std::string &line, const std::string &scoreText, const std::string &rest) {
@@ -80,11 +93,15 @@ void expectUciLine(const std::string &line, const std::string &scoreText, const 
     EXPECT_EQ(line, expected);
 }
 
-TEST_F(OutputTest, UciLineWithPromotionInLowerCase) {
+TEST_F(OutputTest, UciLinesWithLowerCasePromotionAndTheMultiPvMarkOnlyForSeveralLines) {
     options.optionFlags = OPT_UCI | OPT_POST;
     setPosition("8/4P3/8/8/8/8/k7/4K3 w - -");
     setLine("e7e8q a2b2");
     expectUciLine(lineOf(5, 812), "cp 812", "pv e7e8q a2b2\n");
+    options.multiPv = 3;
+    expectUciLine(lineOf(5, 812), "cp 812", "multipv 1 pv e7e8q a2b2\n");
+    options.multiPv = 2;
+    expectUciLine(lineOf(5, 812), "cp 812", "multipv 1 pv e7e8q a2b2\n");
 }
 
 TEST_F(OutputTest, UciMateScoresCountMovesNotPlies) {
@@ -99,16 +116,6 @@ TEST_F(OutputTest, UciMateScoresCountMovesNotPlies) {
     setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
     setLine("d1d8");
     expectUciLine(lineOf(5, 9999), "mate 1", "pv d1d8\n");
-}
-
-TEST_F(OutputTest, MultiPvMarkOnlyWithSeveralLines) {
-    options.optionFlags = OPT_UCI | OPT_POST;
-    setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
-    setLine("d1d8");
-    options.multiPv = 3;
-    expectUciLine(lineOf(5, 40), "cp 40", "multipv 1 pv d1d8\n");
-    options.multiPv = 1;
-    expectUciLine(lineOf(5, 40), "cp 40", "pv d1d8\n");
 }
 
 TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
@@ -126,42 +133,18 @@ TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
     EXPECT_EQ(pos.gamePly, 0);
 }
 
-/// The moves of an xboard line printed by lineOf.
-std::string movesOf(const std::string &line) { return line.substr(line.find("40000  ") + 7); }
-
-/// Stores `move` as the table move of the position after `path`.
-void storeAfter(const char *path, const char *move) {
-    int16_t gamePly = pos.gamePly;
-    ASSERT_TRUE(playMoves(path));
-    ttStore(ttBucket(), findMove(move), 0, 1, BOUND_EXACT, false);
-    while (pos.gamePly > gamePly) unmakeMove();
-    pos.ply = 0;
-}
-
-TEST_F(OutputTest, ShortLineIsLengthenedFromTheTable) {
+TEST_F(OutputTest, ShortLineIsLengthenedFromTheTableUpToARepeatedMove) {
     options.optionFlags = OPT_XBOARD | OPT_POST;
     setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    storeAfter("g1f3 g8f6", "b1c3");
-    storeAfter("g1f3 g8f6 b1c3", "b8c6");
-    storeAfter("g1f3 g8f6 b1c3 b8c6", "c3b1");
-    storeAfter("g1f3 g8f6 b1c3 b8c6 c3b1", "c6b8");
-    storeAfter("g1f3 g8f6 b1c3 b8c6 c3b1 c6b8", "b1c3");
+    storeLineAfter("g1f3 g8f6", "b1c3 b8c6 c3b1 c6b8 b1c3");
     setLine("g1f3 g8f6");
-    std::string line = lineOf(6, 10);
-    EXPECT_EQ(movesOf(line), " Nf3 Nf6 Nc3 Nc6 Nb1 Nb8\n");
+    EXPECT_EQ(movesOf(lineOf(6, 10)), " Nf3 Nf6 Nc3 Nc6 Nb1 Nb8\n");
     EXPECT_EQ(pvLength[0], 6);
     EXPECT_EQ(text(pvTable[0][4]), "c3b1");
-}
-
-TEST_F(OutputTest, TableLineStopsAtARepeatedMove) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    storeAfter("g1f3 g8f6", "f3g1");
-    storeAfter("g1f3 g8f6 f3g1", "f6g8");
-    storeAfter("g1f3 g8f6 f3g1 f6g8", "g1f3");
+    ttClear();
+    storeLineAfter("g1f3 g8f6", "f3g1 f6g8 g1f3");
     setLine("g1f3 g8f6");
-    std::string line = lineOf(6, 10);
-    EXPECT_EQ(movesOf(line), " Nf3 Nf6 Ng1 Ng8\n");
+    EXPECT_EQ(movesOf(lineOf(6, 10)), " Nf3 Nf6 Ng1 Ng8\n");
     EXPECT_EQ(pvLength[0], 4);
 }
 
@@ -171,8 +154,7 @@ TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
     setLine("e2e4 e7e5");
     pvTable[0][2] = pvTable[0][0];  // e2-e4 again: no white pawn on e2 any more
     pvLength[0] = 3;
-    std::string line = lineOf(3, 10);
-    EXPECT_EQ(movesOf(line), " e4 e5\n");
+    EXPECT_EQ(movesOf(lineOf(3, 10)), " e4 e5\n");
     EXPECT_EQ(pvLength[0], 2);
 }
 

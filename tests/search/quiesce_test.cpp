@@ -50,15 +50,6 @@ TEST_F(QuiesceTest, DeepestPlyReturnsBetaAndStandingPatAboveBetaSearchesNothing)
     EXPECT_EQ(quiesce(-20, 35), 35);
 }
 
-TEST_F(QuiesceTest, WinningCaptureIsFound) {
-    // The black queen on d5 hangs to the pawn.
-    setPosition("6k1/8/8/3q4/4P3/8/8/6K1 w - -");
-    int16_t stand = evaluate(-SCORE_BOUND, SCORE_BOUND);
-    int16_t score = quiesce(-SCORE_BOUND, SCORE_BOUND);
-    EXPECT_GT(score, stand + 700);
-    EXPECT_EQ(text(pvTable[0][0]), "e4d5");
-}
-
 /// The window (alpha, alpha + 1) with alpha between 350 and 650 above the
 /// static score: a pawn capture is then pruned, a knight capture is not.
 int16_t deltaAlpha() {

@@ -31,14 +31,6 @@ TEST_F(ThinkTest, MateInOneIsPlayedAfterTheThirdIteration) {
     EXPECT_EQ(lastDepth, 3);
 }
 
-TEST_F(ThinkTest, MateInTwoIsAnnounced) {
-    // 1.Qg6 mates in two.
-    setPosition("2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - -");
-    thinkToDepth(20);
-    EXPECT_EQ(text(pvTable[0][0]), "g3g6");
-    EXPECT_EQ(previousScore, SCORE_BOUND - 3);
-}
-
 TEST_F(ThinkTest, SingleLegalMoveStopsAfterTheThirdIteration) {
     setPosition("7k/8/8/8/8/8/1r6/K7 w - -");
     thinkToDepth(20);
