@@ -11,28 +11,37 @@ AFTER_E4 = board_of_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR")
 SAN_MOVE = re.compile(r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[NBRQ])?)\+?$")
 
 
-def is_move_line(line):
-    return line.startswith("move ")
-
-
 class XboardSession(engine.EngineTest):
     def setUp(self):
         super().setUp()
         self.engine.output_for("xboard", "nopost")
 
+    def engine_move(self, *lines, timeout=20):
+        """Sends the lines and returns the algebraic text of the move the
+        engine then sends."""
+        self.engine.send(*lines)
+        line = self.engine.read_until(lambda l: l.startswith("move "), timeout=timeout).splitlines()[-1]
+        self.assertRegex(line, SAN_MOVE)
+        return line[5:]
+
     def reference_after(self, *moves):
-        """A second engine in force mode that has played the moves."""
+        """A second engine in force mode that has played the moves, given as
+        coordinates or, for the engine's own, in algebraic text."""
         reference = engine.Engine()
         self.addCleanup(reference.stop)
-        reference.output_for("force", *moves)
+        reference.output_for("force")
+        for move in moves:
+            if not re.fullmatch(r"[a-h][1-8][a-h][1-8][nbrq]?", move):
+                move = engine.coordinates_of_san(reference, move)
+                self.assertIsNotNone(move)
+            reference.output_for(move)
         return reference
 
     def test_protover_lists_exactly_the_seven_feature_lines(self):
-        name = engine.engine_name()
         self.assertEqual(self.engine.output_for("protover 2"),
                          "feature ping=1 setboard=1 san=0 time=1 draw=0\n"
                          "feature sigint=0 sigterm=0 reuse=1 analyze=1\n"
-                         f'feature myname="{name}" name=1\n'
+                         f'feature myname="{engine.engine_name()}" name=1\n'
                          "feature playother=1 colors=0\n"
                          'feature variants="normal"\n'
                          "feature done=1\n"
@@ -41,67 +50,61 @@ class XboardSession(engine.EngineTest):
     def test_numbered_program_copy_adds_its_digit_to_the_name(self):
         copy = engine.Engine(argv0="quor7")
         self.addCleanup(copy.stop)
-        banner = copy.output_for()
-        self.assertTrue(banner.startswith("Quor 1.57\n"), banner[:40])
+        self.assertTrue(copy.output_for().startswith("Quor 1.57\n"))
         self.assertIn('feature myname="Quor 1.57" name=1\n', copy.output_for("protover 2"))
 
-    def test_ping_during_the_engines_search_aborts_its_move(self):
-        self.engine.send("st 20", "e2e4")
-        time.sleep(0.5)
-        text = self.engine.output_for("ping 7")
-        self.assertNotIn("move", text)
-        self.assertEqual(self.engine.quiet_for(0.5), "")
-        self.assertEqual(self.engine.board(), AFTER_E4)
-        self.assertTrue(self.engine.output_for("perft 2").endswith("\nNodes searched: 600\n"))
+    def test_commands_during_the_engines_search_stop_it_without_a_move(self):
+        # ping aborts the engine's move, new starts over, force keeps the game.
+        for command, reply, board, nodes in [("ping 7", "pong 7\n", AFTER_E4, 600), ("new", "", START, 400),
+                                             ("force", "", AFTER_E4, 600)]:
+            player = engine.Engine()
+            self.addCleanup(player.stop)
+            player.output_for("xboard", "nopost", "st 20")
+            player.send("e2e4")
+            time.sleep(0.5)
+            self.assertEqual(player.output_for(command), reply, command)
+            self.assertEqual(player.quiet_for(0.3), "", command)
+            self.assertEqual(player.board(), board, command)
+            self.assertTrue(player.output_for("perft 2").endswith(f"\nNodes searched: {nodes}\n"), command)
 
     def test_move_now_plays_the_best_move_so_far_at_once(self):
         self.engine.send("st 30", "e2e4")
         time.sleep(0.5)
         asked = time.monotonic()
-        self.engine.send("?")
-        line = self.engine.read_until(is_move_line, timeout=5).splitlines()[-1]
+        reply = self.engine_move("?", timeout=5)
         self.assertLess(time.monotonic() - asked, 3)
-        self.assertRegex(line, SAN_MOVE)
-        reference = self.reference_after("e2e4")
-        reply = engine.coordinates_of_san(reference, line[5:])
-        self.assertIsNotNone(reply, line)
-        reference.output_for(reply)
-        self.assertEqual(self.engine.board(), reference.board())
+        self.assertEqual(self.engine.board(), self.reference_after("e2e4", reply).board())
 
     def test_hint_names_the_expected_reply_and_playing_it_is_a_ponder_hit(self):
-        self.engine.send("hard", "sd 4", "e2e4")
-        first = self.engine.read_until(is_move_line, timeout=20)
-        reply = first.splitlines()[-1][5:]
+        reply = self.engine_move("hard", "sd 4", "e2e4")
         hint = self.engine.output_for("hint")
         self.assertRegex(hint, r"^Hint: [a-h][1-8][a-h][1-8]\n$")
         expected = hint[6:10]
-        reference = self.reference_after("e2e4")
-        black = engine.coordinates_of_san(reference, reply)
-        reference.output_for(black)
+        reference = self.reference_after("e2e4", reply)
         self.assertIn(expected, engine.legal_moves(reference))
         # The expected reply: the ponder search goes on as the real search.
-        self.engine.send(expected)
-        second = self.engine.read_until(is_move_line, timeout=20).splitlines()[-1]
-        reference.output_for(expected)
-        self.assertIsNotNone(engine.coordinates_of_san(reference, second[5:]), second)
+        second = self.engine_move(expected)
         self.engine.output_for("force")  # stops the next ponder search
-        reference.output_for(engine.coordinates_of_san(reference, second[5:]))
-        self.assertEqual(self.engine.board(), reference.board())
+        self.assertEqual(self.engine.board(), self.reference_after("e2e4", reply, expected, second).board())
 
     def test_other_move_while_pondering_is_played_after_the_ponder_search_stops(self):
-        self.engine.send("hard", "sd 4", "e2e4")
-        text = self.engine.read_until(is_move_line, timeout=20)
-        reply = text.splitlines()[-1][5:]
-        expected = self.engine.output_for("hint")[6:10]
-        ours = "a2a3" if expected != "a2a3" else "h2h3"
-        reference = self.reference_after("e2e4")
-        reference.output_for(engine.coordinates_of_san(reference, reply), ours)
-        self.engine.send(ours)
-        answer = self.engine.read_until(is_move_line, timeout=20).splitlines()[-1][5:]
+        reply = self.engine_move("hard", "sd 4", "e2e4")
+        ours = "a2a3" if self.engine.output_for("hint")[6:10] != "a2a3" else "h2h3"
+        answer = self.engine_move(ours)
         self.engine.output_for("force")
-        reference.output_for(engine.coordinates_of_san(reference, answer))
+        reference = self.reference_after("e2e4", reply, ours, answer)
         self.assertEqual(self.engine.board(), reference.board())
         self.assertEqual(self.engine.output_for("perft 2"), reference.output_for("perft 2"))
+
+    def test_easy_stops_pondering_and_undo_takes_back_the_engines_move(self):
+        reply = self.engine_move("hard", "sd 4", "d2d4")
+        self.assertEqual(self.engine.output_for("easy", "hint"), "")  # no expected reply any more
+        self.assertEqual(self.engine.board(), self.reference_after("d2d4", reply).board())
+        self.engine.output_for("new")
+        self.engine_move("hard", "sd 4", "e2e4")
+        self.assertEqual(self.engine.output_for("undo"), "")  # takes back the engine's move
+        self.assertEqual(self.engine.board(), AFTER_E4)
+        self.assertEqual(self.engine.quiet_for(0.3), "")  # no side to play any more
 
     def test_analysis_reports_its_status_and_exit_stops_it(self):
         self.assertEqual(self.engine.output_for("."), "")  # not analysing
@@ -115,68 +118,38 @@ class XboardSession(engine.EngineTest):
         self.assertEqual(total, 20)  # the moves of the initial position
         self.assertLess(left, total)
         self.assertGreaterEqual(depth, 3)
+        self.assertEqual(self.engine.output_for("e2e4"), "")  # analysis follows the moves it receives
         self.engine.send("exit")
         self.assertEqual(self.engine.quiet_for(0.5), "")
-        self.assertEqual(self.engine.board(), START)
-        # After analysis the engine plays again with its own limits.
-        self.engine.send("sd 2", "e2e4")
-        self.assertRegex(self.engine.read_until(is_move_line).splitlines()[-1], SAN_MOVE)
-
-    def test_analysis_follows_the_moves_it_receives(self):
-        self.engine.send("analyze")
-        time.sleep(0.2)
-        self.assertEqual(self.engine.output_for("e2e4"), "")
-        self.engine.send("exit")
         self.assertEqual(self.engine.board(), AFTER_E4)
+        self.engine_move("sd 2", "go")  # after analysis the engine plays again
 
     def test_undo_takes_back_one_ply_and_remove_two(self):
-        self.engine.output_for("force", "e2e4", "e7e5", "g1f3")
-        self.engine.output_for("undo")
+        self.engine.output_for("force", "e2e4", "e7e5", "g1f3", "undo")
         self.assertEqual(self.engine.board(), board_of_fen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"))
         self.engine.output_for("remove")
         self.assertEqual(self.engine.board(), START)
         self.assertEqual(self.engine.output_for("undo", "remove"), "")
-        self.assertEqual(self.engine.board(), START)
         self.engine.output_for("d2d4", "remove")  # with one ply made, remove takes back that ply
         self.assertEqual(self.engine.board(), START)
         self.assertTrue(self.engine.output_for("perft 1").endswith("Nodes searched: 20\n"))
 
-    def test_playother_lets_the_engine_wait_for_the_other_sides_move(self):
-        self.engine.output_for("sd 2", "force", "e2e4", "playother")
-        self.assertEqual(self.engine.quiet_for(0.3), "")  # Black to move, the engine plays White
-        self.engine.send("e7e5")
-        self.assertRegex(self.engine.read_until(is_move_line).splitlines()[-1], SAN_MOVE)
-
-    def test_force_twice_stays_in_force_mode(self):
-        self.assertEqual(self.engine.output_for("sd 2", "force", "force", "e2e4"), "")
+    def test_force_new_go_and_playother_choose_the_engines_side(self):
+        self.assertEqual(self.engine.output_for("sd 2", "force", "force", "e2e4"), "")  # force twice
         self.assertEqual(self.engine.quiet_for(0.3), "")
-        self.assertEqual(self.engine.board(), AFTER_E4)
-
-    def test_new_restores_the_initial_position_and_leaves_force_mode(self):
-        self.engine.output_for("force", "e2e4", "e7e5", "new")
+        self.engine_move("go")  # Black, the side to move
+        self.engine.output_for("new")
         self.assertEqual(self.engine.board(), START)
-        self.engine.send("sd 2", "d2d4")
-        self.assertRegex(self.engine.read_until(is_move_line).splitlines()[-1], SAN_MOVE)
-
-    def test_go_makes_the_engine_play_the_side_to_move(self):
-        self.engine.send("sd 2", "force", "e2e4", "go")
-        self.assertRegex(self.engine.read_until(is_move_line).splitlines()[-1], SAN_MOVE)
+        self.engine_move("d2d4")  # new leaves force mode
+        self.engine.output_for("new", "force", "e2e4", "playother")
+        self.assertEqual(self.engine.quiet_for(0.3), "")  # Black to move, the engine plays White
+        self.engine_move("e7e5")
 
     def test_result_ends_the_game_until_a_new_one(self):
-        self.engine.send("sd 2", "e2e4")
-        self.engine.read_until(is_move_line)
+        self.engine_move("sd 2", "e2e4")
         self.assertEqual(self.engine.output_for("result 1/2-1/2 {Draw by agreement}", "go"), "")
         self.assertEqual(self.engine.quiet_for(0.5), "")
-        self.engine.send("new", "e2e4")
-        self.assertRegex(self.engine.read_until(is_move_line).splitlines()[-1], SAN_MOVE)
-
-    def test_setboard_sets_the_position_and_its_side_to_move(self):
-        fen = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1"
-        self.engine.output_for("setboard " + fen)
-        self.assertEqual(self.engine.board(), board_of_fen(fen))
-        self.assertTrue(self.engine.output_for("perft 1").endswith("Nodes searched: 48\n"))
-        self.engine.output_for("setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1")
-        self.assertTrue(self.engine.output_for("perft 2").endswith("Nodes searched: 600\n"))
+        self.engine_move("new", "e2e4")
 
     def test_received_promotion_letter_picks_the_piece(self):
         fen = "8/4P3/8/8/8/8/k7/4K3 w - -"
@@ -187,38 +160,6 @@ class XboardSession(engine.EngineTest):
                                     ("e7e8x", "Q", "")]:
             self.assertEqual(self.engine.output_for("setboard " + fen, "force", move), result, move)
             self.assertEqual(self.engine.board()[0], "...." + piece + "...", move)
-
-    def test_undo_while_pondering_takes_back_the_engines_move(self):
-        self.engine.send("hard", "sd 4", "e2e4")
-        self.engine.read_until(is_move_line, timeout=20)
-        self.assertEqual(self.engine.output_for("undo"), "")
-        self.assertEqual(self.engine.board(), AFTER_E4)
-        self.assertEqual(self.engine.quiet_for(0.3), "")  # no side to play any more
-
-    def test_easy_stops_pondering_and_keeps_the_game(self):
-        self.engine.send("hard", "sd 4", "d2d4")
-        reply = self.engine.read_until(is_move_line, timeout=20).splitlines()[-1][5:]
-        self.assertEqual(self.engine.output_for("easy", "hint"), "")  # no expected reply any more
-        reference = self.reference_after("d2d4")
-        reference.output_for(engine.coordinates_of_san(reference, reply))
-        self.assertEqual(self.engine.board(), reference.board())
-
-    def test_new_during_the_engines_search_starts_over(self):
-        self.engine.send("st 20", "e2e4")
-        time.sleep(0.5)
-        self.assertEqual(self.engine.output_for("new"), "")
-        self.assertEqual(self.engine.quiet_for(0.3), "")
-        self.assertEqual(self.engine.board(), START)
-        self.assertTrue(self.engine.output_for("perft 2").endswith("\nNodes searched: 400\n"))
-
-    def test_force_during_the_engines_search_keeps_the_position(self):
-        self.engine.send("st 20", "e2e4")
-        time.sleep(0.5)
-        self.assertEqual(self.engine.output_for("force"), "")
-        self.assertEqual(self.engine.quiet_for(0.3), "")
-        self.assertEqual(self.engine.board(), AFTER_E4)
-        self.assertTrue(self.engine.output_for("perft 2").endswith("\nNodes searched: 600\n"))
-        self.assertEqual(self.engine.output_for("e7e5"), "")  # still in force mode
 
 
 if __name__ == "__main__":
