@@ -74,24 +74,20 @@ TEST(MakeMove, CastlingRefusedThroughOrOntoAttackedSquares) {
 }
 
 TEST(MakeMove, CheckStateAfterDirectDiscoveredAndCastlingChecks) {
-    setFen("4k3/8/8/8/8/4B3/8/4R1K1 w - -");
-    ASSERT_TRUE(playMoves("e3d4"));  // uncovers the rook
-    EXPECT_EQ(pos.checkState[pos.gamePly], sq("e1"));
-    setFen("4k3/2b5/8/8/4N3/8/8/4R1K1 w - -");
-    ASSERT_TRUE(playMoves("e4d6"));  // the knight checks as well
-    EXPECT_EQ(pos.checkState[pos.gamePly], sq("d6") | DOUBLE_CHECK);
-    Move takeKnight = findMove("c7d6");  // leaves the rook's check: refused if generated at all
+    struct Case { const char *fen, *move; int checkState; };
+    for (Case c : {Case{"4k3/8/8/8/8/4B3/8/4R1K1 w - -", "e3d4", sq("e1")},  // uncovers the rook
+                   Case{"5k2/8/8/8/8/8/8/4K2R w K -", "e1g1", sq("f1")},     // the castled rook on the f-file
+                   Case{"2K1k2r/8/8/8/8/8/8/8 b k -", "e8g8", sq("f8")},     // along the rank through e8
+                   Case{"4k3/1P6/8/8/8/8/8/4K3 w - -", "b7b8q", sq("b8")},  // a promoted queen
+                   Case{"4k3/2b5/8/8/4N3/8/8/4R1K1 w - -", "e4d6", sq("d6") | DOUBLE_CHECK}}) {
+        setFen(c.fen);
+        ASSERT_TRUE(playMoves(c.move));
+        EXPECT_EQ(pos.checkState[pos.gamePly], c.checkState) << c.fen;
+        EXPECT_EQ(positionFault(), nullptr) << c.fen;
+    }
+    // In the double check, taking the knight leaves the rook's check.
+    Move takeKnight = findMove("c7d6");
     EXPECT_TRUE(takeKnight == 0 || !makeMove(takeKnight));
-    setFen("5k2/8/8/8/8/8/8/4K2R w K -");
-    ASSERT_TRUE(playMoves("e1g1"));  // the castled rook checks on the f-file
-    EXPECT_EQ(pos.checkState[pos.gamePly], sq("f1"));
-    setFen("2K1k2r/8/8/8/8/8/8/8 b k -");
-    ASSERT_TRUE(playMoves("e8g8"));  // ... and along the eighth rank through e8
-    EXPECT_EQ(pos.checkState[pos.gamePly], sq("f8"));
-    setFen("4k3/1P6/8/8/8/8/8/4K3 w - -");
-    ASSERT_TRUE(playMoves("b7b8q"));  // a promoted queen checks along the rank
-    EXPECT_EQ(pos.checkState[pos.gamePly], sq("b8"));
-    EXPECT_EQ(positionFault(), nullptr);
 }
 
 TEST(MakeMove, OnlyKingMovesAnswerADoubleCheckSetUpByFen) {

@@ -45,19 +45,6 @@ TEST_F(KingSafety, WingShelterAndStorm) {
     EXPECT_EQ(whiteKingShelter(pawnRecord()), -(0 + 12 + 0 + 45));
 }
 
-TEST_F(KingSafety, CentreShelterKeepsOneFileAtATime) {
-    setFen("4k3/3ppp2/8/8/8/8/3PPP2/4K3 w - -");
-    PawnHashEntry &entry = pawnRecord();
-    EXPECT_EQ(whiteKingShelter(entry), -8);  // e1's value; d, e, f all closed
-    EXPECT_EQ(entry.shelterCache[2], 0);
-    // Same pawns, king on d1: the c-file is open (12), and the byte is
-    // recomputed for the d-file.
-    setFen("4k3/3ppp2/8/8/8/8/3PPP2/3K4 w - -");
-    ASSERT_EQ(&pawnRecord(), &entry);
-    EXPECT_EQ(whiteKingShelter(entry), -8 - 12);
-    EXPECT_EQ(entry.shelterCache[2], 0x80 | 12);
-}
-
 TEST_F(KingSafety, AttackedKingAndQueenProximity) {
     // Black queen h4 hits h2 in the zone of the g1 king: one attacker.
     // Shelter 0, so K = 0 + (5 x (0 - 42)) >> 5 = -7. The white queen on d1
@@ -85,21 +72,6 @@ TEST_F(KingSafety, WithLittleEnemyMaterialTheKingCentralises) {
     pass();
     EXPECT_EQ(evalKingSafety(entry, threats), 0 - 30);
     for (uint8_t shelter : entry.shelterCache) EXPECT_EQ(shelter, SHELTER_UNKNOWN);
-}
-
-TEST_F(KingSafety, UncastledKingAgainstHeavyMaterial) {
-    // White king e2: d-file open 12, own file open 20, f-file Black's only
-    // 6; e2 is worth -8.
-    setFen("rn1q2k1/5ppp/8/8/8/8/4K3/RN1Q4 w - -");
-    PawnHashEntry &entry = pawnRecord();
-    EXPECT_EQ(whiteKingShelter(entry), -8 - 38);
-    pass();
-    EXPECT_EQ(threats.attackerCount[BLACK], 1);  // the queen down the d-file to d3
-    EXPECT_EQ(threats.attackerCount[WHITE], 0);
-    // White: -30 off the castled squares against 1700, and
-    // -46 + (5 x (-23 - 42)) >> 5 = -46 - 11. Black: g8 behind f7 g7 h7
-    // with no White pawns there, 15 x 3, no attackers.
-    EXPECT_EQ(evalKingSafety(entry, threats), (-30 - 57) - (-45));
 }
 
 }  // namespace

@@ -63,15 +63,6 @@ TEST_F(ConfigFile, OnlyTheValueOneTurnsAFlagOn) {
     EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
 }
 
-TEST_F(ConfigFile, KeysAreExactAndMustStandApartFromTheirValue) {
-    // Lower case, a key joined to "=", a key without a value, a tab before
-    // the key: none of them is a setting.
-    readSettings("ponder 1\nPONDER=1\nPONDER\n\tLEARN 1\nRESIGN\t1\r\n");
-    EXPECT_FALSE(options.optionFlags & OPT_PONDER);
-    EXPECT_TRUE(options.optionFlags & OPT_LEARN);  // blanks and tabs split the key
-    EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
-}
-
 TEST_F(ConfigFile, OverlongLinesAndBinaryBytesAreHarmless) {
     std::string text(1000, 'x');
     text += " 1\nTT_SIZE 3071\n";

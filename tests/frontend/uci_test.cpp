@@ -35,14 +35,6 @@ TEST_F(UciHandler, GoWithClocksTakesTheSideToMovesTimeAndIncrement) {
     EXPECT_EQ(timeControl.lagAllowance, 20);
 }
 
-TEST_F(UciHandler, GoWithMovesToGoSplitsTheClock) {
-    send("go btime 50000 wtime 60000 movestogo 20 binc 300");
-    EXPECT_EQ(timeControl.movesPerControl, 20);
-    EXPECT_EQ(timeControl.baseTime, 6000u);  // White to move
-    EXPECT_EQ(timeControl.increment, 0);     // only Black has one
-    EXPECT_EQ(timeControl.moveTime, 600u);   // 6000 / 20 = 300, twice
-}
-
 TEST_F(UciHandler, GoReadsClocksOnlyWhenTheFirstWordIsATimeWord) {
     timeControl.clock[WHITE] = timeControl.clock[BLACK] = 700;
     send("go winc 1000 wtime 60000");
@@ -51,13 +43,6 @@ TEST_F(UciHandler, GoReadsClocksOnlyWhenTheFirstWordIsATimeWord) {
     EXPECT_EQ(timeControl.baseTime, 500u);
     EXPECT_EQ(timeControl.moveTime, 500u);
     EXPECT_EQ(timeControl.increment, 0);
-}
-
-TEST_F(UciHandler, GoPonderReadsTheClocksAfterIt) {
-    setFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -");
-    send("go ponder wtime 30000 btime 20000");
-    EXPECT_EQ(pondering, 1);
-    EXPECT_EQ(timeControl.baseTime, 2000u);
 }
 
 TEST_F(UciHandler, GoMovetimeIsAFixedTimeAtFullDepth) {
@@ -158,17 +143,6 @@ TEST_F(UciHandler, PositionCommandsThatAreRefusedWhole) {
     send(overlong.c_str());
     EXPECT_EQ(game.pendingCommand, 0u);
     EXPECT_STREQ(game.setupText, "before");
-}
-
-TEST_F(UciHandler, MoveTokenOfAnotherLengthEndsTheList) {
-    send("position startpos moves e2e4 e7e5q1 g1f3");
-    EXPECT_STREQ(game.moveText[0], "e2e4");
-    EXPECT_STREQ(game.moveText[1], "");
-    send("position startpos moves e2e4 e7e g1f3");
-    EXPECT_STREQ(game.moveText[1], "");
-    send("position startpos moves e7e8q e2e4");
-    EXPECT_STREQ(game.moveText[0], "e7e8q");
-    EXPECT_STREQ(game.moveText[1], "e2e4");
 }
 
 TEST_F(UciHandler, CoordinateMovesOfEveryKind) {

@@ -70,36 +70,6 @@ TEST_F(OrderingTest, HashMoveSanity) {
     EXPECT_FALSE(hashMoveIsSane(Move(60 | 58 << 6)));  // White may not castle long
 }
 
-/// Fills the root's move list with moves 1, 2, ... carrying the scores.
-void fillList(std::initializer_list<int32_t> scores) {
-    setPosition("4k3/8/8/8/8/8/8/4K3 w - -");
-    uint32_t at = pos.moveListStart[0];
-    Move move = 1;
-    for (int32_t score : scores) pos.moveList[at++] = {move++, score};
-    pos.moveListStart[1] = at;
-}
-
-TEST_F(OrderingTest, PickersTakeTheHighestUnsignedScoreFirstAndTheFrontOnTies) {
-    fillList({int32_t(0x80000000u), 5, 9, 9, 0x40000000, 2});
-    uint32_t start = pos.moveListStart[0];
-    for (Move expected : {1, 5, 3, 4, 2, 6}) EXPECT_EQ(pickNextMove(start++), expected);
-    fillList({50, 40, 30});
-    start = pos.moveListStart[0];
-    EXPECT_EQ(pickMoveExcluding(start, Move(1), Move(2)), Move(3));
-    EXPECT_EQ(pos.moveListStart[1], start + 1);
-    EXPECT_EQ(pickMoveExcluding(start + 1, 0, 0), Move(0));  // nothing left
-}
-
-TEST_F(OrderingTest, HistoryCountersAreHalvedBeforeTheyOverflowTheScore) {
-    history[100] = 1000;
-    addHistory(Move(100), 7);
-    EXPECT_EQ(history[100], 1007);
-    history[5] = HISTORY_LIMIT - 1;
-    addHistory(Move(5), 2);
-    EXPECT_EQ(history[5], (HISTORY_LIMIT + 1) / 2);
-    EXPECT_EQ(history[100], 503);  // every counter halved, the order kept
-}
-
 TEST_F(OrderingTest, KillersShiftAndIgnoreCaptures) {
     pos.ply = 3;
     updateKillers(Move(100));

@@ -82,13 +82,6 @@ TEST_F(QuiesceTest, LosingCaptureByAHeavierPieceIsSkipped) {
     EXPECT_GT(nodesOf(-SCORE_BOUND, SCORE_BOUND), 1u);
 }
 
-TEST_F(QuiesceTest, CheckmateIsScoredByPly) {
-    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    ASSERT_TRUE(playMoves("f2f3 e7e5 g2g4 d8h4"));
-    setSearchPly(4);
-    EXPECT_EQ(quiesce(-SCORE_BOUND, SCORE_BOUND), 4 - SCORE_BOUND);
-}
-
 // Harmless checks: a knight on d6 checks the king on e8 and forks the rook
 // on b7; nothing can take the knight, and the king can step to e7.
 class HarmlessCheckTest : public QuiesceTest {

@@ -31,13 +31,6 @@ TEST_F(ThinkTest, MateInOneIsPlayedAfterTheThirdIteration) {
     EXPECT_EQ(lastDepth, 3);
 }
 
-TEST_F(ThinkTest, SingleLegalMoveStopsAfterTheThirdIteration) {
-    setPosition("7k/8/8/8/8/8/1r6/K7 w - -");
-    thinkToDepth(20);
-    EXPECT_EQ(text(pvTable[0][0]), "a1b2");
-    EXPECT_EQ(lastDepth, 3);
-}
-
 TEST_F(ThinkTest, NoLegalMoveLeavesNoMove) {
     setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
     thinkToDepth(10);

@@ -27,18 +27,6 @@ TTEntry foreignEntry(int depth, int age, Move move = D2D4) {
 
 class TableTest : public SearchTest {};
 
-TEST_F(TableTest, StoredResultIsFoundAgain) {
-    ttAge = 4;
-    ttStore(ttBucket(), E2E4, 37, 5, BOUND_LOWER | MATE_THREAT, false);
-    const TTEntry *entry = ttProbe(ttBucket());
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(unpackMove(entry->move), E2E4);
-    EXPECT_EQ(entry->score, 37);
-    EXPECT_EQ(entry->depth, 5);
-    EXPECT_EQ(entry->age, 4);
-    EXPECT_EQ(entry->flags, BOUND_LOWER | MATE_THREAT);
-}
-
 TEST_F(TableTest, WorthFallsWithAge) {
     TTEntry *bucket = ttBucket();
     bucket[0] = foreignEntry(6, 20);
