@@ -1,4 +1,4 @@
-// Generation order, evasions and the split into quiet moves and captures.
+// Generation order and the evasions of the check examples.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -53,22 +53,4 @@ TEST(MoveGeneration, EvasionsTakeBlockOrStepAside) {
     genEvasions();
     EXPECT_TRUE(contains(listed(), "e5d6"));
     EXPECT_TRUE(contains(listed(), "e4d5"));
-}
-
-TEST(MoveGeneration, QuietAndCaptureGeneratorsSplitTheMoves) {
-    setFen("4k3/1P6/8/3pP3/8/8/8/4K2R w K d6");
-    genQuietMoves();
-    std::vector<std::string> quiet = listed();
-    EXPECT_FALSE(contains(quiet, "b7b8Q"));
-    EXPECT_FALSE(contains(quiet, "e5d6"));
-    EXPECT_TRUE(contains(quiet, "e5e6"));
-    EXPECT_TRUE(contains(quiet, "e1g1"));
-    genCaptures();
-    std::vector<std::string> captures = listed();
-    EXPECT_TRUE(contains(captures, "b7b8Q"));
-    EXPECT_TRUE(contains(captures, "b7b8N"));
-    EXPECT_TRUE(contains(captures, "e5d6"));
-    EXPECT_FALSE(contains(captures, "e5e6"));
-    genAllMoves();  // together they hold exactly the moves of genAllMoves
-    EXPECT_EQ(listed().size(), quiet.size() + captures.size());
 }

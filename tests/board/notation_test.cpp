@@ -1,4 +1,4 @@
-// FEN reading and writing, coordinate and algebraic move text.
+// FEN reading and writing, and algebraic move text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -55,15 +55,6 @@ TEST(Fen, CastlingAndEnPassantFieldsAreSanitised) {
         EXPECT_EQ(pos.epSquare, c.ep[0] == '-' ? NO_EP_SQUARE : sq(c.ep)) << c.fen;
         EXPECT_EQ(pos.fiftyCount, 0) << c.fen;  // the counters are not read
     }
-}
-
-TEST(MoveText, CoordinateNotation) {
-    setFen("k7/4P3/8/8/8/8/8/4K3 w - -");
-    Move knightPromotion = findMove("e7e8n");
-    ASSERT_NE(knightPromotion, 0u);
-    EXPECT_STREQ(moveToText(knightPromotion), "e7e8N");
-    EXPECT_STREQ(moveToUci(knightPromotion), "e7e8n");
-    EXPECT_STREQ(moveToText(0), "a8a8");
 }
 
 TEST(MoveText, AlgebraicNotation) {

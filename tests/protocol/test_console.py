@@ -1,4 +1,4 @@
-"""Console commands that work in both protocols: board, perft, egtb."""
+"""Console commands that work in both protocols: perft and egtb."""
 import engine
 
 PERFT = [
@@ -12,18 +12,6 @@ PERFT = [
 
 
 class Console(engine.EngineTest):
-    def test_board_of_the_start_position(self):
-        expected = ("r n b q k b n r\n" "p p p p p p p p\n" + ". . . . . . . .\n" * 4 +
-                    "P P P P P P P P\n" "R N B Q K B N R\n")
-        self.assertEqual(self.engine.output_for("board"), expected)
-
-    def test_perft_divides_by_the_first_move(self):
-        text = self.engine.output_for("perft 2")
-        lines = text.split("\n")
-        self.assertEqual(lines[0], "a2a3: 20")
-        self.assertEqual(lines[19], "g1f3: 20")
-        self.assertEqual(lines[20:], ["", "Nodes searched: 400", ""])
-
     def test_perft_totals_of_reference_positions(self):
         for fen, depth, nodes in PERFT:
             text = self.engine.output_for("setboard " + fen, f"perft {depth}", timeout=300)
