@@ -41,8 +41,10 @@ TEST_F(PiecePass, RookBonuses) {
 
 TEST_F(PiecePass, TrappedBishop) {
     struct Case { const char *fen; int square, side, penalty; };
-    for (Case c : {Case{"4k3/B1p5/1p6/8/8/8/8/4K3 w - -", A7, WHITE, 128}, Case{"4k3/B7/1p6/8/8/8/8/4K3 w - -", A7, WHITE, 64},
-                   Case{"4k3/5p1B/6p1/8/8/8/8/4K3 w - -", H7, WHITE, 128}, Case{"1B2k3/2p5/8/8/8/8/8/4K3 w - -", B8, WHITE, 64},
+    for (Case c : {Case{"4k3/B1p5/1p6/8/8/8/8/4K3 w - -", A7, WHITE, 128},  // a7 with two pawns
+                   Case{"4k3/B7/1p6/8/8/8/8/4K3 w - -", A7, WHITE, 64},      // and with one
+                   Case{"4k3/5p1B/6p1/8/8/8/8/4K3 w - -", H7, WHITE, 128},
+                   Case{"1B2k3/2p5/8/8/8/8/8/4K3 w - -", B8, WHITE, 64},
                    Case{"1B2k3/2p5/1p6/8/8/8/8/4K3 w - -", B8, WHITE, 128},
                    Case{"4k3/8/8/8/8/1P6/b1P5/4K3 w - -", A2, BLACK, 128},  // against White pawns b3 and c2
                    Case{"4k3/8/8/8/1B6/2p5/8/4K3 w - -", 33, WHITE, 0}}) {   // b4 is no trap square

@@ -33,52 +33,26 @@ protected:
 };
 
 TEST_F(MainLoop, PositionThatExtendsTheGameOnlyMakesTheNewMoves) {
+    struct Step { const char *position; int plies; const char *square; char piece; bool rebuilt; };
     runSession("uci\nposition startpos moves e2e4\nquit\n");
-    ASSERT_EQ(pos.gamePly, 1);
-    markGame();
-    runSession("position startpos moves e2e4 e7e5\nquit\n");
-    EXPECT_FALSE(gameWasRebuilt());
-    EXPECT_EQ(pos.gamePly, 2);
-    EXPECT_EQ(pieceOn("e5"), 'p');
-    // An earlier move that differs starts the game again.
-    runSession("position startpos moves d2d4 e7e5\nquit\n");
-    EXPECT_TRUE(gameWasRebuilt());
-    EXPECT_EQ(pieceOn("d4"), 'P');
-    EXPECT_EQ(pieceOn("e4"), '.');
-    // So does a list shorter than the game.
-    markGame();
-    runSession("position startpos moves d2d4\nquit\n");
-    EXPECT_TRUE(gameWasRebuilt());
-    EXPECT_EQ(pos.gamePly, 1);
-    expectConsistentPosition();
-}
-
-TEST_F(MainLoop, ContinuationComparesPromotionLettersWithoutCase) {
-    const std::string start = "position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves ";
-    runSession("uci\n" + start + "e7e8q\nquit\n");
-    ASSERT_EQ(pieceOn("e8"), 'Q');
-    markGame();
-    runSession(start + "e7e8Q a2a1\nquit\n");
-    EXPECT_FALSE(gameWasRebuilt());
-    EXPECT_EQ(pieceOn("a1"), 'k');
-    runSession(start + "e7e8r a2a1\nquit\n");
-    EXPECT_TRUE(gameWasRebuilt());
-    EXPECT_EQ(pieceOn("e8"), 'R');
-    EXPECT_EQ(pos.gamePly, 2);
-}
-
-TEST_F(MainLoop, PositionFenWithoutMovesIsSetEvenWhenItIsTheCurrentOne) {
-    const std::string fen = "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1";
-    runSession("uci\nposition fen " + fen + " moves e2e4\nquit\n");
-    ASSERT_EQ(pieceOn("e4"), 'P');
-    markGame();
-    runSession("position fen " + fen + "\nquit\n");
-    EXPECT_TRUE(gameWasRebuilt());
-    EXPECT_EQ(pos.gamePly, 0);
-    EXPECT_EQ(pieceOn("e2"), 'P');
-    markGame();
-    runSession("position fen " + fen + "\nquit\n");
-    EXPECT_TRUE(gameWasRebuilt());
+    for (Step step : {Step{"startpos moves e2e4 e7e5", 2, "e5", 'p', false},
+                      Step{"startpos moves d2d4 e7e5", 2, "e4", '.', true},  // an earlier move differs
+                      Step{"startpos moves d2d4", 1, "d4", 'P', true},       // a list shorter than the game
+                      Step{"fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8q", 1, "e8", 'Q', true},
+                      // Promotion letters compare without case.
+                      Step{"fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8Q a2a1", 2, "a1", 'k', false},
+                      Step{"fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8r a2a1", 2, "e8", 'R', true},
+                      Step{"fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves e2e4", 1, "e4", 'P', true},
+                      // A FEN without moves is set again, even when it is the current position.
+                      Step{"fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "e2", 'P', true},
+                      Step{"fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "e2", 'P', true}}) {
+        markGame();
+        runSession(std::string("position ") + step.position + "\nquit\n");
+        EXPECT_EQ(gameWasRebuilt(), step.rebuilt) << step.position;
+        EXPECT_EQ(pos.gamePly, step.plies) << step.position;
+        EXPECT_EQ(pieceOn(step.square), step.piece) << step.position;
+        expectConsistentPosition();
+    }
 }
 
 TEST_F(MainLoop, MoveThatIsNoMoveOfThePositionEndsTheList) {

@@ -148,7 +148,8 @@ TEST_F(UciHandler, PositionCommandsThatAreRefusedWhole) {
 TEST_F(UciHandler, CoordinateMovesOfEveryKind) {
     struct Case { const char *fen, *text; bool parsed; uint32_t flags; };
     const char *promotion = "k2r4/4P3/8/8/8/8/8/4K3 w - -", *castling = "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6";
-    for (Case c : {Case{promotion, "e7e8q", true, MF_PAWN | MF_PROMO}, Case{promotion, "e7e8N", true, MF_PAWN | MF_PROMO},
+    for (Case c : {Case{promotion, "e7e8q", true, MF_PAWN | MF_PROMO},
+                   Case{promotion, "e7e8N", true, MF_PAWN | MF_PROMO},
                    Case{promotion, "e7d8r", true, MF_CAPTURE | MF_PAWN | MF_PROMO},
                    Case{promotion, "e7e8", false, 0}, Case{promotion, "e7e8x", false, 0},
                    Case{promotion, "e7d8", false, 0},  // a capture needs its letter too
