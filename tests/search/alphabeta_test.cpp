@@ -51,16 +51,11 @@ TEST_F(AlphaBetaTest, FiftyMoveRuleDrawsAWonPosition) {
 const char *SHUFFLE_POSITION = "4k1n1/8/8/8/8/8/8/Q3K1N1 w - -";
 const char *SHUFFLE = "g1f3 g8f6 f3g1 f6g8";
 
-TEST_F(AlphaBetaTest, OneEarlierOccurrenceIsADrawDeepInTheTree) {
+TEST_F(AlphaBetaTest, RepetitionIsADrawAfterTwoEarlierOccurrencesNextToTheRootAndOneDeeper) {
     setPosition(SHUFFLE_POSITION);
     ASSERT_TRUE(playMoves(SHUFFLE));
-    setSearchPly(4);
+    setSearchPly(4);  // the shuffle was played inside the search
     EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
-}
-
-TEST_F(AlphaBetaTest, NextToTheRootTheDrawNeedsTwoEarlierOccurrences) {
-    setPosition(SHUFFLE_POSITION);
-    ASSERT_TRUE(playMoves(SHUFFLE));
     setSearchPly(1);  // the shuffle was played in the game, before the root
     EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
     setSearchPly(0);
@@ -90,30 +85,27 @@ TEST_F(AlphaBetaTest, NullMoveDepths) {
 }
 
 TEST_F(AlphaBetaTest, NullMoveConditions) {
-    setPosition("4k3/8/8/8/8/8/PPP5/3QK3 w - -");
-    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 5, 100));
-    EXPECT_FALSE(nullMoveAllowed(0, false, false, 5, 100));
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, true, false, 5, 100));
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, true, 5, 100));
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 5, SCORE_BOUND));  // full window
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 1, 100));
-    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
-    // Pawns only: never. A knight: only below depth 7.
-    setPosition("4k3/8/8/8/8/8/PPP5/4K3 w - -");
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 5, 100));
-    setPosition("4k3/8/8/8/8/8/PPP5/1N2K3 w - -");
-    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 6, 100));
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 7, 100));
-}
-
-TEST_F(AlphaBetaTest, NoNullMoveAtDepthTwoAgainstASafeCheck) {
-    // Black's queen can check from h2, where the bishop on d6 backs it up.
-    setPosition("4k3/8/3b4/8/7q/8/8/R5K1 w - -");
-    EXPECT_FALSE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
-    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 3, 100));
-    // A bare king has no check at all.
-    setPosition("4k3/8/8/8/8/8/8/R5K1 w - -");
-    EXPECT_TRUE(nullMoveAllowed(NODE_NULL_ALLOWED, false, false, 2, 100));
+    struct Case { const char *fen; uint8_t flags; bool checked, mateThreat; int depth; int16_t beta; bool allowed; };
+    const char *queen = "4k3/8/8/8/8/8/PPP5/3QK3 w - -", *knight = "4k3/8/8/8/8/8/PPP5/1N2K3 w - -";
+    for (Case c : {Case{queen, NODE_NULL_ALLOWED, false, false, 5, 100, true}, Case{queen, 0, false, false, 5, 100, false},
+                   Case{queen, NODE_NULL_ALLOWED, true, false, 5, 100, false},
+                   Case{queen, NODE_NULL_ALLOWED, false, true, 5, 100, false},
+                   Case{queen, NODE_NULL_ALLOWED, false, false, 5, SCORE_BOUND, false},  // full window
+                   Case{queen, NODE_NULL_ALLOWED, false, false, 1, 100, false},
+                   Case{queen, NODE_NULL_ALLOWED, false, false, 2, 100, true},
+                   // Pawns only: never. A knight: only below depth 7.
+                   Case{"4k3/8/8/8/8/8/PPP5/4K3 w - -", NODE_NULL_ALLOWED, false, false, 5, 100, false},
+                   Case{knight, NODE_NULL_ALLOWED, false, false, 6, 100, true},
+                   Case{knight, NODE_NULL_ALLOWED, false, false, 7, 100, false},
+                   // Black's queen can check from h2, backed by the d6 bishop: no null move at
+                   // depth 2. A bare king has no check at all.
+                   Case{"4k3/8/3b4/8/7q/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, false},
+                   Case{"4k3/8/3b4/8/7q/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 3, 100, true},
+                   Case{"4k3/8/8/8/8/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, true}}) {
+        setPosition(c.fen);
+        EXPECT_EQ(nullMoveAllowed(c.flags, c.checked, c.mateThreat, c.depth, c.beta), c.allowed)
+            << c.fen << " depth " << c.depth;
+    }
 }
 
 TEST_F(AlphaBetaTest, CheckExtensionNeedsACheckThatIsNotSimplyLost) {
