@@ -1,9 +1,7 @@
-// Thinking lines byte for byte, in both protocols, and the principal
-// variation's extension from the table.
+// Thinking lines byte for byte, in both protocols.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
 #include "board/makemove.h"
@@ -11,7 +9,6 @@
 #include "frontend/control.h"
 #include "search/output.h"
 #include "search/state.h"
-#include "search/tt.h"
 #include "tests/search/search_fixture.h"
 #include "tests/support/board_helpers.h"
 
@@ -26,24 +23,7 @@ protected:
         ASSERT_TRUE(playMoves(moves));
         pvLength[0] = uint8_t(pos.gamePly - start);
         for (int ply = start; ply < pos.gamePly; ply++) pvTable[0][ply - start] = pos.undoStack[ply].move;
-        takeBack(start);
-    }
-
-    /// Stores each of `moves` as the table move of the position before it,
-    /// the first of them after the moves of `path`.
-    void storeLineAfter(const char *path, const char *moves) {
-        int16_t start = pos.gamePly;
-        ASSERT_TRUE(playMoves(path));
-        std::istringstream words(moves);
-        for (std::string move; words >> move;) {
-            ttStore(ttBucket(), findMove(move.c_str()), 0, 1, BOUND_EXACT, false);
-            ASSERT_TRUE(playMoves(move.c_str()));
-        }
-        takeBack(start);
-    }
-
-    static void takeBack(int16_t gamePly) {
-        while (pos.gamePly > gamePly) unmakeMove();
+        while (pos.gamePly > start) unmakeMove();
         pos.ply = 0;
     }
 
@@ -131,21 +111,6 @@ TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
     EXPECT_EQ(line.back(), '\n');
     EXPECT_EQ(positionFault(), nullptr);
     EXPECT_EQ(pos.gamePly, 0);
-}
-
-TEST_F(OutputTest, ShortLineIsLengthenedFromTheTableUpToARepeatedMove) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    storeLineAfter("g1f3 g8f6", "b1c3 b8c6 c3b1 c6b8 b1c3");
-    setLine("g1f3 g8f6");
-    EXPECT_EQ(movesOf(lineOf(6, 10)), " Nf3 Nf6 Nc3 Nc6 Nb1 Nb8\n");
-    EXPECT_EQ(pvLength[0], 6);
-    EXPECT_EQ(text(pvTable[0][4]), "c3b1");
-    ttClear();
-    storeLineAfter("g1f3 g8f6", "f3g1 f6g8 g1f3");
-    setLine("g1f3 g8f6");
-    EXPECT_EQ(movesOf(lineOf(6, 10)), " Nf3 Nf6 Ng1 Ng8\n");
-    EXPECT_EQ(pvLength[0], 4);
 }
 
 TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
