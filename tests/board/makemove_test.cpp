@@ -1,5 +1,5 @@
-// Making and unmaking moves: keys, en passant, legality refusals, check
-// states, and random games checked after every make and unmake.
+// Making and unmaking moves: en passant, legality refusals, check states,
+// and random games checked after every make and unmake.
 #include <gtest/gtest.h>
 
 #include <cstring>

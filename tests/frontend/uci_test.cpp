@@ -1,5 +1,5 @@
 // The UCI handler's worked examples: the clock parameters of go, the
-// options, the position command's move list, and coordinate moves.
+// options, the position commands it refuses, and coordinate moves.
 #include <gtest/gtest.h>
 
 #include <string>

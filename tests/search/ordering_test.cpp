@@ -1,5 +1,5 @@
 // Move ordering: completing table moves, killer and hash-move tests, the
-// pickers and the history counters.
+// killer slots and the staged picker.
 #include <gtest/gtest.h>
 
 #include <algorithm>

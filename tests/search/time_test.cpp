@@ -38,7 +38,7 @@ TEST_F(TimeTest, SuddenDeathSixtySeconds) {
     EXPECT_EQ(timeControl.moveTime, 804u);  // min(1900 + 134, 6 x 134, 2850)
 }
 
-TEST_F(TimeTest, OtherClocks) {
+TEST_F(TimeTest, PeriodEndMovesToGoShortClockLosingScoreAndIncrement) {
     struct Case { int moves; uint32_t base; int increment; int32_t white, black; int gamePly, score; bool uci;
                   int32_t target; uint32_t moveTime; };
     for (Case c : {// White has played 39 moves: avail 19700 - 20 is all the last move of the period may use,
