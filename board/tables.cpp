@@ -145,14 +145,6 @@ constexpr auto buildKingZone(int firstDirection) {
 
 }  // namespace
 
-constexpr std::array<int8_t, 120> mailboxToSquare = MAILBOX_TO_SQUARE;
-
-constexpr std::array<int8_t, 64> squareToMailbox = [] {
-    std::array<int8_t, 64> table{};
-    for (int square = 0; square < 64; square++) table[square] = int8_t(21 + 10 * row(square) + column(square));
-    return table;
-}();
-
 constexpr std::array<std::array<int8_t, 8>, 64> stepSquare = STEP_SQUARE;
 constexpr std::array<std::array<int8_t, 9>, 64> knightTargets = buildKnightTargets();
 constexpr std::array<std::array<uint64_t, 8>, 64> rayMask = RAY_MASK;

@@ -17,11 +17,6 @@ inline int lowestSquareOf(uint64_t mask) { return std::countl_zero(mask); }
 /// The highest-numbered square of a mask (its lowest set bit), 64 if empty.
 inline int highestSquareOf(uint64_t mask) { return mask ? 63 - std::countr_zero(mask) : 64; }
 
-/// 10 x 12 mailbox board: index 21 + 10 * row + column holds the square,
-/// every other entry 64.
-extern const std::array<int8_t, 120> mailboxToSquare;
-extern const std::array<int8_t, 64> squareToMailbox;
-
 /// The neighbour of a square in direction d, or 64 off the board.
 extern const std::array<std::array<int8_t, 8>, 64> stepSquare;
 
