@@ -7,14 +7,6 @@
 #include "board/position.h"
 #include "board/tables.h"
 
-/// The slider type that moves along direction d.
-static inline int sliderType(int d) { return d < 4 ? ROOK : BISHOP; }
-
-/// True when the piece code is a queen or a slider of direction d of `side`.
-static inline bool isLineAttacker(uint8_t code, int d, int side) {
-    return pieceSide(code) == side && (pieceType(code) == QUEEN || pieceType(code) == sliderType(d));
-}
-
 /// True when `from`, the first piece from `square` in direction d, attacks
 /// the square for `side`: a matching slider, or the king next to it.
 static inline bool attacksAlongLine(int square, int from, int d, int side) {
@@ -22,10 +14,6 @@ static inline bool attacksAlongLine(int square, int from, int d, int side) {
     return isLineAttacker(code, d, side) ||
            (code == makePiece(side, KING) && from == stepSquare[square][d]);
 }
-
-// The squares from which a pawn of each side attacks a square, with the
-// direction that leads from the square to them.
-static constexpr int PAWN_ATTACK_DIRECTION[2][2] = {{7, 5}, {4, 6}};
 
 static int pawnOrKnightAttacker(int square, int side) {
     for (int e : PAWN_ATTACK_DIRECTION[side]) {

@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+/// Per side, the two directions that lead from a square to the squares from
+/// which a pawn of that side attacks it.
+constexpr int PAWN_ATTACK_DIRECTION[2][2] = {{7, 5}, {4, 6}};
+
 /// One piece of `side` attacking the occupied square, or 64.
 int findAttacker(int square, int side);
 

@@ -17,13 +17,6 @@
 #define ASSERT_POSITION_CONSISTENT() ((void)0)
 #endif
 
-static inline int sliderType(int d) { return d < 4 ? ROOK : BISHOP; }
-
-/// True when the code is a queen, or a slider of direction d, of `side`.
-static inline bool isLineAttacker(uint8_t code, int d, int side) {
-    return pieceSide(code) == side && (pieceType(code) == QUEEN || pieceType(code) == sliderType(d));
-}
-
 /// The square of the pawn taken by an en-passant capture landing on `to`.
 static inline int enPassantVictim(int to, int mover) { return mover == WHITE ? to + 8 : to - 8; }
 
@@ -142,9 +135,8 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
             int dc = lineDirection[king][enPassantVictim(to, mover)];
             if (dc >= 0 && isLineAttacker(pos.board[pos.nearest[king][dc]], dc, mover)) noteChecker(pos.nearest[king][dc]);
         }
-        bool pawnChecks = mover == BLACK ? (to == stepSquare[king][4] || to == stepSquare[king][6])
-                                         : (to == stepSquare[king][7] || to == stepSquare[king][5]);
-        if (pawnChecks) noteChecker(to);
+        for (int d : PAWN_ATTACK_DIRECTION[mover])
+            if (to == stepSquare[king][d]) noteChecker(to);
     } else if (type == KNIGHT) {
         for (const int8_t *t = knightTargets[king].data(); *t >= 0; t++)
             if (*t == to) noteChecker(to);

@@ -123,10 +123,9 @@ struct CastleRule {
     int kingTo;
     uint64_t between;
 };
-static constexpr uint64_t bitOf(int square) { return uint64_t(1) << (63 - square); }
 static constexpr CastleRule CASTLE_RULES[2][2] = {
-    {{1, 60, 62, bitOf(61) | bitOf(62)}, {2, 60, 58, bitOf(57) | bitOf(58) | bitOf(59)}},
-    {{4, 4, 6, bitOf(5) | bitOf(6)}, {8, 4, 2, bitOf(1) | bitOf(2) | bitOf(3)}},
+    {{1, 60, 62, bitOfSquare(61) | bitOfSquare(62)}, {2, 60, 58, bitOfSquare(57) | bitOfSquare(58) | bitOfSquare(59)}},
+    {{4, 4, 6, bitOfSquare(5) | bitOfSquare(6)}, {8, 4, 2, bitOfSquare(1) | bitOfSquare(2) | bitOfSquare(3)}},
 };
 
 static void genCastling() {

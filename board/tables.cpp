@@ -44,14 +44,12 @@ constexpr auto buildKnightTargets() {
     return table;
 }
 
-constexpr uint64_t bitOf(int square) { return uint64_t(1) << (63 - square); }
-
 constexpr auto buildRayMask() {
     std::array<std::array<uint64_t, 8>, 64> table{};
     for (int square = 0; square < 64; square++)
         for (int d = 0; d < 8; d++)
             for (int s = STEP_SQUARE[square][d]; s < 64; s = STEP_SQUARE[s][d])
-                table[square][d] |= bitOf(s);
+                table[square][d] |= bitOfSquare(s);
     return table;
 }
 
@@ -63,7 +61,7 @@ constexpr auto buildLineDirection() {
         for (int b = 0; b < 64; b++) {
             table[a][b] = -1;
             for (int d = 0; d < 8; d++)
-                if (RAY_MASK[a][d] & bitOf(b)) table[a][b] = int8_t(d);
+                if (RAY_MASK[a][d] & bitOfSquare(b)) table[a][b] = int8_t(d);
         }
     return table;
 }
@@ -116,9 +114,9 @@ constexpr auto buildDiagonalSquares() {
 }
 
 constexpr uint64_t kingZoneMask(int king) {
-    uint64_t zone = bitOf(king);
+    uint64_t zone = bitOfSquare(king);
     for (int d = 0; d < 8; d++)
-        if (STEP_SQUARE[king][d] < 64) zone |= bitOf(STEP_SQUARE[king][d]);
+        if (STEP_SQUARE[king][d] < 64) zone |= bitOfSquare(STEP_SQUARE[king][d]);
     return zone;
 }
 
@@ -130,7 +128,7 @@ constexpr uint16_t kingZoneEntry(int king, int t, int firstDirection) {
         if (!(RAY_MASK[t][d] & zone)) continue;
         int nearest = t;
         do nearest = STEP_SQUARE[nearest][d];
-        while (!(bitOf(nearest) & zone));
+        while (!(bitOfSquare(nearest) & zone));
         return uint16_t(nearest << 8 | d << 4 | squareDistance(t, king));
     }
     return 0xFFFF;
@@ -151,13 +149,13 @@ constexpr std::array<std::array<uint64_t, 8>, 64> rayMask = RAY_MASK;
 
 constexpr std::array<uint64_t, 64> squareBit = [] {
     std::array<uint64_t, 64> table{};
-    for (int square = 0; square < 64; square++) table[square] = bitOf(square);
+    for (int square = 0; square < 64; square++) table[square] = bitOfSquare(square);
     return table;
 }();
 
 constexpr std::array<uint64_t, 64> squareClear = [] {
     std::array<uint64_t, 64> table{};
-    for (int square = 0; square < 64; square++) table[square] = ~bitOf(square);
+    for (int square = 0; square < 64; square++) table[square] = ~bitOfSquare(square);
     return table;
 }();
 

@@ -11,6 +11,10 @@
 // Mask bit order: square s is bit 63 - s, so a8 is the most significant bit
 // and h1 the least significant one.
 
+/// The mask bit of a square, for masks built at compile time (squareBit
+/// holds the same values as a table).
+constexpr uint64_t bitOfSquare(int square) { return uint64_t(1) << (63 - square); }
+
 /// The lowest-numbered square of a mask (its highest set bit), 64 if empty.
 inline int lowestSquareOf(uint64_t mask) { return std::countl_zero(mask); }
 

@@ -79,6 +79,14 @@ constexpr int pieceSide(uint8_t code) { return code >> 4; }
 constexpr int pieceType(uint8_t code) { return code & 15; }
 constexpr uint8_t makePiece(int side, int type) { return uint8_t(side << 4 | type); }
 
+/// The slider that moves along direction d: rook lines 0-3, bishop lines 4-7.
+constexpr int sliderType(int d) { return d < 4 ? ROOK : BISHOP; }
+
+/// True when the piece code is a queen, or the slider of direction d, of `side`.
+constexpr bool isLineAttacker(uint8_t code, int d, int side) {
+    return pieceSide(code) == side && (pieceType(code) == QUEEN || pieceType(code) == sliderType(d));
+}
+
 /// King distance between two squares.
 constexpr int squareDistance(int a, int b) {
     int rows = row(a) > row(b) ? row(a) - row(b) : row(b) - row(a);

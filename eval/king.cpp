@@ -46,7 +46,7 @@ bool isBatteryPartner(int type, int direction, int behind, int side) {
     int partner = pieceType(pos.board[behind]);
     if (partner == QUEEN) return true;
     if (type == ROOK) return partner == ROOK;
-    if (type == QUEEN) return partner == (direction < 4 ? ROOK : BISHOP);
+    if (type == QUEEN) return partner == sliderType(direction);
     return false;
 }
 

@@ -25,13 +25,6 @@ const int16_t futilityMargin[11] = {0, 0, 200, 300, 350, 500, 550, 800, 850, 120
 /// Null-window margin below beta for the reduction test after a null move.
 constexpr int NULL_MARGIN = 21;
 
-static bool isSliderOf(int square, int side, int direction) {
-    uint8_t code = pos.board[square];
-    if (pieceSide(code) != side) return false;
-    int type = pieceType(code);
-    return type == QUEEN || type == (direction < 4 ? ROOK : BISHOP);
-}
-
 bool checkNeedsExtension() {
     if (inDoubleCheck()) return true;
     Move last = pos.undoStack[pos.gamePly - 1].move;
@@ -42,15 +35,15 @@ bool checkNeedsExtension() {
     // A slider of the mover behind the piece that would take the checker.
     for (int direction = 0; direction < 8; direction++) {
         int square = pos.nearest[taker][direction];
-        if (square != checker && isSliderOf(square, mover, direction)) return true;
+        if (square != checker && isLineAttacker(pos.board[square], direction, mover)) return true;
     }
     // A slider of the mover on a line through the vacated square.
     for (int direction = 0; direction < 8; direction += 2) {
         int beyond = highestSquareOf(rayMask[origin][direction] & pos.occupied);
-        if (beyond < 64 && isSliderOf(beyond, mover, direction)) return true;
+        if (beyond < 64 && isLineAttacker(pos.board[beyond], direction, mover)) return true;
         int back = beyond < 64 ? pos.nearest[beyond][direction + 1]
                                : lowestSquareOf(rayMask[origin][direction + 1] & pos.occupied);
-        if (back < 64 && isSliderOf(back, mover, direction)) return true;
+        if (back < 64 && isLineAttacker(pos.board[back], direction, mover)) return true;
     }
     return false;
 }

@@ -30,10 +30,9 @@ static bool holds(int square, int side, int type) { return pos.board[square] == 
 /// bishops, rooks, queens, king.
 static int nextAttacker(int side, int from, int to) {
     // White pawns take from to + 7 and to + 9, Black pawns from to - 9, to - 7.
-    static const int pawnDirections[2][2] = {{7, 5}, {4, 6}};
     int8_t &stage = exchangeStage[side];
     while (stage < 2) {
-        int direction = pawnDirections[side][stage++];
+        int direction = PAWN_ATTACK_DIRECTION[side][stage++];
         int square = rayCursor[direction];
         if (square == to + DIRECTION_DELTA[direction] && holds(square, side, PAWN)) {
             advanceCursor(direction);
