@@ -7,6 +7,8 @@ command -v g++ > /dev/null 2>&1 || missing="$missing g++"
 command -v make > /dev/null 2>&1 || missing="$missing make"
 command -v python3 > /dev/null 2>&1 || missing="$missing python3"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev googletest"
+# The Polyglot book tests build and dump books with the polyglot tool.
+[ -x /usr/games/polyglot ] || command -v polyglot > /dev/null 2>&1 || missing="$missing polyglot"
 [ -z "$missing" ] && exit 0
 
 if [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null 2>&1; then
