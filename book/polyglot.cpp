@@ -59,25 +59,19 @@ PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes) {
 /// The reason the whole file cannot serve as a book, nullptr when it can;
 /// counts its entries.
 static const char *checkFile(FILE *file, uint64_t &entryCount) {
-    static unsigned char chunk[4096 * POLYGLOT_ENTRY_SIZE];
-    uint64_t bytes = 0, previousKey = 0;
-    size_t got, leftover = 0;
-    while ((got = std::fread(chunk + leftover, 1, sizeof chunk - leftover, file)) > 0) {
-        size_t filled = leftover + got;
-        size_t whole = filled / POLYGLOT_ENTRY_SIZE * POLYGLOT_ENTRY_SIZE;
-        for (size_t offset = 0; offset < whole; offset += POLYGLOT_ENTRY_SIZE) {
-            uint64_t key = readBigEndian(chunk + offset, 8);
-            if (key < previousKey) return "its entries are not sorted by key";
-            previousKey = key;
-        }
-        bytes += whole;
-        leftover = filled - whole;
-        std::copy(chunk + whole, chunk + filled, chunk);
+    unsigned char bytes[POLYGLOT_ENTRY_SIZE];
+    uint64_t count = 0, previousKey = 0;
+    size_t got;
+    while ((got = std::fread(bytes, 1, sizeof bytes, file)) == sizeof bytes) {
+        uint64_t key = readBigEndian(bytes, 8);
+        if (key < previousKey) return "its entries are not sorted by key";
+        previousKey = key;
+        count++;
     }
     if (std::ferror(file)) return "it cannot be read";
-    if (leftover) return "its length is not a multiple of 16 bytes";
-    if (!bytes) return "it holds no entries";
-    entryCount = bytes / POLYGLOT_ENTRY_SIZE;
+    if (got) return "its length is not a multiple of 16 bytes";
+    if (!count) return "it holds no entries";
+    entryCount = count;
     return nullptr;
 }
 

@@ -216,7 +216,11 @@ TEST_F(PolyglotBookTest, DamagedOrMissingFilesAreNotUsed) {
     fs::copy_file(good, truncated);
     fs::resize_file(truncated, fs::file_size(good) - 1);
     std::string empty = keep(writeBook("empty.bin", {}));
-    std::string unsorted = keep(writeBook("unsorted.bin", {{5, bookMove("e2e4"), 1}, {4, bookMove("d2d4"), 1}}));
+    // Thousands of rising keys with the last two swapped: the whole file is checked.
+    std::vector<TestEntry> rising;
+    for (uint64_t key = 1; key <= 5000; key++) rising.push_back({key << 40, bookMove("e2e4"), 1});
+    std::swap(rising[4998], rising[4999]);
+    std::string unsorted = keep(writeBook("unsorted.bin", rising));
     std::string directory = keep(tempPath("directory.bin"));
     fs::create_directory(directory);
     std::string missing = tempPath("missing.bin");
