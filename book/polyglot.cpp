@@ -84,7 +84,6 @@ void polyglotClose() {
 const char *polyglotOpen(const char *path) {
     static char message[400];
     polyglotClose();
-    std::snprintf(polyglotBook.path, sizeof polyglotBook.path, "%s", path);
     FILE *file = std::fopen(path, "rb");
     const char *reason = file ? checkFile(file, polyglotBook.entryCount) : "it cannot be opened";
     if (!reason) {

@@ -34,7 +34,6 @@ struct PolyglotCandidate {
 struct PolyglotBook {
     FILE *file;  // nullptr while no book is in use
     uint64_t entryCount;
-    char path[256];
 };
 
 extern PolyglotBook polyglotBook;
