@@ -16,8 +16,8 @@
 #include "board/position.h"
 #include "egtb/nalimov.h"
 #include "egtb/verify.h"
-#include "frontend/control.h"
-#include "frontend/output.h"
+#include "engine/output.h"
+#include "engine/settings.h"
 
 int8_t tbState = 0;
 bool tbVerify = true;
