@@ -201,7 +201,8 @@ static void buildMaterialLookup() {
     for (int t = 1; t < TB_TABLES; t++) {
         const TbDescriptor &d = tbTables[t];
         materialEntries[materialEntryCount++] = {materialKey(d.men[0], d.men[1]), int16_t(t)};
-        if (!(d.flags & TB_SYMMETRIC))
+        // Equal material ("kpkp" too) is always read with white first.
+        if (std::memcmp(d.men[0], d.men[1], sizeof d.men[0]))
             materialEntries[materialEntryCount++] = {materialKey(d.men[1], d.men[0]), int16_t(-t)};
     }
     std::sort(materialEntries, materialEntries + materialEntryCount,

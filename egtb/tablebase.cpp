@@ -371,6 +371,12 @@ static int32_t readValue(int table, int fileSide, int side, uint64_t index) {
     return wide ? int32_t(int8_t(bytes[offset + 1])) * 256 + bytes[offset] : tbValueForByte(int8_t(bytes[offset]));
 }
 
+int32_t tbTableValue(int table, int side, uint64_t index) {
+    int fileSide = tbTables[table].flags & TB_SYMMETRIC ? 0 : side;
+    if (!tbTables[table].fileName[fileSide][0]) return VALUE_UNAVAILABLE;
+    return readValue(table, fileSide, side, index);
+}
+
 // ---------------------------------------------------------------------------
 // Probing
 
@@ -404,8 +410,7 @@ static bool locatePosition(ProbeTarget &target) {
 int tbProbe(int16_t *score) {
     ProbeTarget target;
     if (tbState < 1 || !locatePosition(target)) return 0;
-    if (!tbTables[target.table].fileName[target.fileSide][0]) return 0;
-    int32_t value = readValue(target.table, target.fileSide, target.side, target.index);
+    int32_t value = tbTableValue(target.table, target.side, target.index);
     if (value == VALUE_UNAVAILABLE) return 0;
     *score = tbScoreForValue(value, pos.ply);
     return 1;
@@ -419,6 +424,7 @@ int8_t tbInit() {
     size_t bytes = size_t(options.egtbCacheMB > 0 ? options.egtbCacheMB : 0) << 20;
     cacheMemory = static_cast<uint8_t *>(std::malloc(bytes ? bytes : 1));
     if (!cacheMemory) {
+        layOutCache(0);
         tbState = 0;
         return tbState;
     }
@@ -431,7 +437,6 @@ void tbRelease() {
     for (TbDescriptor &d : tbTables) d.fileName[0][0] = d.fileName[1][0] = '\0';
     std::free(cacheMemory);
     cacheMemory = nullptr;
-    cacheEntryCount = 0;
-    oldestEntry = newestEntry = freeEntry = NO_ENTRY;
+    layOutCache(0);
     tbState = 0;
 }

@@ -32,6 +32,11 @@ void tbRelease();
 /// when found, 0 when it is not.
 int tbProbe(int16_t *score);
 
+/// The value at `index` of table `table` as stored for `side` to move,
+/// read through the cache (a symmetric table keeps both sides in its white
+/// file); 32767 when the side is not registered or the value is not there.
+int32_t tbTableValue(int table, int side, uint64_t index);
+
 /// The engine score of a table value at search ply `ply`, in 16-bit
 /// arithmetic: a win in n moves is 32767 - n, a loss in n moves n - 32766,
 /// 0 a draw.
