@@ -12,7 +12,7 @@
 #include "board/position.h"
 #include "egtb/nalimov.h"
 
-constexpr int PLACEMENT_TRIES = 3000;
+constexpr int PLACEMENT_TRIES = 600;
 constexpr int MOST_MOVES_FOR_LOSS_TEST = 8;  // the full two-ply test only for a hemmed-in side
 
 static uint32_t nextRandom(uint32_t &state) {
@@ -25,18 +25,22 @@ static uint32_t nextRandom(uint32_t &state) {
 static void randomFen(const TbDescriptor &d, int side, uint32_t &state, char *fen) {
     char board[64];
     std::memset(board, 0, sizeof board);
-    auto place = [&](char letter, bool pawn) {
+    // The second-named side, the weaker one, is the side mated: its king
+    // goes to the edge, where mates are found.
+    static const uint8_t EDGE[28] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  15, 16, 23, 24, 31,
+                                     32, 39, 40, 47, 48, 55, 56, 57, 58, 59, 60, 61, 62, 63};
+    auto place = [&](char letter, int kind) {
         int square;
-        do square = pawn ? 8 + int(nextRandom(state) % 48) : int(nextRandom(state) % 64);
+        do square = kind == 2 ? EDGE[nextRandom(state) % 28] : kind == 1 ? 8 + int(nextRandom(state) % 48) : int(nextRandom(state) % 64);
         while (board[square]);
         board[square] = letter;
     };
     static const char LETTERS[] = "PNBRQ";
-    place('K', false);
-    place('k', false);
+    place('k', 2);
+    place('K', 0);
     for (int s = 0; s < 2; s++)
         for (int type = 0; type < 5; type++)
-            for (int i = 0; i < d.men[s][type]; i++) place(char(LETTERS[type] + (s ? 32 : 0)), type == 0);
+            for (int i = 0; i < d.men[s][type]; i++) place(char(LETTERS[type] + (s ? 32 : 0)), type == 0 ? 1 : 0);
     char *out = fen;
     for (int row = 0; row < 8; row++) {
         int gap = 0;
