@@ -15,11 +15,27 @@
 #include "board/position.h"
 #include "egtb/nalimov.h"
 #include "egtb/tablebase.h"
+#include "egtb/verify.h"
 #include "engine/output.h"
 #include "engine/settings.h"
 #include "tests/support/board_helpers.h"
 
 namespace {
+
+/// The index of the current position in its table, white first (the
+/// positions used here have white as the first-named side).
+uint64_t currentIndex(int table) {
+    TbPieceList lists[2];
+    int used[2][5] = {};
+    for (int square = 0; square < 64; square++) {
+        uint8_t code = pos.board[square];
+        if (code == EMPTY) continue;
+        int side = pieceSide(code), type = pieceType(code);
+        if (type == KING) lists[side][15] = square ^ 56;
+        else lists[side][type * 3 + used[side][type]++] = square ^ 56;
+    }
+    return nalimovIndex(table, pos.sideToMove, lists[WHITE], lists[BLACK], TB_NO_EP, false);
+}
 
 int tableNumber(const char *name) {
     nalimovSetup();
@@ -384,6 +400,39 @@ TEST_F(TablebaseFiles, CheckAgainstProvenPositionsRefusesWrongTables) {
     EXPECT_EQ(output(), dir + "/kqk.nbw does not match this engine's tablebase indexing\n");
     EXPECT_EQ(tbTables[tableNumber("kqk")].fileName[0][0], '\0');
     EXPECT_NE(tbTables[tableNumber("knk")].fileName[0][0], '\0');
+}
+
+TEST_F(TablebaseFiles, CheckAcceptsATableHoldingTheProvenValues) {
+    // A "kqk" white-to-move file that is a draw everywhere except at the
+    // positions the check proves, which hold their proven bytes.
+    int table = tableNumber("kqk");
+    static TbProvenPosition proven[12];
+    int count = tbProvenPositions(table, WHITE, proven, 12);
+    ASSERT_GT(count, 0);
+    std::string bytes(countOf("kqk", 0), '\0');
+    for (int i = 0; i < count; i++) {
+        setFen(proven[i].fen);
+        ASSERT_EQ(proven[i].value, 32766) << "white can only mate: " << proven[i].fen;
+        bytes[currentIndex(table)] = char(126);
+    }
+    writeTable("kqk.nbw", bytes.size(), [&bytes](uint64_t i) { return int(uint8_t(bytes[i])); });
+    tbVerify = true;
+    EXPECT_EQ(start(dir), 3);
+    EXPECT_EQ(output(), "");
+    EXPECT_EQ(probe(proven[0].fen), "9998");
+}
+
+TEST_F(TablebaseFiles, FilesDamagedAfterRegistrationOnlyFailTheirProbes) {
+    writeTable("kqk.nbw", countOf("kqk", 0), [](uint64_t i) { return int(i % 120 + 1); });
+    constantTable("kqk.nbb", 1, 30);
+    ASSERT_EQ(start(dir), 3);
+    // Cut the white file to its first 100 values and remove the black one.
+    ASSERT_EQ(truncate((dir + "/kqk.nbw").c_str(), 100), 0);
+    ASSERT_EQ(std::remove((dir + "/kqk.nbb").c_str()), 0);
+    EXPECT_EQ(probe("8/8/8/8/8/8/Q7/K1k5 w - - 0 1"), "9760");        // index 6
+    EXPECT_EQ(probe("k7/8/8/8/3K4/8/8/6Q1 w - - 0 1"), "not found");  // far beyond 100
+    EXPECT_EQ(probe("8/8/8/8/8/8/Q7/K1k5 b - - 0 1"), "not found");    // the file is gone
+    EXPECT_EQ(tbTables[tableNumber("kqk")].fileName[1][0], '\0');
 }
 
 }  // namespace
