@@ -57,7 +57,7 @@ static void tableMessage(const char *format, ...) {
     va_start(arguments, format);
     std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
-    reply("%s%s\n", options.optionFlags & OPT_UCI ? "info string " : "", text);
+    reply("%s%s\n", uciMode() ? "info string " : "", text);
 }
 
 static void closeTableFiles() {
@@ -380,6 +380,18 @@ int32_t tbTableValue(int table, int side, uint64_t index) {
 // ---------------------------------------------------------------------------
 // Probing
 
+/// The en-passant target in table numbering when the side to move has a
+/// pawn beside the double-stepped one to take it, else TB_NO_EP.
+static int enPassantTarget() {
+    int target = pos.epSquare;
+    if (target == NO_EP_SQUARE) return TB_NO_EP;
+    int from = pos.sideToMove == WHITE ? target + 8 : target - 8;  // row of the capturing pawns
+    uint8_t pawn = makePiece(pos.sideToMove, PAWN);
+    bool left = column(target) > 0 && pos.board[from - 1] == pawn;
+    bool right = column(target) < 7 && pos.board[from + 1] == pawn;
+    return left || right ? target ^ 56 : TB_NO_EP;
+}
+
 /// Finds the table, side and index of the current position; false when no
 /// table covers it.
 static bool locatePosition(ProbeTarget &target) {
@@ -401,9 +413,8 @@ static bool locatePosition(ProbeTarget &target) {
     target.table = invert ? -signedTable : signedTable;
     target.side = invert ? pos.otherSide : pos.sideToMove;
     target.fileSide = tbTables[target.table].flags & TB_SYMMETRIC ? 0 : target.side;
-    int epSquare = pos.epSquare == NO_EP_SQUARE ? TB_NO_EP : pos.epSquare ^ 56;
     target.index = nalimovIndex(target.table, target.side, lists[invert ? BLACK : WHITE],
-                                lists[invert ? WHITE : BLACK], epSquare, invert);
+                                lists[invert ? WHITE : BLACK], enPassantTarget(), invert);
     return target.index != TB_NO_INDEX;
 }
 

@@ -217,9 +217,15 @@ TEST_F(TablebaseFiles, SymmetricTableReadsTheWhiteFileForBothSides) {
 TEST_F(TablebaseFiles, EnPassantPositionsReadTheirOwnRange) {
     uint64_t half = countOf("kpkp", 1) / 2;
     writeTable("kpkp.nbb", 2 * half, [half](uint64_t i) { return i < half ? 10 : 20; });
+    writeTable("kpkp.nbw", 2 * half, [half](uint64_t i) { return i < half ? 30 : 40; });
     ASSERT_EQ(start(dir), 4);
     EXPECT_EQ(probe("8/8/8/8/3pP3/8/8/K6k b - e3 0 1"), "9786");
     EXPECT_EQ(probe("8/8/8/8/3pP3/8/8/K6k b - - 0 1"), "9766");
+    // An en-passant square no pawn can use is an ordinary position.
+    EXPECT_EQ(probe("8/8/8/p7/4P3/8/8/K6k b - e3 0 1"), "9766");
+    // Black's double step, white to take: the white-to-move file.
+    EXPECT_EQ(probe("k6K/8/8/3Pp3/8/8/8/8 w - e6 0 1"), "9826");
+    EXPECT_EQ(probe("k6K/8/8/3Pp3/8/8/8/8 w - - 0 1"), "9806");
 }
 
 TEST_F(TablebaseFiles, UnavailableValueIsNotFound) {
