@@ -30,11 +30,15 @@
 // - in pawn tables the king pair takes all 3612 non-adjacent pairs of
 //   distinct squares, regardless of the pawns;
 // - the en-passant range has the size of the whole ordinary range; the same
-//   layout serves white and black to move.
+//   layout serves white and black to move;
+// - one function driven by each table's men serves all 356 table sides, so
+//   that tables with the same layout of pawns, kings and identical men
+//   index alike.
 // The recorded counts of "kqk" with black to move (462 x 62 = 28644) agree
 // with the published figure; the other published figures ("kpk", "kqk"
-// white to move, "kppkp") come from rules the public descriptions do not
-// give, so these functions cannot read real files of those tables.
+// white to move, "kppkp") follow from details this engine could not derive
+// from the public descriptions, so real files of those tables (and of most
+// others) do not match these functions.
 #include "egtb/nalimov.h"
 
 #include <algorithm>
