@@ -105,13 +105,24 @@ Shape shapeOf(int table) {
     return s;
 }
 
-int symmetryImage(int symmetry, int square) {
-    int file = square & 7, rank = square >> 3;
-    if (symmetry & 1) file = 7 - file;
-    if (symmetry & 2) rank = 7 - rank;
-    if (symmetry & 4) std::swap(file, rank);
-    return rank * 8 + file;
-}
+/// The image of a square under one of the eight board symmetries: bit 0
+/// mirrors the files, bit 1 the ranks, bit 2 swaps files and ranks.
+struct SymmetryTable {
+    uint8_t image[8][64];
+    SymmetryTable() {
+        for (int symmetry = 0; symmetry < 8; symmetry++)
+            for (int square = 0; square < 64; square++) {
+                int file = square & 7, rank = square >> 3;
+                if (symmetry & 1) file = 7 - file;
+                if (symmetry & 2) rank = 7 - rank;
+                if (symmetry & 4) std::swap(file, rank);
+                image[symmetry][square] = uint8_t(rank * 8 + file);
+            }
+    }
+};
+const SymmetryTable symmetries;
+
+int symmetryImage(int symmetry, int square) { return symmetries.image[symmetry][square]; }
 
 /// A key that is the same for every placement the scheme calls equal:
 /// the smallest, over the allowed symmetries, of the squares in order with
