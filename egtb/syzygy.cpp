@@ -14,6 +14,9 @@
 #include "board/position.h"
 #include "board/repetition.h"
 #include "board/tables.h"
+#include "engine/output.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
 
 static_assert(EVAL_LIMIT < TB_WIN_SCORE - MAX_PLY && TB_WIN_SCORE < MATE_REPORT, "the tablebase band lies between the "
               "evaluation and the mate scores");
@@ -107,11 +110,26 @@ SyzygyLoad syzygyLoad() {
     syzygy.largest = 0;
     syzygy.rootFilter = false;
     if (!syzygy.path[0]) return SyzygyLoad::Off;
-    if (!directoriesExist(syzygy.path)) return SyzygyLoad::MissingDirectory;
+    const char *prefix = uciMode() ? "info string " : "";
+    if (!directoriesExist(syzygy.path)) {
+        reply("%sSyzygy path not found: %s\n", prefix, syzygy.path);
+        return SyzygyLoad::MissingDirectory;
+    }
     // Fathom's release routine cannot be called twice; a new initialisation
     // replaces the tables it holds, so it is never called.
     if (silentInit(syzygy.path)) syzygy.largest = int(TB_LARGEST);
+    if (uciMode()) reply("info string Syzygy tablebases: %d men\n", syzygy.largest);
     return SyzygyLoad::Loaded;
+}
+
+void syzygySetPath(const char *text) {
+    while (*text == ' ' || *text == '\t') text++;
+    size_t length = std::strcspn(text, "\r\n");
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t')) length--;
+    if (length >= sizeof syzygy.path) length = sizeof syzygy.path - 1;
+    std::memcpy(syzygy.path, text, length);
+    syzygy.path[length] = '\0';
+    if (!searching) syzygyLoad();
 }
 
 int16_t syzygyScore(unsigned wdl, int ply) {

@@ -57,8 +57,12 @@ constexpr int fathomSquare(int square) { return square ^ 56; }
 bool syzygyPosition(SyzygyPosition *out);
 
 /// Loads the tables of syzygy.path when it differs from the loaded path. A
-/// directory that does not exist leaves the tables off.
+/// directory that does not exist leaves the tables off with one message.
 SyzygyLoad syzygyLoad();
+
+/// Sets syzygy.path from text (leading and trailing blanks dropped) and loads
+/// the tables at once when no search runs, else when the next one starts.
+void syzygySetPath(const char *text);
 
 /// The score of a win/draw/loss value found at `ply`: wins and losses lie in
 /// the band between the evaluation limit and the mate scores, nearer wins
@@ -77,6 +81,9 @@ bool syzygyProbeDtz(unsigned *wdl, unsigned *dtz);
 /// the best rank in syzygy.rootMoves, setting syzygy.rootFilter; when the
 /// root is not in the tables the filter is off.
 void syzygyRankRootMoves();
+
+/// The most men the search probes: the largest tables, at most the limit set.
+inline int syzygySearchMen() { return syzygy.largest < syzygy.probeLimit ? syzygy.largest : syzygy.probeLimit; }
 
 /// True when `move` may be searched at the root.
 bool syzygyRootAllows(Move move);
