@@ -21,7 +21,7 @@
 static_assert(EVAL_LIMIT < TB_WIN_SCORE - MAX_PLY && TB_WIN_SCORE < MATE_REPORT, "the tablebase band lies between the "
               "evaluation and the mate scores");
 
-SyzygyTables syzygy = {"", "", 7, 0, 0, false, 0, {}};
+SyzygyTables syzygy = {"", "", 7, 0, 0, false, false, 0, {}};
 
 // Fathom's root ranking, too large for the stack.
 static TbRootMoves rankedMoves;
@@ -108,7 +108,7 @@ SyzygyLoad syzygyLoad() {
     if (!std::strcmp(syzygy.path, syzygy.loadedPath)) return SyzygyLoad::Unchanged;
     std::memcpy(syzygy.loadedPath, syzygy.path, sizeof syzygy.loadedPath);
     syzygy.largest = 0;
-    syzygy.rootFilter = false;
+    syzygy.rootFilter = syzygy.rootDrawn = false;
     if (!syzygy.path[0]) return SyzygyLoad::Off;
     const char *prefix = uciMode() ? "info string " : "";
     if (!directoriesExist(syzygy.path)) {
@@ -179,7 +179,7 @@ static Move engineMove(TbMove move) {
 static Move moveName(Move move) { return move & 0xF0FFF; }
 
 void syzygyRankRootMoves() {
-    syzygy.rootFilter = false;
+    syzygy.rootFilter = syzygy.rootDrawn = false;
     SyzygyPosition p;
     if (syzygy.largest == 0 || int(pos.pieceTotal) > syzygy.largest || !syzygyPosition(&p) || p.castling) return;
     bool repeated = repetitionCount() > 0;
@@ -197,6 +197,8 @@ void syzygyRankRootMoves() {
         if (rankedMoves.moves[i].tbRank == bestRank)
             syzygy.rootMoves[syzygy.rootMoveCount++] = engineMove(rankedMoves.moves[i].move);
     syzygy.rootFilter = true;
+    unsigned wdl, dtz;
+    syzygy.rootDrawn = syzygyProbeDtz(&wdl, &dtz) && wdl == SYZYGY_DRAW;
     syzygy.hits++;
 }
 

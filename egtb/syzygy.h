@@ -37,8 +37,10 @@ struct SyzygyTables {
     int probeLimit;                     // most men probed in the search (0 to 7)
     int largest;                        // men of the largest table found, 0 = none
     uint64_t hits;                      // successful probes since the search began
-    // Root moves that keep the best ranked result, when rootFilter is set.
+    // Root moves that keep the best ranked result, when rootFilter is set;
+    // rootDrawn when the root itself is a plain tablebase draw.
     bool rootFilter;
+    bool rootDrawn;
     int rootMoveCount;
     Move rootMoves[SYZYGY_MAX_ROOT_MOVES];
 };
@@ -78,8 +80,8 @@ bool syzygyProbeWdl(int16_t *score);
 bool syzygyProbeDtz(unsigned *wdl, unsigned *dtz);
 
 /// Ranks the root moves by their distance-to-zero result and keeps those of
-/// the best rank in syzygy.rootMoves, setting syzygy.rootFilter; when the
-/// root is not in the tables the filter is off.
+/// the best rank in syzygy.rootMoves, setting syzygy.rootFilter and
+/// syzygy.rootDrawn; when the root is not in the tables both are off.
 void syzygyRankRootMoves();
 
 /// The most men the search probes: the largest tables, at most the limit set.

@@ -76,13 +76,14 @@ static bool probeTablebase(int ply, int16_t *score) {
 }
 
 /// Syzygy probe after a capture or pawn move. The win/draw/loss tables hold
-/// the result for a fresh fifty-move count, which such a move gives; a
-/// tablebase position reached by other moves is left to the search, so that
-/// it still finds mates and the root ranking keeps the win within the rule.
+/// the result for a fresh fifty-move count, which such a move gives. Other
+/// tablebase positions are left to the search, so that it still finds mates
+/// while the root ranking keeps the win within the rule; below a drawn root,
+/// where only drawing moves are searched, every node is probed.
 static bool probeSyzygy(int16_t *score) {
     if (int(pos.pieceTotal) > syzygySearchMen() || pos.castleRights) return false;
     Move last = pos.undoStack[pos.gamePly - 1].move;
-    if (!(last & (MF_CAPTURE | MF_PAWN | MF_PROMO))) return false;
+    if (!(last & (MF_CAPTURE | MF_PAWN | MF_PROMO)) && !syzygy.rootDrawn) return false;
     return syzygyProbeWdl(score);
 }
 
