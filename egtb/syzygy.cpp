@@ -181,7 +181,7 @@ static Move moveName(Move move) { return move & 0xF0FFF; }
 void syzygyRankRootMoves() {
     syzygy.rootFilter = syzygy.rootDrawn = false;
     SyzygyPosition p;
-    if (syzygy.largest == 0 || int(pos.pieceTotal) > syzygy.largest || !syzygyPosition(&p) || p.castling) return;
+    if (int(pos.pieceTotal) > syzygySearchMen() || !syzygyPosition(&p) || p.castling) return;
     bool repeated = repetitionCount() > 0;
     int ranked = tb_probe_root_dtz(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns,
                                    p.rule50, 0, p.ep, p.whiteToMove, repeated, true, &rankedMoves);

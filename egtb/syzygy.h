@@ -34,7 +34,7 @@ struct SyzygyPosition {
 struct SyzygyTables {
     char path[SYZYGY_PATH_SIZE];        // directories separated by ":"; empty = off
     char loadedPath[SYZYGY_PATH_SIZE];  // the path the tables were loaded from
-    int probeLimit;                     // most men probed in the search (0 to 7)
+    int probeLimit;                     // most men probed, at the root and below (0 to 7)
     int largest;                        // men of the largest table found, 0 = none
     uint64_t hits;                      // successful probes since the search began
     // Root moves that keep the best ranked result, when rootFilter is set;
@@ -81,7 +81,8 @@ bool syzygyProbeDtz(unsigned *wdl, unsigned *dtz);
 
 /// Ranks the root moves by their distance-to-zero result and keeps those of
 /// the best rank in syzygy.rootMoves, setting syzygy.rootFilter and
-/// syzygy.rootDrawn; when the root is not in the tables both are off.
+/// syzygy.rootDrawn; when the root is not in the tables, or has more men
+/// than the probe limit, both are off.
 void syzygyRankRootMoves();
 
 /// The most men the search probes: the largest tables, at most the limit set.

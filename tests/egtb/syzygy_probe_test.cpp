@@ -175,6 +175,8 @@ TEST_F(SyzygyProbe, RootKeepsTheMovesOfTheBestRank) {
         {"8/8/4k3/8/8/4K3/4P3/8 b - -", 0, {"e6e5"}},
         // Promotions to queen or rook win; to knight or bishop they draw.
         {"8/P7/8/8/8/8/8/k1K5 w - -", 0, {"c1d1", "c1c2", "c1d2", "a7a8Q", "a7a8R"}},
+        // Only the en-passant capture wins.
+        {"8/7k/8/3pP3/8/8/8/K7 w - d6", 0, {"e5d6"}},
         // Ranked by win/draw/loss alone where the distance table is missing.
         {"8/8/8/8/8/2k5/1NB5/K7 b - -", 0, {"c3c2"}},
     };

@@ -103,8 +103,8 @@ TEST_F(SyzygySearch, ProbeLimitKeepsBiggerEndingsOutOfTheSearch) {
     options.optionFlags = OPT_UCI | OPT_POST;
     setPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
     thinkToDepth(4);
-    // Only 3-man positions (after a capture into KPvK) and the root ranking
-    // count; the 4-man nodes after pawn moves are not probed.
+    // Only 3-man positions (after a capture into KPvK) count; neither the
+    // 4-man root nor the 4-man nodes after pawn moves are probed.
     uint64_t limitedHits = syzygy.hits;
     syzygy.probeLimit = 7;
     resetEngine();
@@ -115,7 +115,7 @@ TEST_F(SyzygySearch, ProbeLimitKeepsBiggerEndingsOutOfTheSearch) {
     resetEngine();
     setPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
     thinkToDepth(4);
-    EXPECT_EQ(syzygy.hits, 1u);  // the root ranking alone
+    EXPECT_EQ(syzygy.hits, 0u);
 }
 
 }  // namespace
