@@ -97,14 +97,6 @@ TEST(SyzygyPosition, EnPassantSquareOnlyBehindAPawnThatDoubleStepped) {
     }
 }
 
-TEST(SyzygyPosition, FiftyMoveCountComesAlong) {
-    setFen("8/8/8/4k3/8/8/8/K6Q w - -");
-    pos.fiftyCount = 37;
-    SyzygyPosition p;
-    ASSERT_TRUE(syzygyPosition(&p));
-    EXPECT_EQ(p.rule50, 37u);
-}
-
 TEST(SyzygyPosition, RefusesTheSideNotToMoveInCheck) {
     // Fathom stops the program on such a position; the sides are swapped
     // directly because no FEN gives it.
