@@ -9,6 +9,10 @@ command -v python3 > /dev/null 2>&1 || missing="$missing python3"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev googletest"
 # The Polyglot book tests build and dump books with the polyglot tool.
 [ -x /usr/games/polyglot ] || command -v polyglot > /dev/null 2>&1 || missing="$missing polyglot"
+# Fathom probes the Syzygy tablebases; its "fathom" command works out the
+# tablebase values the tests expect.
+[ -f /usr/include/tbprobe.h ] || missing="$missing libfathom-dev"
+[ -x /usr/games/fathom ] || missing="$missing fathom"
 [ -z "$missing" ] && exit 0
 
 if [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null 2>&1; then
