@@ -2,9 +2,9 @@
 // count (the regression signature) and the nodes per second.
 #include <cstdlib>
 
+#include "engine/output.h"
 #include "eval/pawns.h"
 #include "frontend/control.h"
-#include "frontend/output.h"
 #include "search/bench.h"
 #include "search/tt.h"
 

@@ -91,7 +91,6 @@ int main(int argc, char **argv) {
     options.ttShift = 16;
     options.multiPv = 1;
     if (!ttAllocate(options.ttShift) || !pawnHashAllocate()) return 1;
-    searchPollsInput = false;
 
     int total = 0, solved = 0, mates = 0, matesAnnounced = 0;
     auto start = std::chrono::steady_clock::now();  // newGame restarts the engine clock

@@ -2,7 +2,7 @@
 // discovery finds no tables and every probe answers "not found".
 #include "egtb/tablebase.h"
 
-#include "frontend/control.h"
+#include "engine/settings.h"
 
 int8_t tbState = 0;
 

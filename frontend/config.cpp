@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "egtb/tablebase.h"
+#include "engine/output.h"
 #include "frontend/control.h"
-#include "frontend/output.h"
 #include "search/tt.h"
 
 uint8_t ttShiftForKilobytes(uint32_t kilobytes) {

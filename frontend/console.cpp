@@ -11,10 +11,10 @@
 #include "board/position.h"
 #include "board/repetition.h"
 #include "egtb/tablebase.h"
+#include "engine/output.h"
 #include "eval/evaluate.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
-#include "frontend/output.h"
 #include "search/bench.h"
 
 /// "board": the 64 squares from a8 to h1, upper case for White.

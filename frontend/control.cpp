@@ -1,7 +1,6 @@
-// The front end's shared records and the millisecond clock.
+// The game record, new games and the main loop.
 #include "frontend/control.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -9,35 +8,17 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/notation.h"
+#include "engine/output.h"
+#include "eval/pst.h"
 #include "frontend/console.h"
 #include "frontend/input.h"
-#include "frontend/output.h"
 #include "frontend/turn.h"
 #include "frontend/uci.h"
-#include "eval/pst.h"
 #include "search/state.h"
 
-EngineOptions options;
-TimeControl timeControl;
 GameControl game;
 
-uint8_t searching;
-uint8_t analyzing;
-uint8_t pondering;
-uint8_t searchSignal;
-
 char engineName[16] = "Quor 1.5";
-
-static uint64_t clockOrigin;
-
-static uint64_t monotonicMilliseconds() {
-    using namespace std::chrono;
-    return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-void resetClock() { clockOrigin = monotonicMilliseconds(); }
-
-uint32_t elapsedMs() { return uint32_t(monotonicMilliseconds() - clockOrigin); }
 
 void newGame() {
     resetClock();

@@ -1,43 +1,14 @@
-// The records the front end shares with the rest of the engine: options,
-// time control, game control and the flags that steer a running search.
+// The game the front end conducts: the engine's side, the deferred work a
+// command leaves for the main loop, the book bookkeeping and the game record.
 #pragma once
 
 #include <cstdint>
 
 #include "board/position.h"
 #include "board/types.h"
-
-// optionFlags bits. Exactly one of OPT_XBOARD and OPT_UCI is set.
-constexpr uint16_t OPT_XBOARD = 0x01;
-constexpr uint16_t OPT_UCI = 0x02;
-constexpr uint16_t OPT_POST = 0x04;      // show thinking
-constexpr uint16_t OPT_PONDER = 0x08;    // pondering allowed
-constexpr uint16_t OPT_LEARN = 0x10;     // book learning enabled
-constexpr uint16_t OPT_RESIGN = 0x20;    // the engine may resign
-constexpr uint16_t OPT_COMPUTER = 0x40;  // the opponent is a computer
-constexpr uint16_t OPT_DEBUG = 0x80;     // debug lines are shown
-
-struct EngineOptions {
-    uint16_t optionFlags;
-    uint8_t ttShift;  // ttTable has 2^(32 - ttShift) buckets
-    char egtbPath[256];
-    int8_t egtbCacheMB;
-    uint8_t multiPv;
-};
-
-/// All times in centiseconds.
-struct TimeControl {
-    uint16_t movesPerControl;  // 0: no period
-    uint32_t baseTime;         // time of one period
-    uint16_t increment;
-    uint32_t moveTime;  // the search's time budget; 0 = no limit
-    uint8_t maxDepth;
-    int32_t clock[2];  // remaining time per colour
-    int16_t lagAllowance;
-    uint32_t searchStart;  // elapsedMs when the current think started
-    uint32_t savedMoveTime;
-    uint8_t savedMaxDepth;
-};
+#include "engine/clock.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
 
 constexpr int8_t NO_SIDE = 6;
 
@@ -78,29 +49,10 @@ struct GameControl {
 /// this length is over: the engine's move would not fit in the record.
 constexpr int MAX_RECORDED_PLY = 735;
 
-extern EngineOptions options;
-extern TimeControl timeControl;
 extern GameControl game;
-
-// Values of searchSignal.
-constexpr uint8_t SIG_NONE = 0;
-constexpr uint8_t SIG_MOVE_NOW = 1;
-constexpr uint8_t SIG_ABORT = 2;
-constexpr uint8_t SIG_PONDER_HIT = 3;
-
-extern uint8_t searching;  // a think is in progress
-extern uint8_t analyzing;
-extern uint8_t pondering;  // the running think is a ponder search
-extern uint8_t searchSignal;
 
 /// The engine's name as it announces itself.
 extern char engineName[16];
-
-/// Sets the origin of the millisecond clock to now.
-void resetClock();
-
-/// Milliseconds since the last resetClock.
-uint32_t elapsedMs();
 
 /// Resets the game to the initial position.
 void newGame();

@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/output.h"
 #include "frontend/console.h"
 #include "frontend/control.h"
-#include "frontend/output.h"
 #include "frontend/uci.h"
 #include "frontend/xboard.h"
 

@@ -5,10 +5,11 @@
 
 #include "board/zobrist.h"
 #include "egtb/tablebase.h"
+#include "engine/output.h"
 #include "eval/pawns.h"
 #include "frontend/config.h"
 #include "frontend/control.h"
-#include "frontend/output.h"
+#include "frontend/input.h"
 #include "search/tt.h"
 
 /// The engine's name, with the digit of a numbered program copy ("quor2")
@@ -78,7 +79,10 @@ int main(int argc, char **argv) {
     tbInit();
     printBanner();
     if (argc >= 2) runCommandLineJob(argc, argv);
-    else mainLoop();
+    else {
+        setInputPoller(checkInput);
+        mainLoop();
+    }
     releaseTables();
     return 0;
 }

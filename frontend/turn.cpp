@@ -9,9 +9,9 @@
 #include "board/movegen.h"
 #include "board/notation.h"
 #include "board/position.h"
+#include "engine/output.h"
 #include "frontend/console.h"
 #include "frontend/control.h"
-#include "frontend/output.h"
 #include "search/state.h"
 #include "search/think.h"
 

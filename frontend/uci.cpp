@@ -9,9 +9,9 @@
 
 #include "board/position.h"
 #include "egtb/tablebase.h"
+#include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
-#include "frontend/output.h"
 #include "search/tt.h"
 
 static bool sameWord(const char *a, const char *b) { return strcasecmp(a, b) == 0; }

@@ -9,9 +9,9 @@
 #include <cstring>
 
 #include "board/notation.h"
+#include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
-#include "frontend/output.h"
 #include "search/state.h"
 
 /// Asks the running search (if any) to stop without playing.

@@ -5,9 +5,11 @@
 
 #include "board/notation.h"
 #include "board/position.h"
+#include "engine/clock.h"
+#include "engine/output.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
 #include "eval/pst.h"
-#include "frontend/control.h"
-#include "frontend/output.h"
 #include "search/state.h"
 #include "search/think.h"
 
@@ -80,7 +82,9 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
     timeControl.moveTime = 0;
     timeControl.maxDepth = uint8_t(depth > 0 ? depth : BENCH_DEFAULT_DEPTH);
     analyzing = pondering = 0;
-    searchPollsInput = false;
+    // Commands wait until the bench has ended, so that its node count does
+    // not depend on the input.
+    InputPoller savedPoller = setInputPoller(nullptr);
     uint64_t nodes = 0;
     uint32_t start = elapsedMs();
     for (const char *fen : BENCH_POSITIONS) {
@@ -88,7 +92,7 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
         nodes += searchFresh();
     }
     *elapsed = elapsedMs() - start;
-    searchPollsInput = true;
+    setInputPoller(savedPoller);
 
     pos = savedPosition;
     options = savedOptions;

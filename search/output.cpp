@@ -8,9 +8,10 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "board/position.h"
-#include "frontend/control.h"
-#include "frontend/input.h"
-#include "frontend/output.h"
+#include "engine/clock.h"
+#include "engine/output.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
 #include "search/ordering.h"
 #include "search/state.h"
 #include "search/think.h"
@@ -30,7 +31,6 @@ static void appendText(char *line, const char *format, ...) {
     va_end(arguments);
 }
 
-static bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }
 
 uint32_t searchElapsedMs() { return elapsedMs() - timeControl.searchStart; }
 

@@ -10,8 +10,9 @@
 #include "board/movegen.h"
 #include "board/notation.h"
 #include "egtb/tablebase.h"
-#include "frontend/control.h"
-#include "frontend/output.h"
+#include "engine/output.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
 #include "search/alphabeta.h"
 #include "search/ordering.h"
 #include "search/output.h"
@@ -28,7 +29,6 @@ void clearMultiPv() {
     }
 }
 
-static bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }
 static bool multiPvAnalysis() { return analyzing && options.multiPv > 1; }
 static int multiPvCount() { return std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV); }
 

@@ -10,10 +10,11 @@
 #include "board/makemove.h"
 #include "board/position.h"
 #include "egtb/tablebase.h"
+#include "engine/clock.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
 #include "eval/evaluate.h"
 #include "eval/pst.h"
-#include "frontend/control.h"
-#include "frontend/input.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/root.h"
@@ -21,8 +22,6 @@
 
 /// Half width of the aspiration window around the previous score.
 constexpr int ASPIRATION = 41;
-
-bool searchPollsInput = true;
 
 // Square where an easy recapture is expected, or NO_SQUARE.
 static int recaptureSquare = NO_SQUARE;
@@ -148,7 +147,7 @@ void pollSignals() {
         elapsed = searchElapsedCs();
         limit = searchTimeLimit(elapsed);
     }
-    if (searchSignal == SIG_NONE && searchPollsInput) checkInput(false);
+    if (searchSignal == SIG_NONE) pollInput(false);
     if (searchSignal == SIG_PONDER_HIT) {
         ponderHit();
         return;
@@ -284,10 +283,11 @@ static int16_t deepen() {
 
 /// A finished ponder or analysis search waits for the command that ends it.
 /// The wait polls without the depth gate, so that a search that ended in its
-/// first two iterations still sees that command.
+/// first two iterations still sees that command. Without an input reader
+/// nothing could end the wait, and the search returns at once.
 static void waitForEnd() {
     while (pondering || analyzing) {
-        checkInput(true);
+        if (!pollInput(true)) return;
         pollSignals();
     }
 }

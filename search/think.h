@@ -8,10 +8,6 @@
 /// at its abort point and takes back the moves of the search path.
 struct SearchAbandoned {};
 
-/// False while the bench runs: commands then wait until it has ended, so
-/// that its node count does not depend on the input.
-extern bool searchPollsInput;
-
 /// Searches the current position and leaves the move to play in
 /// pvTable[0][0] (0 when there is none), the expected reply in
 /// pvTable[0][1] and the score in previousScore.

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "board/position.h"
-#include "frontend/control.h"
+#include "engine/settings.h"
 #include "search/state.h"
 
 TTEntry *ttTable = nullptr;

@@ -6,15 +6,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "engine/output.h"
 #include "eval/pawns.h"
 #include "frontend/input.h"
-#include "frontend/output.h"
 #include "search/state.h"
 #include "search/tt.h"
 
 void FrontendTest::SetUp() {
     ASSERT_TRUE(ttAllocate(16));
     ASSERT_TRUE(pawnHashAllocate());
+    setInputPoller(checkInput);
     // Defaults and time control as start-up sets them.
     options = EngineOptions{};
     options.optionFlags = OPT_XBOARD | OPT_POST;

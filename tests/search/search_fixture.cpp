@@ -6,10 +6,11 @@
 #include <cstdlib>
 
 #include "board/notation.h"
+#include "engine/output.h"
 #include "eval/pawns.h"
 #include "eval/pst.h"
 #include "frontend/control.h"
-#include "frontend/output.h"
+#include "frontend/input.h"
 #include "search/ordering.h"
 #include "search/state.h"
 #include "search/think.h"
@@ -34,6 +35,7 @@ public:
         ASSERT_GE(dup2(fds[0], 0), 0);
         close(fds[0]);
         inputWriter = fds[1];
+        setInputPoller(checkInput);
         options.ttShift = 16;
         ASSERT_TRUE(ttAllocate(options.ttShift));
         ASSERT_TRUE(pawnHashAllocate());

@@ -6,6 +6,7 @@
 
 #include "board/position.h"
 #include "frontend/control.h"
+#include "frontend/input.h"
 #include "search/state.h"
 #include "search/think.h"
 #include "tests/search/search_fixture.h"
@@ -115,6 +116,23 @@ TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
     EXPECT_EQ(game.pendingCommand, CMD_FORCE);
     EXPECT_EQ(nodeCount, 65536u);  // seen at the first poll after iteration 2
     expectPositionRestored();
+    game.pendingCommand = 0;
+}
+
+TEST_F(AbandonTest, WithoutAnInputReaderTheSearchRunsToItsDepthAndLeavesCommandsWaiting) {
+    startPosition(MIDDLEGAME_POSITION);
+    InputPoller frontEndReader = setInputPoller(nullptr);
+    sendInput("force");
+    analyzing = 1;  // a finished analysis waits for a command only when it can read one
+    thinkToDepth(4);
+    analyzing = 0;
+    setInputPoller(frontEndReader);
+    EXPECT_EQ(searchSignal, SIG_NONE);
+    EXPECT_EQ(lastDepth, 4);
+    EXPECT_EQ(game.pendingCommand, 0u);
+    expectPositionRestored();
+    checkInput(true);  // the command is still there for the front end
+    EXPECT_EQ(game.pendingCommand, CMD_FORCE);
     game.pendingCommand = 0;
 }
 

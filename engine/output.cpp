@@ -1,10 +1,10 @@
 // Every line the engine prints goes through here, so that protocol replies
 // are flushed at once and tests can capture the output.
-#include "frontend/output.h"
+#include "engine/output.h"
 
 #include <cstdarg>
 
-#include "frontend/control.h"
+#include "engine/settings.h"
 
 FILE *outputStream = stdout;
 

@@ -1,0 +1,4 @@
+#include "engine/settings.h"
+
+EngineOptions options;
+TimeControl timeControl;

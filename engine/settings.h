@@ -1,0 +1,43 @@
+// The engine's settings, read by every layer above the board: the option
+// flags and table sizes, and the time control of the game.
+#pragma once
+
+#include <cstdint>
+
+// optionFlags bits. Exactly one of OPT_XBOARD and OPT_UCI is set.
+constexpr uint16_t OPT_XBOARD = 0x01;
+constexpr uint16_t OPT_UCI = 0x02;
+constexpr uint16_t OPT_POST = 0x04;      // show thinking
+constexpr uint16_t OPT_PONDER = 0x08;    // pondering allowed
+constexpr uint16_t OPT_LEARN = 0x10;     // book learning enabled
+constexpr uint16_t OPT_RESIGN = 0x20;    // the engine may resign
+constexpr uint16_t OPT_COMPUTER = 0x40;  // the opponent is a computer
+constexpr uint16_t OPT_DEBUG = 0x80;     // debug lines are shown
+
+struct EngineOptions {
+    uint16_t optionFlags;
+    uint8_t ttShift;  // ttTable has 2^(32 - ttShift) buckets
+    char egtbPath[256];
+    int8_t egtbCacheMB;
+    uint8_t multiPv;
+};
+
+/// All times in centiseconds.
+struct TimeControl {
+    uint16_t movesPerControl;  // 0: no period
+    uint32_t baseTime;         // time of one period
+    uint16_t increment;
+    uint32_t moveTime;  // the search's time budget; 0 = no limit
+    uint8_t maxDepth;
+    int32_t clock[2];  // remaining time per colour
+    int16_t lagAllowance;
+    uint32_t searchStart;  // elapsedMs when the current think started
+    uint32_t savedMoveTime;
+    uint8_t savedMaxDepth;
+};
+
+extern EngineOptions options;
+extern TimeControl timeControl;
+
+/// True when the engine speaks UCI rather than xboard.
+inline bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }
