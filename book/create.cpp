@@ -237,13 +237,15 @@ static bool readLine(PgnReader &reader) {
     return !reader.line.empty();
 }
 
+/// A Result tag line: its value decides the game's result.
+static bool isResultTag(const std::string &line) { return line[0] == '[' && line.find("esult \"") != std::string::npos; }
+
 /// Skips to the next game's Result tag; returns its result, or false at the
 /// end of the file.
 static bool readResult(PgnReader &reader, int *result) {
     while (readLine(reader)) {
-        size_t at = reader.line.find("esult \"");
-        if (reader.line[0] != '[' || at == std::string::npos) continue;
-        const char *value = reader.line.c_str() + at + 7;
+        if (!isResultTag(reader.line)) continue;
+        const char *value = reader.line.c_str() + reader.line.find("esult \"") + 7;
         *result = !std::strncmp(value, "1-0", 3) ? 1 : !std::strncmp(value, "0-1", 3) ? -1 : 0;
         return true;
     }
@@ -269,11 +271,16 @@ static bool appendMovetext(std::string &movetext, std::string line) {
 }
 
 /// Reads the movetext of the game whose tags were just read; false at the
-/// end of the file.
+/// end of the file. A game without moves ends at the next game's Result
+/// tag, so that it does not take that game's moves for its own.
 static bool readMovetext(PgnReader &reader, std::string &movetext) {
     movetext.clear();
     do {
         if (!readLine(reader)) return false;
+        if (isResultTag(reader.line)) {
+            reader.lineHeld = true;
+            return true;
+        }
     } while (reader.line[0] == '[' || reader.line.find("1.") == std::string::npos);
     if (appendMovetext(movetext, reader.line)) return true;
     while (readLine(reader)) {
