@@ -152,9 +152,9 @@ static int collectCandidates(Candidate *candidates, CandidateStats &stats) {
         BookRecord record;
         long offset;
         if (findBookRecord(&record, &offset) && (record.frequency > 4 || record.scoredDepth != 0)) {
+            int16_t score = int16_t(int64_t(record.winLoss) * 1000 / std::max<int64_t>(record.frequency, 1));
             Candidate &c = candidates[count++];
-            c = Candidate{entry->move, 0, int16_t(int64_t(record.winLoss) * 1000 / int64_t(record.frequency ? record.frequency : 1)),
-                          record, offset};
+            c = Candidate{entry->move, 0, score, record, offset};
             stats.maxFrequency = std::max(stats.maxFrequency, record.frequency);
             stats.minScore = std::min<int>(stats.minScore, c.score);
             stats.maxScore = std::max<int>(stats.maxScore, c.score);

@@ -50,8 +50,7 @@ protected:
     /// The stored record of the position after `moves`, or nullptr.
     const StoredRecord *recordAfter(const std::vector<StoredRecord> &records, const char *moves);
 
-    /// Plays `moves` from the start position (leaving the board there) and
-    /// returns the position's book key and bucket.
+    /// Sets up the start position and plays `moves` from it.
     void goTo(const char *moves);
 
     std::string startFen;  // empty: the initial position

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "board/notation.h"
 #include "board/position.h"
@@ -84,11 +86,16 @@ TEST_F(BookTest, PositionsAfterMoveNineteenNeedTwoGamesAndNothingAfterMoveTwenty
     createBook("once.pgn");
     auto records = readBook();
     EXPECT_EQ(records.size(), 39u);
-    // Twice: every one of the 50 plies up to Black's 25th move, none after.
-    for (const char *layout : {"lines", "one line", "CRLF"}) {
-        std::string text = game("1-0", LONG_GAME);
-        if (std::string(layout) == "one line") text = game("1-0", joinedOnOneLine(LONG_GAME).c_str());
-        if (std::string(layout) == "CRLF") text = withCrLf(text);
+    // Twice: every one of the 50 plies up to Black's 25th move, none after;
+    // also with the movetext on one line of about 300 characters (led by 0
+    // to 7 blanks, so that some move straddles character 255) and with CRLF
+    // line ends.
+    std::vector<std::pair<std::string, std::string>> layouts = {{"lines", game("1-0", LONG_GAME)},
+                                                                {"CRLF", withCrLf(game("1-0", LONG_GAME))}};
+    for (int blanks = 0; blanks < 8; blanks++)
+        layouts.push_back({"one line after " + std::to_string(blanks) + " blanks",
+                           game("1-0", (std::string(blanks, ' ') + joinedOnOneLine(LONG_GAME)).c_str())});
+    for (const auto &[layout, text] : layouts) {
         writeText("twice.pgn", text + text);
         createBook("twice.pgn");
         std::string output = printed();
