@@ -4,9 +4,7 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
 
 #include "board/makemove.h"
 #include "board/movegen.h"

@@ -35,10 +35,10 @@ struct GameControl {
     int8_t userTo;
     char userPromo;
     Move expectedReply;  // the opponent move assumed while pondering
-    uint8_t bookAllowance;  // searched moves left before the book is no longer asked
-    uint16_t bookExitPly;   // game ply of the last book move
-    int16_t earlyScores[5]; // scores of the first five searched moves after it
-    int8_t learnResult;     // for CMD_LEARN: +1 White won, -1 Black won, 0 otherwise
+    uint8_t bookAllowance;   // searched moves left before the book is no longer asked
+    uint16_t bookExitPly;    // game ply of the last book move
+    int16_t earlyScores[5];  // scores of the first five searched moves after it
+    int8_t learnResult;      // for CMD_LEARN: +1 White won, -1 Black won, 0 otherwise
     uint8_t resignCount;
     int16_t lastPly;
     char moveText[MAX_GAME_PLY][MOVE_TEXT_SIZE];
