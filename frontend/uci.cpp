@@ -3,12 +3,14 @@
 // through searchSignal.
 #include "frontend/uci.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "board/position.h"
 #include "book/bookfile.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
@@ -33,6 +35,8 @@ static void identify() {
     print("option name UCI_Opponent type string\n");
     print("option name EnableBookLearning type check default true\n");
     print("option name CanResign type check default true\n");
+    print("option name SyzygyPath type string default %s\n", syzygy.path);
+    print("option name SyzygyProbeLimit type spin default 7 min 0 max 7\n");
     reply("uciok\n");
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
@@ -93,6 +97,8 @@ static void setOption() {
         else options.optionFlags &= uint16_t(~OPT_COMPUTER);
     } else if (sameWord(name, "enablebooklearning")) setFlag(OPT_LEARN, value);
     else if (sameWord(name, "canresign")) setFlag(OPT_RESIGN, value);
+    else if (sameWord(name, "syzygypath")) syzygySetPath(sameWord(value, "<empty>") ? "" : value);
+    else if (sameWord(name, "syzygyprobelimit")) syzygy.probeLimit = std::clamp(std::atoi(value), 0, 7);
 }
 
 /// "position startpos|fen FEN [moves M1 M2 ...]".
