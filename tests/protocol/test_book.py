@@ -22,13 +22,14 @@ class Book(engine.unittest.TestCase):
             file.write(GAMES)
 
     def job(self, *args):
-        """Runs a book job in the test's folder; returns what follows the banner."""
+        """Runs a book job in the test's folder; returns what follows the banner
+        (whose last lines report the tablebases)."""
         done = subprocess.run([engine.BINARY, *args], cwd=self.folder, stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=60)
         self.assertEqual(done.returncode, 0)
         output = done.stdout.decode()
-        marker = "EGTB Status: Not found\n\n"
-        return output[output.index(marker) + len(marker):]
+        marker = "Status: Not found\n\n"
+        return output[output.rindex(marker) + len(marker):]
 
     def start(self):
         started = engine.Engine(cwd=self.folder)
