@@ -5,7 +5,7 @@ JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
 # "make run" starts the engine, which finds it there.
-BOOK_GAMES = data/masters.pgn.xz
+BOOK_GAMES = book/games/masters.pgn.xz
 BOOK_FILE = QuorBook.bin
 
 .PHONY: run test build book deps bench clean
