@@ -139,16 +139,6 @@ class PolyglotBook(engine.unittest.TestCase):
         self.assertNotIn("Move\t", text)
         self.assertEqual(started.board(), engine.board_of_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR"))
 
-    def test_xboard_engine_plays_a_book_move_after_listing_the_candidates(self):
-        started = self.start(f"POLYGLOT_BOOK {self.book}\n")
-        started.send("xboard", "protover 2", "new", "post", "go")
-        lines = started.read_until(lambda line: line.startswith("move ")).splitlines()
-        candidates = lines[-2]
-        self.assertRegex(candidates, r"^0 0 0 0 \( (\S+ )+\)$")  # right before the move: no search
-        listed = candidates[len("0 0 0 0 ( "):-1].split()
-        self.assertEqual(sorted(listed), sorted(self.shares[()]))
-        self.assertIn(lines[-1][len("move "):], listed)
-
     def test_uci_engine_plays_book_moves_without_searching_and_varies_them(self):
         started = self.uci_engine(self.book)
         self.assertEqual(set(self.shares[()]), set(FIRST_MOVES))
@@ -160,13 +150,6 @@ class PolyglotBook(engine.unittest.TestCase):
             played.add(text.split()[1])
         self.assertGreater(len(played), 1)
         self.assertLessEqual(played, set(FIRST_MOVES.values()))
-
-    def test_own_book_off_switches_the_polyglot_book_off(self):
-        started = self.uci_engine(self.book)
-        started.send("setoption name OwnBook value false", "position startpos", "go depth 2")
-        self.assertIn("info depth", started.read_until(lambda line: line.startswith("bestmove ")))
-        started.send("setoption name OwnBook value true", "position startpos", "go depth 2")
-        self.assertEqual(started.read_until(lambda line: line.startswith("bestmove ")).count("\n"), 1)
 
     def test_an_empty_value_takes_the_book_away(self):
         for empty in ("value <empty>", "value", ""):
