@@ -53,7 +53,9 @@ struct Expected {
     unsigned dtz;
 };
 
-// Values from the fathom command, side to move's point of view.
+// Values from the fathom command, side to move's point of view. Wrong
+// bitboards, side to move or en-passant square in the position handed to
+// Fathom show here; castling rights keep a position out of the tables.
 const Expected VALUES[] = {
     {"8/8/8/4k3/8/8/8/K6Q w - -", SYZYGY_WIN, 17},
     {"8/8/8/4K3/8/8/8/k6q b - -", SYZYGY_WIN, 17},  // the colours exchanged
@@ -65,9 +67,11 @@ const Expected VALUES[] = {
     {"8/1k6/8/8/8/8/6P1/6K1 b - -", SYZYGY_LOSS, 2},
     {"8/8/8/8/8/1k6/1p6/1K6 b - -", SYZYGY_WIN, 5},
     {"8/8/8/4P3/3p4/2K5/8/k7 w - -", SYZYGY_WIN, 1},
-    // Only the en-passant capture exd6 wins.
+    // Only the en-passant capture wins: exd6, and for Black dxe3.
     {"8/7k/8/3pP3/8/8/8/K7 w - d6", SYZYGY_WIN, 1},
     {"8/7k/8/3pP3/8/8/8/K7 w - -", SYZYGY_DRAW, 0},
+    {"7k/8/8/8/3pP3/8/8/K7 b - e3", SYZYGY_WIN, 1},
+    {"7k/8/8/8/3pP3/8/8/K7 b - -", SYZYGY_DRAW, 0},
     // Stalemate, and checkmate: the mated side has lost.
     {"8/8/8/8/8/1k6/1p6/1K6 w - -", SYZYGY_DRAW, 0},
     {"k7/1Q6/1K6/8/8/8/8/8 b - -", SYZYGY_LOSS, 0},
@@ -101,6 +105,17 @@ TEST_F(SyzygyProbe, SearchProbeScoresWinsInTheBandAndDrawsAsZero) {
         }
         pos.ply = 0;
     }
+}
+
+TEST_F(SyzygyProbe, PositionWithTheSideNotToMoveInCheckIsNeverShownToFathom) {
+    // Fathom stops the program on such a position; no FEN gives it.
+    setFen("8/8/8/4k3/8/8/8/K3Q3 b - -");
+    std::swap(pos.sideToMove, pos.otherSide);
+    SyzygyPosition converted;
+    int16_t score;
+    EXPECT_FALSE(syzygyPosition(&converted));
+    EXPECT_FALSE(syzygyProbeWdl(&score));
+    std::swap(pos.sideToMove, pos.otherSide);
 }
 
 TEST_F(SyzygyProbe, WinDrawLossWithoutTheDistanceTable) {
