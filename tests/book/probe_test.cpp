@@ -142,26 +142,21 @@ TEST_F(BookTest, EarlyInAGameFromTheStartOnlyPopularMovesBeyondTheThirdArePlayed
     closeBook();
     // After 1.e4 e5 (ply 2) they need 160 games; from a set-up position the
     // limit does not apply.
-    const char *afterE4E5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2";
-    struct Case {
-        const char *fen;
-        const char *moves;
-        const char *shown;
-    };
-    for (Case c : {Case{nullptr, "e2e4 e7e5", " d4\t[0, 159, 0, 0]\n f4\t[0, 100, 0, 0]\n"},
-                   Case{afterE4E5, "", " d4\t[190, 159, 0, 0]\n f4\t[120, 100, 0, 0]\n"}}) {
-        startFen = c.fen ? c.fen : "";
-        writeBook({{c.fen ? "g1f3" : "e2e4 e7e5 g1f3", 300},
-                   {c.fen ? "f1c4" : "e2e4 e7e5 f1c4", 250},
-                   {c.fen ? "b1c3" : "e2e4 e7e5 b1c3", 220},
-                   {c.fen ? "d2d4" : "e2e4 e7e5 d2d4", 159},
-                   {c.fen ? "f2f4" : "e2e4 e7e5 f2f4", 100}});
+    for (bool setUp : {false, true}) {
+        startFen = setUp ? "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2" : "";
+        std::string before = setUp ? "" : "e2e4 e7e5 ";
+        std::vector<std::string> moves;
+        for (const char *move : {"g1f3", "f1c4", "b1c3", "d2d4", "f2f4"}) moves.push_back(before + move);
+        writeBook({{moves[0].c_str(), 300}, {moves[1].c_str(), 250}, {moves[2].c_str(), 220}, {moves[3].c_str(), 159},
+                   {moves[4].c_str(), 100}});
         openBook();
-        goTo(c.moves);
+        goTo(setUp ? "" : "e2e4 e7e5");
         probeBook(nullptr, PROBE_SHOW);
         EXPECT_EQ(printed(), std::string(" Move\t[Weight, Frequency, Win/Loss, Learned]\n"
                                          " Nf3\t[360, 300, 0, 0]\n Bc4\t[300, 250, 0, 0]\n Nc3\t[264, 220, 0, 0]\n") +
-                                 c.shown + " \n\n");
+                                 (setUp ? " d4\t[190, 159, 0, 0]\n f4\t[120, 100, 0, 0]\n"
+                                        : " d4\t[0, 159, 0, 0]\n f4\t[0, 100, 0, 0]\n") +
+                                 " \n\n");
         closeBook();
     }
 }
