@@ -1,5 +1,5 @@
 // Changing the book in place: learning from won, lost and drawn games,
-// scoring the book positions by search, and merging two books.
+// the sign of the stored search scores, and merging two books.
 #include <string>
 
 #include "board/position.h"
@@ -15,12 +15,6 @@ namespace {
 const char *GAME = "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7";
 const char *WHITE_BOOK[3] = {"e2e4", "e2e4 e7e5 g1f3", "e2e4 e7e5 g1f3 b8c6 f1b5"};
 const char *BLACK_BOOK[3] = {"e2e4 e7e5", "e2e4 e7e5 g1f3 b8c6", "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6"};
-
-int countOf(const std::string &text, const std::string &part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
-    return count;
-}
 
 }  // namespace
 
@@ -175,25 +169,6 @@ TEST_F(BookTest, MergeTakesWhatTheBookLacksOrEverythingWithOverwrite) {
             EXPECT_EQ(r.frequency, 20u);
         }
     }
-}
-
-TEST_F(BookTest, ScoringSearchesEachReachablePositionOnce) {
-    // 1.Nf3 Nf6 2.d4 and 1.d4 Nf6 2.Nf3 reach the same position; 1.a3 a6
-    // 2.b3 cannot be reached through the book.
-    writeBook({{"e2e4", 10}, {"d2d4", 10}, {"g1f3", 10}, {"g1f3 g8f6", 10}, {"d2d4 g8f6", 10},
-               {"g1f3 g8f6 d2d4", 10}, {"a2a3 a7a6 b2b3", 10}});
-    openBook();
-    goTo("");
-    uint64_t key = pos.hashKey;
-    ASSERT_TRUE(scoreBook(2));
-    std::string output = printed();
-    EXPECT_EQ(countOf(output, "\rScoring "), 6) << output;
-    EXPECT_EQ(output.find("\rScoring 1 out of 7"), 0u);
-    EXPECT_EQ(pos.hashKey, key);
-    auto records = readBook();
-    for (const char *moves : {"e2e4", "d2d4", "g1f3", "g1f3 g8f6", "d2d4 g8f6", "g1f3 g8f6 d2d4"})
-        EXPECT_EQ(recordAfter(records, moves).scoredDepth, 2) << moves;
-    EXPECT_EQ(recordAfter(records, "a2a3 a7a6 b2b3").scoredDepth, 0);
 }
 
 TEST_F(BookTest, SearchScoresCountForTheSideThatChoosesTheMove) {
