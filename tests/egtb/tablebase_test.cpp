@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -284,6 +285,59 @@ TEST_F(TablebaseFiles, ShortFilesAreNamedAndLeftOut) {
     EXPECT_EQ(output(), "*** " + dir + "/kqk.nbw corrupted\n");
     EXPECT_EQ(probe(KQK), "not found");
     EXPECT_EQ(probe("8/8/8/8/8/8/Q7/K1k5 b - - 0 1"), "-9808");
+}
+
+/// A compressed-file header: banner line, lengths, fields and a CRC-32.
+static std::string compressedHeader(int blockShift, uint32_t marker, bool goodBanner, bool goodCrc) {
+    std::string h(96, '\0');
+    std::string banner = std::string(58, 'Q');
+    h.replace(0, 58, banner);
+    h[58] = '\r';
+    h[59] = goodBanner ? '\n' : 'x';
+    auto putBig = [&h](int at, uint32_t v) {
+        for (int i = 0; i < 4; i++) h[at + i] = char(v >> (24 - 8 * i));
+    };
+    putBig(64, 96);
+    h[70] = char(blockShift);
+    h[71] = 24;
+    putBig(72, 3);
+    putBig(76, marker);
+    uint32_t crc = 0xFFFFFFFFu;
+    for (int i = 0; i < 92; i++) {
+        crc ^= uint8_t(h[i]);
+        for (int k = 0; k < 8; k++) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+    }
+    putBig(92, (crc ^ 0xFFFFFFFFu) ^ (goodCrc ? 0 : 1));
+    return h;
+}
+
+TEST_F(TablebaseFiles, CompressedFilesAreRecognisedButNotRegistered) {
+    struct Case {
+        const char *file;
+        std::string header;
+        const char *message;
+    };
+    const Case cases[] = {
+        {"krk.nbw.emd", compressedHeader(13, 0x004001F5, true, true), ": compressed table blocks cannot be decoded by this engine"},
+        {"krk_nbb.emd", compressedHeader(13, 0x004001F6, true, true), "*** Unable to read "},
+        {"kbknbw.emd", compressedHeader(13, 0x004001F5, false, true), "*** Unable to read "},
+        {"kbknbb.emd", compressedHeader(13, 0x004001F5, true, false), "*** Unable to read "},
+        {"knk.nbw.emd", compressedHeader(12, 0x004001F5, true, true), "Unsupported block size 4096"},
+    };
+    for (const Case &c : cases) writeTable(c.file, c.header.size(), [&c](uint64_t i) { return int(uint8_t(c.header[i])); });
+    EXPECT_EQ(start(dir), 0);
+    std::string text = output();
+    for (const Case &c : cases) {
+        size_t at = text.find(dir + "/" + c.file);
+        ASSERT_NE(at, std::string::npos) << c.file;
+        size_t lineStart = text.rfind('\n', at) + 1;
+        std::string line = text.substr(lineStart, text.find('\n', at) - lineStart);
+        EXPECT_NE(line.find(c.message), std::string::npos) << line;
+    }
+    EXPECT_NE(text.find("krk_nbb.emd - file broken"), std::string::npos);
+    EXPECT_NE(text.find("kbknbw.emd - read error"), std::string::npos);
+    EXPECT_NE(text.find("kbknbb.emd - file broken"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
 }
 
 TEST_F(TablebaseFiles, CheckAgainstProvenPositionsRefusesWrongTablesOnly) {
