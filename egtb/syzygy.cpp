@@ -112,7 +112,9 @@ SyzygyLoad syzygyLoad() {
     if (!syzygy.path[0]) return SyzygyLoad::Off;
     const char *prefix = uciMode() ? "info string " : "";
     if (!directoriesExist(syzygy.path)) {
-        reply("%sSyzygy path not found: %s\n", prefix, syzygy.path);
+        // xboard sends its default "egtpath syzygy /EGT/Syzygy" at start-up and
+        // takes any line saying "not found" for an engine that failed to start.
+        reply("%sSyzygy path %s does not exist\n", prefix, syzygy.path);
         return SyzygyLoad::MissingDirectory;
     }
     // Fathom's release routine cannot be called twice; a new initialisation

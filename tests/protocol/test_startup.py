@@ -46,7 +46,7 @@ class StartUp(engine.unittest.TestCase):
         found = self.start_in(f"SYZYGY_PATH {SYZYGY_TABLES}\n").output_for()
         self.assertEqual(found, banner_text(3136, "Maximum 4 piece tablebases found"))
         missing = self.start_in("SYZYGY_PATH /no/such/tables\n").output_for()
-        self.assertEqual(missing, "Syzygy path not found: /no/such/tables\n" + banner_text(3136))
+        self.assertEqual(missing, "Syzygy path /no/such/tables does not exist\n" + banner_text(3136))
 
     def run_job(self, *args):
         directory = tempfile.TemporaryDirectory()
