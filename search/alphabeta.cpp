@@ -227,23 +227,24 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
     // Transposition table: hash move, mate threat, null-move veto, cut-off.
     int side = pos.sideToMove;
     int nullDepth = nullMoveDepth(depth);
-    TTEntry *bucket = ttBucket();
-    TTEntry *entry = ttProbe(bucket);
+    TTSlot *bucket = ttBucket();
+    TTEntry entry;
+    TTSlot *slot = ttProbe(bucket, &entry);
     Move hashMove = 0;
     bool mateThreat = false;
-    if (entry) {
-        hashMove = unpackMove(entry->move);
-        mateThreat = (entry->flags & MATE_THREAT) != 0;
-        if ((entry->flags & 7) == BOUND_UPPER && entry->depth >= nullDepth && entry->score < beta)
+    if (slot) {
+        hashMove = unpackMove(entry.move);
+        mateThreat = (entry.flags & MATE_THREAT) != 0;
+        if ((entry.flags & 7) == BOUND_UPPER && entry.depth >= nullDepth && entry.score < beta)
             flags &= uint8_t(~NODE_NULL_ALLOWED);
-        if (entry->depth >= depth && tableSettles(*entry, alpha, beta, depth, hashMove)) return entry->score;
+        if (entry.depth >= depth && tableSettles(entry, alpha, beta, depth, hashMove)) return entry.score;
     }
 
     bool checked = inCheck();
     bool reduceQuiet = false;
     if (nullMoveAllowed(flags, checked, mateThreat, depth, beta) &&
         nullMoveCuts(beta, nullDepth, mateThreat, reduceQuiet, &score)) {
-        ttStoreNullMove(entry ? entry : bucket + 2, score, depth);
+        ttStoreNullMove(slot ? slot : bucket + 2, score, depth);
         return score;
     }
 

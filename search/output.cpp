@@ -72,9 +72,9 @@ static void writeHeader(int depth, int score) {
 /// already occur in the line (which would lead round in a circle).
 static bool extendFromTable() {
     if (!ttTable || pvLength[0] >= MAX_PLY - 1) return false;
-    const TTEntry *entry = ttProbe(ttBucket());
-    if (!entry || !entry->move) return false;
-    Move move = unpackMove(entry->move);
+    TTEntry entry;
+    if (!ttProbe(ttBucket(), &entry) || !entry.move) return false;
+    Move move = unpackMove(entry.move);
     if (!isPieceOf(moveFrom(move), pos.sideToMove) || isPieceOf(moveTo(move), pos.sideToMove)) return false;
     for (int i = 0; i < pvLength[0]; i++)
         if ((pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;

@@ -155,19 +155,19 @@ static void updatePv(Move move) {
 /// Probes the quiescence table; true with *score set when the entry decides
 /// the node. *hashMove receives the stored move on any match.
 static bool probeQuiesceTable(int16_t alpha, int16_t beta, int16_t *score, Move *hashMove) {
-    const TTEntry *entry = quiesceProbe();
-    if (!entry) return false;
-    *hashMove = unpackMove(entry->move);
-    int bound = entry->flags & 7;
-    if ((bound == BOUND_UPPER && entry->score <= alpha) || (bound == BOUND_LOWER && entry->score >= beta)) {
-        *score = entry->score;
+    TTEntry entry;
+    if (!quiesceProbe(&entry)) return false;
+    *hashMove = unpackMove(entry.move);
+    int bound = entry.flags & 7;
+    if ((bound == BOUND_UPPER && entry.score <= alpha) || (bound == BOUND_LOWER && entry.score >= beta)) {
+        *score = entry.score;
         return true;
     }
     if (bound != BOUND_EXACT || !*hashMove || isStalePawnCapture(*hashMove)) return false;
     int ply = pos.ply;
     pvTable[ply][ply] = completeMove(*hashMove);
     pvLength[ply] = uint8_t(ply + 1);
-    *score = entry->score;
+    *score = entry.score;
     return true;
 }
 

@@ -95,13 +95,14 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     assert(alpha < beta && pos.ply == 0);
     if ((++nodeCount & 0xFFFF) == 0) pollSearch();
     if (uciMode()) reply("info depth %d seldepth %d\n", depth, depth);
-    const TTEntry *entry = ttTable ? ttProbeRoot() : nullptr;
+    TTEntry entry;
+    bool found = ttTable && ttProbeRoot(&entry);
     bool checked = inCheck();
     if (checked)
         genEvasions();
     else
         genAllMoves();
-    if (entry) markHashMove(unpackMove(entry->move));
+    if (found) markHashMove(unpackMove(entry.move));
     orderRootMoves();
 
     uint32_t start = pos.moveListStart[0], end = pos.moveListStart[1];

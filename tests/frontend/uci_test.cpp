@@ -90,7 +90,7 @@ TEST_F(UciHandler, HashSizeInMegabytes) {
 }
 
 TEST_F(UciHandler, HashThatCannotBeAllocatedKeepsTheOldTable) {
-    TTEntry *before = ttTable;
+    TTSlot *before = ttTable;
     send("setoption name Hash value 200000");  // 96 GiB, more than the machine has
     EXPECT_EQ(options.ttShift, 16);
     EXPECT_EQ(ttTable, before);
