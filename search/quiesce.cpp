@@ -16,9 +16,9 @@
 
 // Exchange state: for each direction the next piece on that ray from the
 // target square, and per side the stage reached and the knight-list index.
-static int8_t rayCursor[8];
-static int8_t exchangeStage[2];
-static int8_t knightIndex[2];
+static constinit thread_local int8_t rayCursor[8];
+static constinit thread_local int8_t exchangeStage[2];
+static constinit thread_local int8_t knightIndex[2];
 
 /// Moves a ray cursor past the piece it stands on.
 static void advanceCursor(int direction) { rayCursor[direction] = pos.nearest[rayCursor[direction]][direction]; }
