@@ -32,6 +32,7 @@ static void identify() {
     print("option name UCI_Opponent type string\n");
     print("option name EnableBookLearning type check default true\n");
     print("option name CanResign type check default true\n");
+    print("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
     reply("uciok\n");
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
@@ -87,6 +88,7 @@ static void setOption() {
         else options.optionFlags &= uint16_t(~OPT_COMPUTER);
     } else if (sameWord(name, "enablebooklearning")) setFlag(OPT_LEARN, value);
     else if (sameWord(name, "canresign")) setFlag(OPT_RESIGN, value);
+    else if (sameWord(name, "threads")) options.threads = searchThreadCount(std::strtol(value, nullptr, 10));
 }
 
 /// "position startpos|fen FEN [moves M1 M2 ...]".

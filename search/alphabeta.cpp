@@ -218,7 +218,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
     assert(alpha < beta && depth >= 1);
     int ply = pos.ply;
     pvLength[ply] = uint8_t(ply);
-    if ((++nodeCount & 0xFFFF) == 0) pollSearch();
+    countNode();
     if (isRepetitionDraw(ply)) return 0;
     int16_t score;
     if (probeTablebase(ply, &score)) return score;

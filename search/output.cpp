@@ -15,6 +15,7 @@
 #include "search/ordering.h"
 #include "search/state.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 // The last thinking line, kept so that a ponder hit can print it again.
@@ -36,7 +37,7 @@ uint32_t searchElapsedMs() { return elapsedMs() - timeControl.searchStart; }
 
 uint32_t nodesPerSecond() {
     uint32_t elapsed = searchElapsedMs();
-    return elapsed ? uint32_t(uint64_t(nodeCount) * 1000 / elapsed) : 0;
+    return elapsed ? uint32_t(uint64_t(totalNodes()) * 1000 / elapsed) : 0;
 }
 
 const char *uciScore(int score, int *value) {
@@ -59,11 +60,11 @@ static void writeHeader(int depth, int score) {
         const char *kind = uciScore(score, &value);
         std::snprintf(thinkingLine, THINKING_LINE_SIZE,
                       "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %spv", kind, value, depth,
-                      selDepth, (unsigned long)elapsed, (unsigned long)nodeCount, nodesPerSecond(),
+                      selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(),
                       options.multiPv >= 2 ? "multipv 1 " : "");
     } else {
         std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
-                      (unsigned long)(elapsed / 10), (unsigned long)nodeCount);
+                      (unsigned long)(elapsed / 10), (unsigned long)totalNodes());
     }
 }
 
@@ -108,6 +109,7 @@ static void appendLine(int depth) {
 }
 
 void printPV(int depth, int score) {
+    if (!isMainSearchThread()) return;
     if (depth > 0) {
         writeHeader(depth, score);
         appendLine(depth);
@@ -125,10 +127,15 @@ void printMultiPvLine(int lineNumber, int score, const Move *line) {
 }
 
 void printWindowFail(bool high) {
+    if (!isMainSearchThread()) return;
     if ((options.optionFlags & (OPT_XBOARD | OPT_POST)) == (OPT_XBOARD | OPT_POST)) reply(high ? "++\n" : "--\n");
 }
 
 void pollSearch() {
-    if (iterationDepth <= 2) return;
+    if (!isMainSearchThread()) {
+        pollHelper();
+        return;
+    }
+    if ((nodeCount & 0xFFFF) != 0 || iterationDepth <= 2) return;
     pollSignals();
 }

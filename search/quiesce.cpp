@@ -184,7 +184,7 @@ static bool captureIsPruned(Move move, int deltaMargin) {
 
 int16_t quiesce(int16_t alpha, int16_t beta) {
     assert(alpha < beta);
-    if ((++nodeCount & 0xFFFF) == 0) pollSearch();
+    countNode();
     int ply = pos.ply;
     pvLength[ply] = uint8_t(ply);
     if (ply >= selDepth) selDepth = int16_t(ply);

@@ -19,9 +19,7 @@
 #include "search/output.h"
 #include "search/root.h"
 #include "search/state.h"
-
-/// Half width of the aspiration window around the previous score.
-constexpr int ASPIRATION = 41;
+#include "search/threads.h"
 
 // Square where an easy recapture is expected, or NO_SQUARE.
 static int recaptureSquare = NO_SQUARE;
@@ -262,6 +260,7 @@ static bool iterationEndsSearch(int16_t score) {
 static int16_t deepen() {
     int16_t score = previousScore;
     while (iterationDepth <= timeControl.maxDepth) {
+        publishIterationDepth(iterationDepth);
         followPv = true;
         rootAbort = false;
         currentScore = -SCORE_BOUND;
@@ -316,10 +315,13 @@ void think() {
     searchSignal = SIG_NONE;
     try {
         prepareSearch();
+        startHelpers();
         int16_t score = deepen();
+        stopHelpers();
         waitForEnd();
         previousScore = score;
     } catch (const SearchAbandoned &) {
+        stopHelpers();
         abandonSearch();
     }
     searching = 0;

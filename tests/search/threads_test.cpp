@@ -1,0 +1,189 @@
+// The parallel search: helpers' moves and scores, stopping, node counts and
+// the shared table.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "board/position.h"
+#include "engine/clock.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
+#include "frontend/control.h"
+#include "search/bench.h"
+#include "search/state.h"
+#include "search/think.h"
+#include "search/threads.h"
+#include "search/tt.h"
+#include "tests/search/search_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+
+class ThreadedSearch : public SearchTest {
+protected:
+    uint64_t keyBefore = 0;
+    int16_t plyBefore = 0;
+
+    void TearDown() override {
+        options.threads = 1;
+        SearchTest::TearDown();
+    }
+
+    void startPosition(const char *fen) {
+        setPosition(fen);
+        keyBefore = pos.hashKey;
+        plyBefore = pos.gamePly;
+    }
+
+    void expectPositionRestored() {
+        EXPECT_EQ(positionFault(), nullptr);
+        EXPECT_EQ(pos.hashKey, keyBefore);
+        EXPECT_EQ(pos.gamePly, plyBefore);
+        EXPECT_EQ(pos.ply, 0);
+        EXPECT_EQ(searching, 0);
+    }
+};
+
+/// A fingerprint of every slot of the transposition table.
+uint64_t tableFingerprint() {
+    uint64_t sum = 0;
+    uint64_t slots = ttBucketsForShift(options.ttShift) * TT_BUCKET_ENTRIES;
+    for (uint64_t i = 0; i < slots; i++) sum = sum * 31 + ttTable[i].check + 7 * ttTable[i].data;
+    return sum;
+}
+
+/// True when no thread writes the table any more: it stays unchanged while
+/// a helper that had not stopped would search several thousand nodes.
+bool tableIsQuiet() {
+    uint64_t before = tableFingerprint();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return tableFingerprint() == before;
+}
+
+TEST_F(ThreadedSearch, EveryBenchPositionGetsALegalMoveAndASaneScore) {
+    for (int threads : {2, 4}) {
+        for (int i = 0; i < benchPositionCount(); i++) {
+            SCOPED_TRACE(std::string(benchPosition(i)) + ", threads " + std::to_string(threads));
+            resetEngine();
+            options.threads = uint8_t(threads);
+            startPosition(benchPosition(i));
+            thinkToDepth(4);
+            expectPositionRestored();
+            ASSERT_NE(pvTable[0][0], Move(0));
+            EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+            EXPECT_GT(previousScore, -SCORE_BOUND);
+            EXPECT_LT(previousScore, SCORE_BOUND);
+            EXPECT_GT(totalNodes(), nodeCount);  // the helpers' nodes are counted
+        }
+    }
+}
+
+TEST_F(ThreadedSearch, HelpersDoNotChangeTheAnswerOfClearPositions) {
+    struct Case { const char *fen; const char *move; int lowest, highest; };
+    const Case cases[] = {
+        {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "d1d8", SCORE_BOUND - 1, SCORE_BOUND - 1},  // back-rank mate
+        {"7k/5Q2/6K1/8/8/8/8/8 b - -", "", 0, 0},                                          // stalemate
+        {"4k3/8/8/3q4/4P3/8/8/R3K3 w - -", "e4d5", 500, 1500},  // the pawn takes the queen: a rook up and more
+    };
+    for (int threads : {1, 2, 4}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.fen) + ", threads " + std::to_string(threads));
+            resetEngine();
+            options.threads = uint8_t(threads);
+            startPosition(c.fen);
+            thinkToDepth(6);
+            expectPositionRestored();
+            EXPECT_EQ(pvTable[0][0] ? text(pvTable[0][0]) : "", c.move);
+            EXPECT_GE(previousScore, c.lowest);
+            EXPECT_LE(previousScore, c.highest);
+        }
+    }
+}
+
+TEST_F(ThreadedSearch, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
+    struct Case { const char *input; uint16_t protocol; uint8_t signal; };
+    const Case cases[] = {
+        {"?", OPT_XBOARD, SIG_MOVE_NOW},    // move now
+        {"force", OPT_XBOARD, SIG_ABORT},   // a command that ends the search
+        {"stop", OPT_UCI, SIG_ABORT},
+        {nullptr, OPT_XBOARD, SIG_MOVE_NOW},  // no input: the clock has run out
+    };
+    for (int threads : {2, 4}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.input ? c.input : "time-out") + ", threads " + std::to_string(threads));
+            resetEngine();
+            options.threads = uint8_t(threads);
+            options.optionFlags = c.protocol;
+            startPosition(MIDDLEGAME_POSITION);
+            startCapture();  // the UCI search announces its depths
+            if (c.input) {
+                sendInput(c.input);
+                thinkToDepth(64);
+            } else {
+                timeControl.moveTime = 100;
+                timeControl.maxDepth = 64;
+                timeControl.searchStart = elapsedMs() - 100000;  // long past
+                think();
+            }
+            stopCapture();
+            EXPECT_EQ(searchSignal, c.signal);
+            EXPECT_EQ(nodeCount, 65536u);  // the main thread's first poll after iteration 2
+            expectPositionRestored();
+            EXPECT_TRUE(tableIsQuiet());
+            if (c.signal == SIG_MOVE_NOW) {
+                EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+            }
+            game.pendingCommand = 0;
+            game.engineSide = NO_SIDE;
+        }
+    }
+}
+
+TEST_F(ThreadedSearch, HelpersPrintNothing) {
+    // The main thread announces each depth once, or twice with a re-search.
+    // Helpers search ahead of it and, at the depth limit, again and again:
+    // a line of theirs would show a depth out of order or too often.
+    options.optionFlags = OPT_UCI | OPT_POST;
+    options.threads = 4;
+    startPosition(MIDDLEGAME_POSITION);
+    startCapture();
+    thinkToDepth(6);
+    std::string output = stopCapture();
+    int shown[7] = {}, lastDepthShown = 0;
+    for (size_t at = output.find("info depth "); at != std::string::npos; at = output.find("info depth ", at + 1)) {
+        int depth = std::atoi(output.c_str() + at + std::strlen("info depth "));
+        ASSERT_GE(depth, lastDepthShown);
+        ASSERT_LE(depth, 6);
+        shown[depth]++;
+        lastDepthShown = depth;
+    }
+    for (int depth = 1; depth <= 6; depth++) {
+        EXPECT_GE(shown[depth], 1) << "depth " << depth;
+        EXPECT_LE(shown[depth], 2) << "depth " << depth;
+    }
+}
+
+TEST_F(ThreadedSearch, OneThreadSearchesExactlyAsTheSingleThreadedEngine) {
+    // Measured with the engine as it was before it had threads: "bench 4"
+    // searched 171574 nodes.
+    options.threads = 1;
+    uint32_t elapsed;
+    EXPECT_EQ(benchNodes(4, &elapsed), 171574u);
+}
+
+TEST_F(ThreadedSearch, AfterASearchWithHelpersOneThreadCountsOnlyItsOwnNodes) {
+    uint32_t elapsed;
+    options.threads = 1;
+    uint64_t single = benchNodes(3, &elapsed);
+    options.threads = 3;
+    benchNodes(3, &elapsed);
+    options.threads = 1;
+    EXPECT_EQ(benchNodes(3, &elapsed), single);
+}
+
+}  // namespace
