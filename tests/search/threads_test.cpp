@@ -148,18 +148,20 @@ TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
     // The main thread reads one command at each poll (every 65536 nodes);
     // the settings change while the helpers search, and the last command
     // ends the search. The helpers read none of these settings.
-    struct Case { uint16_t protocol; const char *commands[3]; int threadsAfter; uint8_t signal; };
+    struct Case { uint16_t protocol; bool analysis; const char *commands[3]; int threadsAfter; uint8_t signal; };
     const Case cases[] = {
-        {OPT_XBOARD, {"nopost", "cores 3", "?"}, 3, SIG_MOVE_NOW},
-        {OPT_XBOARD | OPT_POST, {"computer", "cores 1", "force"}, 1, SIG_ABORT},
-        {OPT_UCI, {"setoption name MultiPV value 3", "setoption name Threads value 4", "stop"}, 4, SIG_ABORT},
-        {OPT_UCI, {"debug on", "setoption name Ponder value true", "stop"}, 2, SIG_ABORT},
+        {OPT_XBOARD, false, {"nopost", "cores 3", "?"}, 3, SIG_MOVE_NOW},
+        {OPT_XBOARD | OPT_POST, false, {"computer", "cores 1", "force"}, 1, SIG_ABORT},
+        {OPT_UCI, false, {"setoption name MultiPV value 3", "setoption name Threads value 4", "stop"}, 4, SIG_ABORT},
+        {OPT_UCI, true, {"setoption name MultiPV value 2", "setoption name Threads value 4", "stop"}, 4, SIG_ABORT},
+        {OPT_UCI, false, {"debug on", "setoption name Ponder value true", "stop"}, 2, SIG_ABORT},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.commands[0]);
         resetEngine();
         options.threads = 2;
         options.optionFlags = c.protocol;
+        analyzing = c.analysis;  // "stop" ends the analysis
         startPosition(MIDDLEGAME_POSITION);
         for (const char *command : c.commands) sendInput(command);
         startCapture();
