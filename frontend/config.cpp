@@ -30,6 +30,8 @@ static void applySetting(const char *key, const char *value) {
         std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", value);
     } else if (!std::strcmp(key, "THREADS")) {
         options.threads = searchThreadCount(number);
+    } else if (!std::strcmp(key, "EGTB_VERIFY")) {
+        tbVerify = number != 0;
     } else if (!std::strcmp(key, "EGTB_CACHE_SIZE")) {
         int8_t megabytes = int8_t(number);
         options.egtbCacheMB = megabytes >= 1 && megabytes <= 64 ? megabytes : 2;

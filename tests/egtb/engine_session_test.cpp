@@ -1,0 +1,92 @@
+// The tablebases seen through the engine program: the banner, the "egtb"
+// console command and the UCI NalimovCache option, with table files the
+// test writes into a temporary directory.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+class EngineSession : public ::testing::Test {
+protected:
+    std::string dir;
+
+    void SetUp() override {
+        char pattern[] = "/tmp/quor-egtb-session-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        // "kqk" with white to move: every byte 30 (a win, score 9806 at the root).
+        writeFile("kqk.nbw", std::string(28644, char(30)));
+    }
+
+    void TearDown() override {
+        std::string command = "rm -rf " + dir;
+        EXPECT_EQ(std::system(command.c_str()), 0);
+    }
+
+    void writeFile(const std::string &name, const std::string &bytes) {
+        FILE *file = std::fopen((dir + "/" + name).c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+
+    /// Runs the engine in the directory with `input` on its standard input
+    /// and returns everything it printed.
+    std::string run(const std::string &input) {
+        const char *binary = std::getenv("QUOR_BINARY");
+        if (!binary) return "QUOR_BINARY is not set";
+        writeFile("input.txt", input);
+        std::string command = "cd " + dir + " && " + binary + " < input.txt";
+        FILE *pipe = popen(command.c_str(), "r");
+        if (!pipe) return "cannot start the engine";
+        std::string text;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        pclose(pipe);
+        return text;
+    }
+};
+
+TEST_F(EngineSession, BannerAndEgtbCommandWithTables) {
+    writeFile("quor.cfg", "EGTB_PATH " + dir + "\nEGTB_CACHE_SIZE 4\nEGTB_VERIFY 0\n");
+    std::string out = run(
+        "xboard\nsetboard 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\n"
+        "setboard 8/8/8/8/8/8/R7/K1k5 w - - 0 1\negtb\nquit\n");
+    EXPECT_NE(out.find("    Endgame Tablebase  : 4 MB\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("EGTB Status: Maximum 3 piece tablebases found\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Max 3 , Score 9806\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Position not in EGTB\n"), std::string::npos) << out;
+}
+
+TEST_F(EngineSession, EgtbCommandWithoutPath) {
+    std::string out = run("xboard\negtb\nquit\n");
+    EXPECT_NE(out.find("EGTB Status: Not found\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("EGTB not found\n"), std::string::npos) << out;
+}
+
+TEST_F(EngineSession, CheckedTablesAreRefusedByDefault) {
+    writeFile("quor.cfg", "EGTB_PATH " + dir + "\n");
+    std::string out = run("xboard\nquit\n");
+    EXPECT_NE(out.find(dir + "/kqk.nbw does not match this engine's tablebase indexing\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("EGTB Status: Not found\n"), std::string::npos) << out;
+}
+
+TEST_F(EngineSession, NalimovCacheReportsInUciDebugLines) {
+    writeFile("quor.cfg", "EGTB_VERIFY 0\n");
+    writeFile("krk.nbw", "short");
+    std::string out = run("uci\ndebug on\nsetoption name NalimovPath value " + dir +
+                          "\nsetoption name NalimovCache value 8\n"
+                          "position fen 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\n"
+                          "setoption name NalimovPath value " + dir + "/none\nsetoption name NalimovCache value 8\nquit\n");
+    EXPECT_NE(out.find("info string *** " + dir + "/krk.nbw corrupted\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Maximum 3 piece TB found\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Max 3 , Score 9806\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("TB failed to initialize\n"), std::string::npos) << out;
+}
+
+}  // namespace
