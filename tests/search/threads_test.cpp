@@ -2,12 +2,16 @@
 // the shared table.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 
 #include "board/position.h"
+#include "egtb/tablebase.h"
 #include "engine/clock.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
@@ -175,6 +179,39 @@ TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
         game.pendingCommand = 0;
         game.engineSide = NO_SIDE;
     }
+}
+
+TEST_F(ThreadedSearch, HelpersProbeTheNalimovTablesThroughTheirLock) {
+    // A queen-against-king table in which every position with White to move
+    // is a win: all threads probe it at once below the root.
+    char pattern[] = "/tmp/quor-threads-egtb-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern, file = dir + "/kqk.nbw";
+    FILE *table = std::fopen(file.c_str(), "wb");
+    ASSERT_NE(table, nullptr);
+    std::string bytes(28644, char(30));
+    std::fwrite(bytes.data(), 1, bytes.size(), table);
+    std::fclose(table);
+    std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", dir.c_str());
+    options.egtbCacheMB = 1;
+    tbVerify = false;
+    tbState = -1;
+    ASSERT_EQ(tbInit(), 3);
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        resetEngine();
+        options.threads = uint8_t(threads);
+        startPosition("8/8/8/3k4/8/8/8/Q3K3 b - -");  // Black to move: every reply leaves a table win
+        thinkToDepth(5);
+        expectPositionRestored();
+        EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+        EXPECT_LT(previousScore, -MATE_REPORT);  // lost, as the table says
+    }
+    tbRelease();
+    options.egtbPath[0] = '\0';
+    tbVerify = true;
+    std::remove(file.c_str());
+    rmdir(dir.c_str());
 }
 
 TEST_F(ThreadedSearch, HelpersPrintNothing) {
