@@ -40,6 +40,12 @@ constexpr int DIRECTION_DELTA[8] = {-8, +8, -1, +1, -9, +9, -7, +7};
 constexpr int SCORE_BOUND = 10000;
 constexpr int MATE_REPORT = 9000;
 
+// A tablebase win found at ply p scores TB_WIN_SCORE - p, a loss
+// p - TB_WIN_SCORE: a band above every evaluation (which stays within
+// EVAL_LIMIT) and below MATE_REPORT, so that it is never taken for a mate.
+constexpr int TB_WIN_SCORE = 8800;
+constexpr int EVAL_LIMIT = TB_WIN_SCORE - 100;
+
 // Move, 32 bits:
 //
 //  31 30 | 29    28   27     26  25     24      | 23..20 | 19..16 | 15..12 | 11..6 | 5..0

@@ -58,9 +58,10 @@ int imbalance(const PieceBalance &balance) {
     return 0;
 }
 
-/// Scores inside the mate range would be read as mates: the evaluation
-/// stays below it even with many promoted queens.
-int16_t clampScore(int score) { return int16_t(std::clamp(score, -(MATE_REPORT - 1), MATE_REPORT - 1)); }
+/// Scores inside the tablebase band or the mate range would be read as
+/// tablebase results or mates: the evaluation stays below them even with many
+/// promoted queens.
+int16_t clampScore(int score) { return int16_t(std::clamp(score, -EVAL_LIMIT, EVAL_LIMIT)); }
 
 /// Adds mobility scaled by the material of the side to move; with little
 /// material the damping applies to the whole score afterwards.

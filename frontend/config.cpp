@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
@@ -32,6 +33,8 @@ static void applySetting(const char *key, const char *value) {
         options.threads = searchThreadCount(number);
     } else if (!std::strcmp(key, "EGTB_VERIFY")) {
         tbVerify = number != 0;
+    } else if (!std::strcmp(key, "SYZYGY_PATH")) {
+        syzygySetPath(value);
     } else if (!std::strcmp(key, "EGTB_CACHE_SIZE")) {
         int8_t megabytes = int8_t(number);
         options.egtbCacheMB = megabytes >= 1 && megabytes <= 64 ? megabytes : 2;
@@ -59,5 +62,8 @@ void printBanner() {
     print("    Endgame Tablebase  : %d MB\n\n", tbState >= 1 ? options.egtbCacheMB : 0);
     print("EGTB Status: ");
     if (tbState >= 1) print("Maximum %d piece tablebases found\n\n", tbState);
+    else print("Not found\n\n");
+    print("Syzygy Status: ");
+    if (syzygy.largest >= 1) print("Maximum %d piece tablebases found\n\n", syzygy.largest);
     else print("Not found\n\n");
 }

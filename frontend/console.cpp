@@ -10,6 +10,7 @@
 #include "board/perft.h"
 #include "board/position.h"
 #include "board/repetition.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "eval/evaluate.h"
@@ -26,6 +27,18 @@ static void showBoard() {
     }
 }
 
+/// The Syzygy result of the position, when Syzygy tables are loaded: the
+/// win/draw/loss value with the fifty-move count and the distance to the
+/// next capture or pawn move (or mate) in plies.
+static void showSyzygyValue() {
+    static constexpr const char *WDL_NAMES[5] = {"Loss", "BlessedLoss", "Draw", "CursedWin", "Win"};
+    if (!searching) syzygyLoad();
+    if (syzygy.largest == 0) return;
+    unsigned wdl, dtz;
+    if (syzygyProbeDtz(&wdl, &dtz) && wdl < 5) print("Syzygy %s, DTZ %u\n", WDL_NAMES[wdl], dtz);
+    else print("Position not in Syzygy tables\n");
+}
+
 /// "egtb": the tablebase value of the position.
 static void showTablebaseValue() {
     tbInit();
@@ -33,6 +46,7 @@ static void showTablebaseValue() {
     if (tbProbe(&score)) print("Max %d , Score %d\n", tbState, score);
     else if (tbState < 0) print("EGTB not found\n");
     else print("Position not in EGTB\n");
+    showSyzygyValue();
 }
 
 /// "perft N": the path count below each legal move, in generation order.

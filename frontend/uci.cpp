@@ -3,11 +3,13 @@
 // through searchSignal.
 #include "frontend/uci.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
@@ -32,6 +34,8 @@ static void identify() {
     print("option name UCI_Opponent type string\n");
     print("option name EnableBookLearning type check default true\n");
     print("option name CanResign type check default true\n");
+    print("option name SyzygyPath type string default %s\n", syzygy.path);
+    print("option name SyzygyProbeLimit type spin default 7 min 0 max 7\n");
     print("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
     reply("uciok\n");
     // Tablebases stay unavailable until the options set them up again.
@@ -88,6 +92,8 @@ static void setOption() {
         else options.optionFlags &= uint16_t(~OPT_COMPUTER);
     } else if (sameWord(name, "enablebooklearning")) setFlag(OPT_LEARN, value);
     else if (sameWord(name, "canresign")) setFlag(OPT_RESIGN, value);
+    else if (sameWord(name, "syzygypath")) syzygySetPath(sameWord(value, "<empty>") ? "" : value);
+    else if (sameWord(name, "syzygyprobelimit")) syzygy.probeLimit = std::clamp(std::atoi(value), 0, 7);
     else if (sameWord(name, "threads")) options.threads = searchThreadCount(std::strtol(value, nullptr, 10));
 }
 

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "board/notation.h"
+#include "egtb/syzygy.h"
+#include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
@@ -31,6 +33,7 @@ static void showFeatures() {
     print("feature myname=\"%s\" name=1\n", engineName);
     print("feature playother=1 colors=0\n");
     print("feature variants=\"normal\"\n");
+    print("feature egt=\"syzygy\"\n");
     print("feature smp=1\n");
     print("feature done=1\n");
     reply("done=1\n");
@@ -162,6 +165,22 @@ static void showHint() {
     if (hint) reply("Hint: %s\n", moveToText(hint));
 }
 
+/// "egtpath KIND PATH": the directories of the Syzygy tables (used from
+/// the next search when one runs), or of the Nalimov tables (discovery runs
+/// again).
+static void setTablebasePath() {
+    const char *kind = nextToken();
+    if (!kind) return;
+    if (!std::strcmp(kind, "syzygy")) {
+        syzygySetPath(restOfLine());
+    } else if (!std::strcmp(kind, "nalimov")) {
+        const char *path = nextToken();
+        std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", path ? path : "");
+        tbState = -1;
+        tbInit();
+    }
+}
+
 static void leaveAnalysis() {
     if (analyzing) {
         timeControl.moveTime = timeControl.savedMoveTime;
@@ -206,6 +225,7 @@ void xboardCommand(const char *word) {
         options.optionFlags &= uint16_t(~OPT_PONDER);
         if (pondering) abortSearch();
     } else if (is("computer")) options.optionFlags |= OPT_COMPUTER;
+    else if (is("egtpath")) setTablebasePath();
     else if (is("cores")) {
         const char *count = nextToken();
         if (count) options.threads = searchThreadCount(std::strtol(count, nullptr, 10));

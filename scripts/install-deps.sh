@@ -7,6 +7,10 @@ command -v g++ > /dev/null 2>&1 || missing="$missing g++"
 command -v make > /dev/null 2>&1 || missing="$missing make"
 command -v python3 > /dev/null 2>&1 || missing="$missing python3"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev googletest"
+# Fathom probes the Syzygy tablebases; its "fathom" command works out the
+# tablebase values the tests expect.
+[ -f /usr/include/tbprobe.h ] || missing="$missing libfathom-dev"
+[ -x /usr/games/fathom ] || missing="$missing fathom"
 [ -z "$missing" ] && exit 0
 
 if [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null 2>&1; then

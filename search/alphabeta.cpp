@@ -12,6 +12,7 @@
 #include "board/movegen.h"
 #include "board/repetition.h"
 #include "board/tables.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "eval/evaluate.h"
 #include "search/ordering.h"
@@ -72,6 +73,18 @@ static bool probeTablebase(int ply, int16_t *score) {
     Move last = pos.undoStack[pos.gamePly - 1].move;
     if (!(last & (MF_CAPTURE | MF_PROMO)) && ply >= 3) return false;
     return tbProbe(score) != 0;
+}
+
+/// Syzygy probe after a capture or pawn move. The win/draw/loss tables hold
+/// the result for a fresh fifty-move count, which such a move gives. Other
+/// tablebase positions are left to the search, so that it still finds mates
+/// while the root ranking keeps the win within the rule; below a drawn root,
+/// where only drawing moves are searched, every node is probed.
+static bool probeSyzygy(int16_t *score) {
+    if (int(pos.pieceTotal) > syzygyLimit || pos.castleRights) return false;
+    Move last = pos.undoStack[pos.gamePly - 1].move;
+    if (!(last & (MF_CAPTURE | MF_PAWN | MF_PROMO)) && !syzygy.rootDrawn) return false;
+    return syzygyProbeWdl(score);
 }
 
 /// True when the table entry (deep enough) settles the node. An exact hit
@@ -221,7 +234,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
     countNode();
     if (isRepetitionDraw(ply)) return 0;
     int16_t score;
-    if (probeTablebase(ply, &score)) return score;
+    if (probeSyzygy(&score) || probeTablebase(ply, &score)) return score;
     if (ply >= MAX_PLY - 1) return evaluate(alpha, beta);
 
     // Transposition table: hash move, mate threat, null-move veto, cut-off.

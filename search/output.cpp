@@ -8,6 +8,7 @@
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "engine/clock.h"
 #include "engine/output.h"
 #include "engine/searchflags.h"
@@ -58,9 +59,11 @@ static void writeHeader(int depth, int score) {
     if (uciMode()) {
         int value;
         const char *kind = uciScore(score, &value);
+        char tbHits[32] = "";  // only when Syzygy tables are loaded
+        if (syzygy.largest > 0) std::snprintf(tbHits, sizeof tbHits, "tbhits %llu ", (unsigned long long)totalTbHits());
         std::snprintf(thinkingLine, THINKING_LINE_SIZE,
-                      "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %spv", kind, value, depth,
-                      selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(),
+                      "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %s%spv", kind, value, depth,
+                      selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(), tbHits,
                       options.multiPv >= 2 ? "multipv 1 " : "");
     } else {
         std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,

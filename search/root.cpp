@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/notation.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "engine/searchflags.h"
@@ -116,7 +117,8 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     bool firstMove = true;
     for (uint32_t index = start; index < end; index++, rootMoveNumber++) {
         Move move = pickNextMove(index);
-        if (!makeMove(move)) {
+        // Moves that spoil the tablebase result count as unplayable.
+        if (!syzygyRootAllows(move) || !makeMove(move)) {
             rootLegalCount--;
             continue;
         }

@@ -23,6 +23,7 @@ constinit thread_local bool followPv;
 constinit thread_local int16_t ttAge;
 constinit thread_local int16_t rootMaterialDiff;
 constinit thread_local int8_t tbLimit;
+constinit thread_local int8_t syzygyLimit;
 constinit thread_local int32_t targetTime;
 constinit thread_local int32_t safetyMargin;
 constinit thread_local int32_t timeCredit;

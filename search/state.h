@@ -69,6 +69,10 @@ extern constinit thread_local int16_t rootMaterialDiff;
 /// drawn tablebase root, where only drawing root moves are searched.
 extern constinit thread_local int8_t tbLimit;
 
+/// Most men for which the tree probes the Syzygy tables, fixed when the
+/// search starts.
+extern constinit thread_local int8_t syzygyLimit;
+
 /// Time budget of the current move, in centiseconds: the normal time, the
 /// part of the own clock never touched, and time counted as already spent.
 extern constinit thread_local int32_t targetTime;

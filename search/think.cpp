@@ -9,6 +9,7 @@
 #include "board/attacks.h"
 #include "board/makemove.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/clock.h"
 #include "engine/searchflags.h"
@@ -211,6 +212,11 @@ static void prepareSearch() {
     int16_t tbScore;
     bool drawnRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore) && tbScore == 0;
     tbLimit = drawnRoot ? -2 : tbState;
+    // A Syzygy path set during the last search takes effect now.
+    syzygyLoad();
+    syzygyHits = 0;
+    syzygyRankRootMoves();
+    syzygyLimit = int8_t(syzygySearchMen());
     iterationScore = previousScore;
     alphaWindow = int16_t(previousScore - ASPIRATION);
     betaWindow = int16_t(previousScore + ASPIRATION);

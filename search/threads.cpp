@@ -10,6 +10,7 @@
 
 #include "board/position.h"
 #include "engine/settings.h"
+#include "egtb/syzygy.h"
 #include "eval/pawns.h"
 #include "search/ordering.h"
 #include "search/root.h"
@@ -21,7 +22,8 @@
 struct SearchThread {
     std::thread thread;
     int id;                       // 1, 2, ...: which depths it searches
-    std::atomic<uint32_t> nodes;  // its nodeCount, published every 1024 nodes
+    std::atomic<uint32_t> nodes;   // its nodeCount, published every 1024 nodes
+    std::atomic<uint64_t> tbHits;  // its syzygyHits, published with the nodes
 };
 
 static SearchThread helpers[MAX_SEARCH_THREADS - 1];
@@ -34,7 +36,7 @@ static constinit thread_local SearchThread *currentHelper = nullptr;
 // thread's search settings, written before they start and read-only after.
 static Position rootPosition;
 static int16_t rootTtAge, rootScore;
-static int8_t rootTbLimit;
+static int8_t rootTbLimit, rootSyzygyLimit;
 static int rootMaxDepth;
 
 static std::atomic<bool> stopRequested;
@@ -50,8 +52,20 @@ uint32_t totalNodes() {
     return nodes;
 }
 
-void pollHelper() {
+uint64_t totalTbHits() {
+    uint64_t hits = syzygyHits;
+    for (int i = 0; i < helperCount; i++) hits += helpers[i].tbHits.load(std::memory_order_relaxed);
+    return hits;
+}
+
+/// Makes this helper's counts visible to the main thread.
+static void publishCounts() {
     currentHelper->nodes.store(nodeCount, std::memory_order_relaxed);
+    currentHelper->tbHits.store(syzygyHits, std::memory_order_relaxed);
+}
+
+void pollHelper() {
+    publishCounts();
     if (stopRequested.load(std::memory_order_relaxed)) throw SearchAbandoned{};
 }
 
@@ -90,6 +104,8 @@ static void prepareHelper() {
     nodeCount = 0;
     ttAge = rootTtAge;
     tbLimit = rootTbLimit;
+    syzygyLimit = rootSyzygyLimit;
+    syzygyHits = 0;
     previousScore = rootScore;
     lastDepth = 0;
 }
@@ -110,7 +126,7 @@ static void runHelper(SearchThread *self) {
         }
     } catch (const SearchAbandoned &) {
     }
-    self->nodes.store(nodeCount, std::memory_order_relaxed);
+    publishCounts();
     pawnHashRelease();
 }
 
@@ -121,6 +137,7 @@ void startHelpers() {
     rootPosition = pos;
     rootTtAge = ttAge;
     rootTbLimit = tbLimit;
+    rootSyzygyLimit = syzygyLimit;
     rootScore = previousScore;
     rootMaxDepth = std::min<int>(timeControl.maxDepth, MAX_PLY - 1);
     stopRequested.store(false);
@@ -129,6 +146,7 @@ void startHelpers() {
         SearchThread &helper = helpers[helperCount];
         helper.id = helperCount + 1;
         helper.nodes.store(0);
+        helper.tbHits.store(0);
         try {
             helper.thread = std::thread(runHelper, &helper);
         } catch (const std::system_error &) {

@@ -26,6 +26,10 @@ void publishIterationDepth(int depth);
 /// helper's.
 uint32_t totalNodes();
 
-/// A helper's poll, every 1024 nodes: makes its node count visible to the
-/// main thread and abandons its search once the helpers are told to stop.
+/// Successful Syzygy probes of the running (or last) search, over every
+/// thread.
+uint64_t totalTbHits();
+
+/// A helper's poll, every 1024 nodes: makes its node and tablebase-hit
+/// counts visible to the main thread and abandons its search once the helpers are told to stop.
 void pollHelper();

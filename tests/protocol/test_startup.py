@@ -7,12 +7,16 @@ import tempfile
 import engine
 
 
-def banner_text(table_kilobytes):
+SYZYGY_TABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "syzygy")
+
+
+def banner_text(table_kilobytes, syzygy_status="Not found"):
     return (f"{engine.engine_name()}\nby Velmar\n\n\rMemory Usage:\n"
             f"    Transposition Table: {table_kilobytes} KB\n"
             "    Pawn Hash          : 128 KB\n"
             "    Endgame Tablebase  : 0 MB\n\n"
-            "EGTB Status: Not found\n\n")
+            "EGTB Status: Not found\n\n"
+            f"Syzygy Status: {syzygy_status}\n\n")
 
 
 class StartUp(engine.unittest.TestCase):
@@ -35,6 +39,14 @@ class StartUp(engine.unittest.TestCase):
         for settings, kilobytes in [("TT_SIZE 10\n", 3136), ("TT_SIZE 3072\n", 3136), ("TT_SIZE 3071\n", 1600),
                                     ("TT_SIZE 48\n", 112), ("TT_SIZE = 12288\r\n", 12352), ("TT_SIZE=3071\n", 3136)]:
             self.assertEqual(self.start_in(settings).output_for(), banner_text(kilobytes), settings)
+
+    def test_syzygy_path_from_the_settings_file(self):
+        # The test tables go up to four men; a missing directory is reported
+        # once and leaves the tables off.
+        found = self.start_in(f"SYZYGY_PATH {SYZYGY_TABLES}\n").output_for()
+        self.assertEqual(found, banner_text(3136, "Maximum 4 piece tablebases found"))
+        missing = self.start_in("SYZYGY_PATH /no/such/tables\n").output_for()
+        self.assertEqual(missing, "Syzygy path not found: /no/such/tables\n" + banner_text(3136))
 
     def run_job(self, *args):
         directory = tempfile.TemporaryDirectory()

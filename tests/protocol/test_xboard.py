@@ -44,6 +44,7 @@ class XboardSession(engine.EngineTest):
                          f'feature myname="{engine.engine_name()}" name=1\n'
                          "feature playother=1 colors=0\n"
                          'feature variants="normal"\n'
+                         'feature egt="syzygy"\n'
                          "feature smp=1\n"
                          "feature done=1\n"
                          "done=1\n")

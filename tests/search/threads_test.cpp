@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/clock.h"
 #include "engine/searchflags.h"
@@ -212,6 +213,30 @@ TEST_F(ThreadedSearch, HelpersProbeTheNalimovTablesThroughTheirLock) {
     tbVerify = true;
     std::remove(file.c_str());
     rmdir(dir.c_str());
+}
+
+TEST_F(ThreadedSearch, HelpersProbeTheSyzygyTablesAndTheirHitsAreCounted) {
+    std::snprintf(syzygy.path, sizeof syzygy.path, "%s", "tests/data/syzygy");
+    syzygyLoad();
+    ASSERT_EQ(syzygy.largest, 4);
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        resetEngine();
+        options.threads = uint8_t(threads);
+        // Kxd4 wins: the capture reaches a won KPvK at ply 1.
+        startPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
+        thinkToDepth(6);
+        expectPositionRestored();
+        EXPECT_EQ(previousScore, TB_WIN_SCORE - 1);
+        EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+        if (threads == 1) {
+            EXPECT_EQ(totalTbHits(), syzygyHits);
+        } else {
+            EXPECT_GT(totalTbHits(), syzygyHits);  // the helpers' hits are added
+        }
+    }
+    syzygy.path[0] = '\0';
+    syzygyLoad();
 }
 
 TEST_F(ThreadedSearch, HelpersPrintNothing) {

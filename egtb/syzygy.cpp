@@ -1,0 +1,211 @@
+// Syzygy tablebases through Fathom (tbprobe.h). Fathom keeps one set of
+// tables for the whole program; this file is its only user.
+#include "egtb/syzygy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <tbprobe.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "board/attacks.h"
+#include "board/position.h"
+#include "board/repetition.h"
+#include "board/tables.h"
+#include "engine/output.h"
+#include "engine/searchflags.h"
+#include "engine/settings.h"
+
+static_assert(EVAL_LIMIT < TB_WIN_SCORE - MAX_PLY && TB_WIN_SCORE < MATE_REPORT, "the tablebase band lies between the "
+              "evaluation and the mate scores");
+
+SyzygyTables syzygy = {"", "", 7, 0, false, false, 0, {}};
+constinit thread_local uint64_t syzygyHits = 0;
+
+// Fathom's root ranking, too large for the stack.
+static TbRootMoves rankedMoves;
+
+/// The bitboard that holds pieces of a type.
+static uint64_t *pieceBoard(SyzygyPosition *out, int type) {
+    switch (type) {
+        case PAWN: return &out->pawns;
+        case KNIGHT: return &out->knights;
+        case BISHOP: return &out->bishops;
+        case ROOK: return &out->rooks;
+        case QUEEN: return &out->queens;
+        default: return &out->kings;
+    }
+}
+
+/// The en-passant square in Fathom's numbering when a pawn that has just
+/// advanced two squares stands in front of it, else 0.
+static unsigned fathomEpSquare() {
+    int ep = pos.epSquare;
+    if (ep < 0 || ep >= 64) return 0;
+    bool whiteToMove = pos.sideToMove == WHITE;
+    int passed = whiteToMove ? ep + 8 : ep - 8;  // the pawn that advanced
+    if (row(ep) != (whiteToMove ? 2 : 5)) return 0;
+    if (pos.board[passed] != makePiece(pos.otherSide, PAWN)) return 0;
+    return unsigned(fathomSquare(ep));
+}
+
+bool syzygyPosition(SyzygyPosition *out) {
+    *out = SyzygyPosition{};
+    if (pos.pieceCount[WHITE][KING] != 1 || pos.pieceCount[BLACK][KING] != 1) return false;
+    for (uint64_t rest = pos.occupied; rest;) {
+        int square = lowestSquareOf(rest);
+        rest &= squareClear[square];
+        uint8_t piece = pos.board[square];
+        int type = pieceType(piece);
+        if (type == PAWN && (row(square) == 0 || row(square) == 7)) return false;
+        uint64_t bit = uint64_t(1) << fathomSquare(square);
+        *pieceBoard(out, type) |= bit;
+        (pieceSide(piece) == WHITE ? out->white : out->black) |= bit;
+    }
+    if (findAttacker(pos.kingSquare[pos.otherSide], pos.sideToMove) < 64) return false;
+    out->castling = pos.castleRights;  // the same four bits as Fathom's
+    out->ep = fathomEpSquare();
+    out->rule50 = pos.fiftyCount;
+    out->whiteToMove = pos.sideToMove == WHITE;
+    return true;
+}
+
+/// True when every directory of the ":"-separated path exists.
+static bool directoriesExist(const char *path) {
+    char copy[SYZYGY_PATH_SIZE];
+    std::snprintf(copy, sizeof copy, "%s", path);
+    char *rest = nullptr;
+    for (char *dir = strtok_r(copy, ":", &rest); dir; dir = strtok_r(nullptr, ":", &rest)) {
+        struct stat info;
+        if (stat(dir, &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+    }
+    return true;
+}
+
+/// Runs Fathom's initialisation with standard output and error silenced:
+/// Fathom prints its own notes about damaged files there, which would reach
+/// the interface outside the engine's output path.
+static bool silentInit(const char *path) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    int savedOut = dup(1), savedErr = dup(2);
+    int sink = open("/dev/null", O_WRONLY);
+    if (sink >= 0) {
+        dup2(sink, 1);
+        dup2(sink, 2);
+        close(sink);
+    }
+    bool ok = tb_init(path);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (savedOut >= 0) dup2(savedOut, 1), close(savedOut);
+    if (savedErr >= 0) dup2(savedErr, 2), close(savedErr);
+    return ok;
+}
+
+SyzygyLoad syzygyLoad() {
+    if (!std::strcmp(syzygy.path, syzygy.loadedPath)) return SyzygyLoad::Unchanged;
+    std::memcpy(syzygy.loadedPath, syzygy.path, sizeof syzygy.loadedPath);
+    syzygy.largest = 0;
+    syzygy.rootFilter = syzygy.rootDrawn = false;
+    if (!syzygy.path[0]) return SyzygyLoad::Off;
+    const char *prefix = uciMode() ? "info string " : "";
+    if (!directoriesExist(syzygy.path)) {
+        reply("%sSyzygy path not found: %s\n", prefix, syzygy.path);
+        return SyzygyLoad::MissingDirectory;
+    }
+    // Fathom's release routine cannot be called twice; a new initialisation
+    // replaces the tables it holds, so it is never called.
+    if (silentInit(syzygy.path)) syzygy.largest = int(TB_LARGEST);
+    if (uciMode()) reply("info string Syzygy tablebases: %d men\n", syzygy.largest);
+    return SyzygyLoad::Loaded;
+}
+
+void syzygySetPath(const char *text) {
+    while (*text == ' ' || *text == '\t') text++;
+    size_t length = std::strcspn(text, "\r\n");
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t')) length--;
+    if (length >= sizeof syzygy.path) length = sizeof syzygy.path - 1;
+    std::memcpy(syzygy.path, text, length);
+    syzygy.path[length] = '\0';
+    if (!searching) syzygyLoad();
+}
+
+int16_t syzygyScore(unsigned wdl, int ply) {
+    if (wdl == SYZYGY_WIN) return int16_t(TB_WIN_SCORE - ply);
+    if (wdl == SYZYGY_LOSS) return int16_t(ply - TB_WIN_SCORE);
+    return 0;
+}
+
+bool syzygyProbeWdl(int16_t *score) {
+    SyzygyPosition p;
+    if (!syzygyPosition(&p) || p.castling) return false;
+    // The win/draw/loss tables assume a fresh fifty-move count.
+    unsigned wdl = tb_probe_wdl(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns, 0, 0,
+                                p.ep, p.whiteToMove);
+    if (wdl == TB_RESULT_FAILED) return false;
+    syzygyHits++;
+    *score = syzygyScore(wdl, pos.ply);
+    return true;
+}
+
+bool syzygyProbeDtz(unsigned *wdl, unsigned *dtz) {
+    SyzygyPosition p;
+    if (syzygy.largest == 0 || int(pos.pieceTotal) > syzygy.largest || !syzygyPosition(&p) || p.castling)
+        return false;
+    unsigned result = tb_probe_root(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns,
+                                    p.rule50, 0, p.ep, p.whiteToMove, nullptr);
+    if (result == TB_RESULT_FAILED) return false;
+    if (result == TB_RESULT_CHECKMATE || result == TB_RESULT_STALEMATE) {
+        *wdl = result == TB_RESULT_CHECKMATE ? SYZYGY_LOSS : SYZYGY_DRAW;
+        *dtz = 0;
+        return true;
+    }
+    *wdl = TB_GET_WDL(result);
+    *dtz = TB_GET_DTZ(result);
+    return true;
+}
+
+/// The engine's move bits (from, to, promotion type) of a Fathom move.
+static Move engineMove(TbMove move) {
+    static constexpr int PROMOTION_TYPE[5] = {0, QUEEN, ROOK, BISHOP, KNIGHT};
+    int from = fathomSquare(TB_MOVE_FROM(move)), to = fathomSquare(TB_MOVE_TO(move));
+    unsigned promotes = TB_MOVE_PROMOTES(move);
+    return Move(from | to << 6 | (promotes < 5 ? PROMOTION_TYPE[promotes] : 0) << 16);
+}
+
+/// The part of a move that names it: from, to and promotion type.
+static Move moveName(Move move) { return move & 0xF0FFF; }
+
+void syzygyRankRootMoves() {
+    syzygy.rootFilter = syzygy.rootDrawn = false;
+    SyzygyPosition p;
+    if (int(pos.pieceTotal) > syzygySearchMen() || !syzygyPosition(&p) || p.castling) return;
+    bool repeated = repetitionCount() > 0;
+    int ranked = tb_probe_root_dtz(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns,
+                                   p.rule50, 0, p.ep, p.whiteToMove, repeated, true, &rankedMoves);
+    if (!ranked)  // without the distance tables, rank by win/draw/loss
+        ranked = tb_probe_root_wdl(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns,
+                                   p.rule50, 0, p.ep, p.whiteToMove, true, &rankedMoves);
+    if (!ranked || rankedMoves.size == 0) return;
+    int32_t bestRank = rankedMoves.moves[0].tbRank;
+    for (unsigned i = 1; i < rankedMoves.size; i++)
+        if (rankedMoves.moves[i].tbRank > bestRank) bestRank = rankedMoves.moves[i].tbRank;
+    syzygy.rootMoveCount = 0;
+    for (unsigned i = 0; i < rankedMoves.size && syzygy.rootMoveCount < SYZYGY_MAX_ROOT_MOVES; i++)
+        if (rankedMoves.moves[i].tbRank == bestRank)
+            syzygy.rootMoves[syzygy.rootMoveCount++] = engineMove(rankedMoves.moves[i].move);
+    syzygy.rootFilter = true;
+    unsigned wdl, dtz;
+    syzygy.rootDrawn = syzygyProbeDtz(&wdl, &dtz) && wdl == SYZYGY_DRAW;
+    syzygyHits++;
+}
+
+bool syzygyRootAllows(Move move) {
+    if (!syzygy.rootFilter) return true;
+    for (int i = 0; i < syzygy.rootMoveCount; i++)
+        if (syzygy.rootMoves[i] == moveName(move)) return true;
+    return false;
+}
