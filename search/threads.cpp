@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "board/position.h"
-#include "engine/settings.h"
 #include "egtb/syzygy.h"
+#include "engine/settings.h"
 #include "eval/pawns.h"
 #include "search/ordering.h"
 #include "search/root.h"
@@ -21,7 +21,7 @@
 /// thread while it runs.
 struct SearchThread {
     std::thread thread;
-    int id;                       // 1, 2, ...: which depths it searches
+    int id;                        // 1, 2, ...: which depths it searches
     std::atomic<uint32_t> nodes;   // its nodeCount, published every 1024 nodes
     std::atomic<uint64_t> tbHits;  // its syzygyHits, published with the nodes
 };
