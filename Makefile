@@ -1,13 +1,27 @@
-# The two set-up commands: "make run" builds the optimised engine and starts
-# it; "make test" builds and runs every test, optimised and then under the
-# address and undefined-behaviour sanitizers, and then the tests of the
-# parallel search and the shared table under the thread sanitizer.
+# The two set-up commands: "make run" builds the optimised engine and the
+# opening book, and starts it; "make test" builds and runs every test,
+# optimised and then under the address and undefined-behaviour sanitizers,
+# and then the tests of the parallel search and the shared table under the
+# thread sanitizer.
 JOBS ?= 2
 
-.PHONY: run test build deps bench clean
+# The opening book is built from these master games into the folder where
+# "make run" starts the engine, which finds it there.
+BOOK_GAMES = book/games/masters.pgn.xz
+BOOK_FILE = QuorBook.bin
 
-run: build
+.PHONY: run test build book deps bench clean
+
+run: build book
 	./build/quor
+
+book: build $(BOOK_FILE)
+
+$(BOOK_FILE): | build
+	xz -dc $(BOOK_GAMES) > build/masters.pgn
+	./build/quor /CB build/masters.pgn < /dev/null
+	@echo
+	@test -s $(BOOK_FILE)
 
 build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null

@@ -8,6 +8,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/notation.h"
+#include "book/learn.h"
 #include "engine/output.h"
 #include "eval/pst.h"
 #include "frontend/console.h"
@@ -168,6 +169,7 @@ static void runPendingCommand() {
         previousScore = 0;
         break;
     case CMD_SETUP: setUpPosition(); break;
+    case CMD_LEARN: learnFromGame(game.bookExitPly, game.earlyScores, game.learnResult); break;
     case CMD_ANALYZE:
         if (!analyzing) {  // a second "analyze" keeps the limits saved by the first
             timeControl.savedMoveTime = timeControl.moveTime;

@@ -20,6 +20,8 @@ constexpr uint32_t CMD_FORCE = 7;
 constexpr uint32_t CMD_SETUP = 9;
 constexpr uint32_t CMD_ANALYZE = 10;
 constexpr uint32_t CMD_QUIT = 11;
+// The book learns from the game's result once no search holds the board.
+constexpr uint32_t CMD_LEARN = 12;
 
 constexpr int MOVE_TEXT_SIZE = 12;
 constexpr int SETUP_TEXT_SIZE = 128;
@@ -33,9 +35,10 @@ struct GameControl {
     int8_t userTo;
     char userPromo;
     Move expectedReply;  // the opponent move assumed while pondering
-    uint8_t bookAllowance;
-    uint16_t bookExitPly;
-    int16_t earlyScores[5];
+    uint8_t bookAllowance;   // searched moves left before the book is no longer asked
+    uint16_t bookExitPly;    // game ply of the last book move
+    int16_t earlyScores[5];  // scores of the first five searched moves after it
+    int8_t learnResult;      // for CMD_LEARN: +1 White won, -1 Black won, 0 otherwise
     uint8_t resignCount;
     int16_t lastPly;
     char moveText[MAX_GAME_PLY][MOVE_TEXT_SIZE];

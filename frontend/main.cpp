@@ -4,6 +4,9 @@
 #include <ctime>
 
 #include "board/zobrist.h"
+#include "book/bookfile.h"
+#include "book/create.h"
+#include "book/learn.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "eval/pawns.h"
@@ -49,16 +52,23 @@ static void resetTimeControl() {
     options.multiPv = 1;
 }
 
-/// The book maintenance job named by the command line.
+/// The book maintenance job named by the command line: build the book
+/// from a PGN file, score it by search, or merge another book into it.
 static void runCommandLineJob(int argc, char **argv) {
     const char *option = argv[1];
     const char *argument = argc > 2 ? argv[2] : nullptr;
     if (!std::strcmp(option, "/CB")) {
         if (!argument) print("Please specify path to the PGN file\n");
+        else {
+            closeBook();
+            createBook(argument);
+        }
     } else if (!std::strcmp(option, "/SB")) {
         if (!argument) print("Please specify scoring depth\n");
+        else if (!scoreBook(uint8_t(std::atoi(argument)))) print("Cannot score the book!\n");
     } else if (!std::strncmp(option, "/MB", 3)) {
         if (!argument) print("Please specify source book file\n");
+        else mergeBook(argument, option[3] == 'O');
     } else {
         print("Invalid option\n");
     }
@@ -76,6 +86,7 @@ int main(int argc, char **argv) {
     newGame();
     resetTimeControl();
     std::srand(uint32_t(zobristKeys[uint64_t(std::time(nullptr)) % 768]));
+    openBook();
     tbState = -1;
     tbInit();
     printBanner();
@@ -84,6 +95,7 @@ int main(int argc, char **argv) {
         setInputPoller(checkInput);
         mainLoop();
     }
+    closeBook();
     releaseTables();
     return 0;
 }

@@ -9,6 +9,8 @@
 #include "board/movegen.h"
 #include "board/notation.h"
 #include "board/position.h"
+#include "board/repetition.h"
+#include "book/bookfile.h"
 #include "engine/output.h"
 #include "frontend/console.h"
 #include "frontend/control.h"
@@ -106,26 +108,57 @@ static bool startPondering() {
     return false;
 }
 
+/// The opening book's move for the engine's turn, or 0. The book is asked
+/// while the allowance of searched moves lasts, never while pondering or
+/// analysing; a book move that would repeat a position is left to the
+/// search.
+static Move bookMoveForTurn() {
+    if (game.bookAllowance == 0 || pondering || analyzing) return 0;
+    Move move = 0;
+    probeBook(&move, PROBE_PLAY);
+    if (move && makeMove(move)) {
+        bool repeats = repetitionCount() != 0;
+        unmakeMove();
+        pos.ply = 0;
+        if (repeats) move = 0;
+    }
+    return move;
+}
+
+/// Plays from the book: the game leaves the book later, and the allowance
+/// of searched moves starts again.
+static void noteBookMove() {
+    game.bookExitPly = uint16_t(pos.gamePly);
+    game.bookAllowance = 3;
+    searchSignal = SIG_NONE;
+    pvLength[0] = 0;
+}
+
 void playEngineTurn() {
     bool ponderMoveMade = false;
     for (;;) {
         timeControl.searchStart = elapsedMs();
-        think();
-        if (pondering) {
-            // The opponent did not play the expected reply.
-            pondering = 0;
-            if (ponderMoveMade) {
-                unmakeMove();
-                pos.ply = 0;
+        Move move = ponderMoveMade ? 0 : bookMoveForTurn();
+        if (move) {
+            noteBookMove();
+        } else {
+            think();
+            if (pondering) {
+                // The opponent did not play the expected reply.
+                pondering = 0;
+                if (ponderMoveMade) {
+                    unmakeMove();
+                    pos.ply = 0;
+                }
+                return;
             }
-            return;
-        }
-        Move move = pvTable[0][0];
-        noteSearchedMove();
-        if (searchSignal == SIG_ABORT) {
-            if (inUciMode()) reply("bestmove %s\n", move ? moveToUci(move) : "0000");
-            game.engineSide = NO_SIDE;
-            return;
+            move = pvTable[0][0];
+            noteSearchedMove();
+            if (searchSignal == SIG_ABORT) {
+                if (inUciMode()) reply("bestmove %s\n", move ? moveToUci(move) : "0000");
+                game.engineSide = NO_SIDE;
+                return;
+            }
         }
         playMove(move);
         chargeClock();

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "board/position.h"
+#include "book/bookfile.h"
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
@@ -81,7 +82,12 @@ static void setOption() {
     else if (sameWord(name, "nalimovcache")) setTablebaseCache(value);
     else if (sameWord(name, "ponder")) setFlag(OPT_PONDER, value);
     else if (sameWord(name, "ownbook")) {
-        if (value[0] == 't' || value[0] == 'T') game.bookAllowance = 3;
+        if (value[0] == 't' || value[0] == 'T') {
+            game.bookAllowance = 3;
+            openBook();
+        } else {
+            closeBook();
+        }
     } else if (sameWord(name, "multipv")) {
         uint8_t lines = uint8_t(std::atoi(value));
         options.multiPv = lines >= 1 && lines <= 5 ? lines : 1;

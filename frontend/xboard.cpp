@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "board/notation.h"
+#include "book/bookfile.h"
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
@@ -190,6 +191,24 @@ static void leaveAnalysis() {
     abortSearch();
 }
 
+/// "result": the game is over. With learning on, the book learns from the
+/// result ("1-0", "0-1", anything else a draw) once the main loop holds
+/// the game's position again.
+static void endGame(const char *token) {
+    if ((options.optionFlags & OPT_LEARN) && token) {
+        game.learnResult = int8_t(token[1] != '-' ? 0 : token[0] == '1' ? 1 : -1);
+        game.pendingCommand = CMD_LEARN;
+    }
+    game.gameOver = true;
+    abortSearch();
+}
+
+/// "bk": the book's moves in the current position.
+static void showBookMoves() {
+    Move unused = 0;
+    probeBook(&unused, PROBE_SHOW);
+}
+
 void xboardCommand(const char *word) {
     auto is = [word](const char *name) { return std::strcmp(word, name) == 0; };
     if (is("protover")) showFeatures();
@@ -210,10 +229,8 @@ void xboardCommand(const char *word) {
         game.forceMode = false;
         game.engineSide = int8_t(pos.otherSide);
         abortSearch();
-    } else if (is("result")) {
-        game.gameOver = true;
-        abortSearch();
-    } else if (is("level")) setLevel();
+    } else if (is("result")) endGame(nextToken());
+    else if (is("level")) setLevel();
     else if (is("sd")) setDepth();
     else if (is("st")) setMoveTime();
     else if (is("time")) setOwnClock();
@@ -238,6 +255,8 @@ void xboardCommand(const char *word) {
         if (!searching || pondering || analyzing) defer(CMD_GO);
     } else if (is("hint")) showHint();
     else if (is("?") && searching && !pondering && !analyzing) searchSignal = SIG_MOVE_NOW;
-    else if (is("draw") || is("name") || is("bk")) return;  // no draw offers taken; no book is open
+    else if (is("bk")) {
+        if (!searching) showBookMoves();
+    } else if (is("draw") || is("name")) return;  // no draw offers taken
     else if (!searching || pondering || analyzing) receiveMove(word);
 }

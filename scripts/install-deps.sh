@@ -6,6 +6,7 @@ command -v cmake > /dev/null 2>&1 || missing="$missing cmake"
 command -v g++ > /dev/null 2>&1 || missing="$missing g++"
 command -v make > /dev/null 2>&1 || missing="$missing make"
 command -v python3 > /dev/null 2>&1 || missing="$missing python3"
+command -v xz > /dev/null 2>&1 || missing="$missing xz-utils"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev googletest"
 # Fathom probes the Syzygy tablebases; its "fathom" command works out the
 # tablebase values the tests expect.

@@ -1,0 +1,128 @@
+#include "tests/book/book_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "board/position.h"
+#include "engine/output.h"
+#include "engine/settings.h"
+#include "eval/pawns.h"
+#include "search/tt.h"
+#include "tests/support/board_helpers.h"
+
+void BookTest::SetUp() {
+    char buffer[4096];
+    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
+    previousDirectory = buffer;
+    char pattern[] = "/tmp/quor-book-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    directory = pattern;
+    ASSERT_EQ(chdir(directory.c_str()), 0);
+    ASSERT_TRUE(ttAllocate(16));
+    ASSERT_TRUE(pawnHashAllocate());
+    options = EngineOptions{};
+    options.optionFlags = OPT_XBOARD;
+    options.ttShift = 16;
+    options.multiPv = 1;
+    timeControl = TimeControl{};
+    closeBook();
+    resetSetupArrays();
+    setupPosition();
+    std::srand(1);
+    capture = open_memstream(&captureBuffer, &captureSize);
+    ASSERT_NE(capture, nullptr);
+    outputStream = capture;
+}
+
+void BookTest::TearDown() {
+    closeBook();
+    outputStream = stdout;
+    std::fclose(capture);
+    std::free(captureBuffer);
+    EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
+    std::error_code ignored;
+    std::filesystem::permissions(directory, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(directory, ignored);
+    resetSetupArrays();
+    setupPosition();
+}
+
+std::string BookTest::printed() {
+    std::fflush(capture);
+    std::string text(captureBuffer + captureRead, captureSize - captureRead);
+    captureRead = captureSize;
+    return text;
+}
+
+void BookTest::startFrom(const char *fen) { startFen = fen ? fen : ""; }
+
+void BookTest::goTo(const char *moves) {
+    if (startFen.empty()) setupPosition();
+    else setFen(startFen.c_str());
+    playMoves(moves);
+}
+
+void BookTest::writeBook(const std::vector<BookEntry> &entries, const char *name) {
+    std::map<int, std::vector<BookRecord>> buckets;
+    for (const BookEntry &e : entries) {
+        goTo(e.moves);
+        buckets[bookBucket()].push_back(
+            BookRecord{bookKey(), e.frequency, e.winLoss, e.scoredDepth, e.searchScore, e.learned, e.blockCount, 0});
+    }
+    goTo("");
+    std::vector<uint32_t> index(BOOK_BUCKETS, EMPTY_BUCKET);
+    std::string data;
+    for (auto &[bucket, records] : buckets) {
+        index[bucket] = uint32_t(BOOK_INDEX_BYTES + data.size());
+        uint32_t count = uint32_t(records.size());
+        data.append(reinterpret_cast<const char *>(&count), 4);
+        data.append(reinterpret_cast<const char *>(records.data()), records.size() * sizeof(BookRecord));
+    }
+    std::string file(reinterpret_cast<const char *>(index.data()), index.size() * 4);
+    writeText(name, file + data);
+}
+
+std::vector<StoredRecord> BookTest::readBook(const char *name) {
+    std::string file = readText(name);
+    std::vector<StoredRecord> records;
+    if (file.size() < size_t(BOOK_INDEX_BYTES)) return records;
+    const uint32_t *index = reinterpret_cast<const uint32_t *>(file.data());
+    for (int bucket = 0; bucket < BOOK_BUCKETS; bucket++) {
+        if (index[bucket] == EMPTY_BUCKET) continue;
+        uint32_t count;
+        std::memcpy(&count, file.data() + index[bucket], 4);
+        for (uint32_t i = 0; i < count; i++) {
+            StoredRecord stored{{}, bucket, long(index[bucket]) + 4 + 16 * long(i)};
+            std::memcpy(&stored.record, file.data() + stored.offset, 16);
+            records.push_back(stored);
+        }
+    }
+    return records;
+}
+
+const StoredRecord *BookTest::recordAfter(const std::vector<StoredRecord> &records, const char *moves) {
+    goTo(moves);
+    uint32_t key = bookKey();
+    int bucket = bookBucket();
+    for (const StoredRecord &stored : records)
+        if (stored.record.key == key && stored.bucket == bucket) return &stored;
+    return nullptr;
+}
+
+void writeText(const char *name, const std::string &text) {
+    std::ofstream file(name, std::ios::binary);
+    file << text;
+}
+
+std::string readText(const char *name) {
+    std::ifstream file(name, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}

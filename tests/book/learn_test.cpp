@@ -1,0 +1,237 @@
+// Changing the book in place: learning from won, lost and drawn games,
+// scoring the book positions by search, and merging two books.
+#include <string>
+
+#include "board/position.h"
+#include "book/learn.h"
+#include "engine/settings.h"
+#include "tests/book/book_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+// A Ruy Lopez of ten plies. White's book moves are plies 0, 2, 4 (1.e4,
+// 2.Nf3, 3.Bb5); Black's are plies 1, 3, 5.
+const char *GAME = "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7";
+const char *WHITE_BOOK[3] = {"e2e4", "e2e4 e7e5 g1f3", "e2e4 e7e5 g1f3 b8c6 f1b5"};
+const char *BLACK_BOOK[3] = {"e2e4 e7e5", "e2e4 e7e5 g1f3 b8c6", "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6"};
+
+int countOf(const std::string &text, const std::string &part) {
+    int count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
+    return count;
+}
+
+}  // namespace
+
+/// Learning over the Ruy Lopez book: each side's three book positions start
+/// with the given learned values and block counters.
+using Values = std::vector<std::pair<int, int>>;
+
+class LearnTest : public BookTest {
+protected:
+    void SetUp() override {
+        BookTest::SetUp();
+        timeControl.baseTime = 60000;  // ten minutes a game: slow enough
+        options.optionFlags |= OPT_COMPUTER;
+    }
+
+    void writeRuyLopez(const int16_t learned[6]) {
+        std::vector<BookEntry> entries;
+        for (int i = 0; i < 3; i++) {
+            entries.push_back({WHITE_BOOK[i], 10, 0, 0, 0, learned[i]});
+            entries.push_back({BLACK_BOOK[i], 10, 0, 0, 0, learned[3 + i]});
+        }
+        writeBook(entries);
+    }
+
+    /// Plays the game and learns; returns learned value and block counter
+    /// of the six book positions, White's first.
+    std::vector<std::pair<int, int>> learn(int exitPly, std::vector<int16_t> scores, int result) {
+        openBook();
+        goTo(GAME);
+        uint64_t finalKey = pos.hashKey;
+        learnFromGame(exitPly, scores.data(), result);
+        EXPECT_EQ(pos.gamePly, 10);
+        EXPECT_EQ(pos.hashKey, finalKey) << "the board is back at the end of the game";
+        auto records = readBook();
+        std::vector<std::pair<int, int>> values;
+        for (const char **side : {WHITE_BOOK, BLACK_BOOK})
+            for (int i = 0; i < 3; i++) {
+                const StoredRecord *stored = recordAfter(records, side[i]);
+                values.push_back({stored->record.learned, stored->record.blockCount});
+            }
+        closeBook();
+        return values;
+    }
+};
+
+TEST_F(LearnTest, WonLostAndDrawnSlowGamesChangeTheEnginesBookMoves) {
+    using Values = std::vector<std::pair<int, int>>;
+    struct Case {
+        const char *name;
+        int16_t learned[6];
+        int exitPly;
+        std::vector<int16_t> scores;
+        int result;
+        Values expected;
+    };
+    // Engine White leaving the book at ply 4, six plies before the end:
+    // threshold -10, the score looked at is that of the second searched move.
+    const Case cases[] = {
+        // Won: amount 2 (doubled, a short game). Deltas 2 - (4 - k) / 2, at
+        // least 1: 1, 1, 2.
+        {"won", {}, 4, {0, 0, 0, 0, 0}, 1, {{1, 0}, {1, 0}, {2, 0}, {0, 0}, {0, 0}, {0, 0}}},
+        // Won with scores above 40, the second 100 above the first: amount
+        // 4; deltas 2, 3, 4.
+        {"won clearly", {}, 4, {100, 200, 0, 0, 0}, 1, {{2, 0}, {3, 0}, {4, 0}, {0, 0}, {0, 0}, {0, 0}}},
+        // Lost with falling scores: amount -2 - 1 - 1 = -4; deltas
+        // (4 - k) / 2 - 4, at most -1: -2, -3, -4. The ply limit is 2: the
+        // moves at plies 2 and 4 get blocked once and twice. 3 - 3 = 0
+        // becomes -1.
+        {"lost", {0, 3, 0}, 4, {-20, -100, 0, 0, 0}, -1, {{-2, 0}, {-1, 1}, {-4, 2}, {0, 0}, {0, 0}, {0, 0}}},
+        // Drawn: nothing learned becomes -1, a negative value creeps up by
+        // one, a positive one stays.
+        {"drawn", {0, -5, 7}, 4, {0, 0, 0, 0, 0}, 0, {{-1, 0}, {-4, 0}, {7, 0}, {0, 0}, {0, 0}, {0, 0}}},
+        // Engine Black leaving at ply 5, Black won: threshold -60; both
+        // scores above -10 give amount 2 + 1 = 3; deltas 1, 2, 3.
+        {"won as Black", {}, 5, {0, 0, 0, 0, 0}, -1, {{0, 0}, {0, 0}, {0, 0}, {1, 0}, {2, 0}, {3, 0}}},
+        // Learned values stay within 16 bits.
+        {"saturated", {32767, 0, 0}, 4, {0, 0, 0, 0, 0}, 1, {{32767, 0}, {1, 0}, {2, 0}, {0, 0}, {0, 0}, {0, 0}}},
+    };
+    for (const Case &c : cases) {
+        writeRuyLopez(c.learned);
+        EXPECT_EQ(learn(c.exitPly, c.scores, c.result), c.expected) << c.name;
+    }
+}
+
+TEST_F(LearnTest, NothingIsLearnedFromFastGamesShortBookLinesOrWinsAgainstHumans) {
+    const int16_t none[6] = {};
+    const Values unchanged(6, {0, 0});
+    struct Case {
+        const char *name;
+        uint16_t moves;
+        uint32_t base;
+        uint16_t increment;
+        bool computer;
+        int exitPly;
+        int result;
+        bool learns;
+    };
+    const Case cases[] = {
+        {"five minutes", 0, 30000, 0, true, 4, 1, false},
+        {"just under ten minutes", 0, 59999, 0, true, 4, 1, false},
+        {"40 moves in 5 minutes", 40, 30000, 0, true, 4, 1, false},
+        {"40 moves in 5 minutes + 3 s", 40, 30000, 300, true, 4, 1, true},
+        {"fixed depth", 0, 0, 0, true, 4, 1, false},
+        {"win against a human", 0, 60000, 0, false, 4, 1, false},
+        {"loss against a human", 0, 60000, 0, false, 4, -1, true},
+        {"book left at ply 3", 0, 60000, 0, true, 3, -1, false},
+        {"four plies after the book", 0, 60000, 0, true, 6, 1, false},
+    };
+    for (const Case &c : cases) {
+        writeRuyLopez(none);
+        timeControl.movesPerControl = c.moves;
+        timeControl.baseTime = c.base;
+        timeControl.increment = c.increment;
+        options.optionFlags = uint16_t(c.computer ? OPT_XBOARD | OPT_COMPUTER : OPT_XBOARD);
+        EXPECT_EQ(learn(c.exitPly, {0, 0, 0, 0, 0}, c.result) != unchanged, c.learns) << c.name;
+    }
+    // Not from the initial position.
+    startFrom("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w Kkq - 0 1");
+    timeControl = TimeControl{};
+    timeControl.baseTime = 60000;
+    options.optionFlags = OPT_XBOARD | OPT_COMPUTER;
+    writeRuyLopez(none);
+    EXPECT_EQ(learn(4, {0, 0, 0, 0, 0}, 1), unchanged);
+}
+
+TEST_F(BookTest, MergeTakesWhatTheBookLacksOrEverythingWithOverwrite) {
+    // Scored flag, search score and learned value in the book and in the
+    // source.
+    const std::vector<BookEntry> book = {{"e2e4", 20, 0, 0, 0, 0},  {"d2d4", 20, 0, 6, 5, 0},
+                                         {"c2c4", 20, 0, 4, 9, 2}, {"g1f3", 20, 0, 5, 8, -4},
+                                         {"b2b3", 20, 0, 1, 1, 1}};
+    writeBook({{"e2e4", 10, 0, 5, 10, 0}, {"d2d4", 10, 0, 5, 10, -4}, {"c2c4", 10, 0, 0, 0, 9},
+               {"g1f3", 10, 0, 6, 20, 9}, {"g2g3", 10, 0, 1, 1, 1}},
+              "source.bin");
+    struct Expected {
+        const char *moves;
+        int depth, score, learned;
+    };
+    for (bool overwrite : {false, true}) {
+        writeBook(book);
+        openBook();
+        mergeBook("source.bin", overwrite);
+        closeBook();
+        auto records = readBook();
+        const Expected expected[] = {
+            {"e2e4", 5, 10, 0},                                        // scored only in the source
+            {"d2d4", overwrite ? 5 : 6, overwrite ? 10 : 5, -4},       // deeper in the book
+            {"c2c4", 4, 9, overwrite ? 9 : 2},                         // the source has no score
+            {"g1f3", 6, 20, overwrite ? 9 : -4},                       // deeper in the source
+            {"b2b3", 1, 1, 1},                                         // not in the source
+        };
+        for (const Expected &e : expected) {
+            const StoredRecord *stored = recordAfter(records, e.moves);
+            ASSERT_NE(stored, nullptr);
+            EXPECT_EQ(stored->record.scoredDepth, e.depth) << e.moves << " overwrite " << overwrite;
+            EXPECT_EQ(stored->record.searchScore, e.score) << e.moves << " overwrite " << overwrite;
+            EXPECT_EQ(stored->record.learned, e.learned) << e.moves << " overwrite " << overwrite;
+            EXPECT_EQ(stored->record.frequency, 20u);
+        }
+    }
+    openBook();
+    mergeBook("missing.bin", false);
+    EXPECT_EQ(printed(), "Cannot open source file 'missing.bin'\n");
+}
+
+TEST_F(BookTest, ScoringSearchesEachReachablePositionOnceAndNotAgainAtTheSameDepth) {
+    // 1.Nf3 Nf6 2.d4 and 1.d4 Nf6 2.Nf3 reach the same position; 1.a3 a6
+    // 2.b3 cannot be reached through the book.
+    writeBook({{"e2e4", 10}, {"d2d4", 10}, {"g1f3", 10}, {"g1f3 g8f6", 10}, {"d2d4 g8f6", 10},
+               {"g1f3 g8f6 d2d4", 10}, {"a2a3 a7a6 b2b3", 10}});
+    openBook();
+    goTo("");
+    uint64_t key = pos.hashKey;
+    ASSERT_TRUE(scoreBook(2));
+    std::string output = printed();
+    EXPECT_EQ(countOf(output, "\rScoring "), 6) << output;
+    EXPECT_EQ(output.find("\rScoring 1 out of 7"), 0u);
+    EXPECT_EQ(pos.hashKey, key);
+    EXPECT_EQ(pos.gamePly, 0);
+    auto records = readBook();
+    for (const char *moves : {"e2e4", "d2d4", "g1f3", "g1f3 g8f6", "d2d4 g8f6", "g1f3 g8f6 d2d4"})
+        EXPECT_EQ(recordAfter(records, moves)->record.scoredDepth, 2) << moves;
+    EXPECT_EQ(recordAfter(records, "a2a3 a7a6 b2b3")->record.scoredDepth, 0);
+    goTo("");
+    ASSERT_TRUE(scoreBook(2));
+    EXPECT_EQ(countOf(printed(), "\rScoring "), 0);
+    ASSERT_TRUE(scoreBook(3));
+    EXPECT_EQ(countOf(printed(), "\rScoring "), 6);
+    EXPECT_EQ(recordAfter(readBook(), "d2d4 g8f6")->record.scoredDepth, 3);
+    closeBook();
+    EXPECT_FALSE(scoreBook(2)) << "no book open";
+    writeText(BOOK_FILE_NAME, std::string(BOOK_INDEX_BYTES, '\xff'));
+    openBook();
+    EXPECT_FALSE(scoreBook(2)) << "a book without records";
+}
+
+TEST_F(BookTest, SearchScoresCountForTheSideThatChoosesTheMove) {
+    // Qd8+ loses the queen to Rxd8; Qd5 keeps White a queen for a rook up
+    // (h3 gives the king room against a mate on the back rank).
+    startFrom("r5k1/5ppp/8/8/8/7P/5PP1/3Q2K1 w - - 0 1");
+    writeBook({{"d1d8", 10}, {"d1d5", 10}});
+    openBook();
+    goTo("");
+    ASSERT_TRUE(scoreBook(3));
+    auto records = readBook();
+    EXPECT_EQ(recordAfter(records, "d1d8")->record.searchScore, -128);
+    EXPECT_EQ(recordAfter(records, "d1d5")->record.searchScore, 127);
+    // Equal games; the search gives Qd5 all 120 points and Qd8+ none.
+    goTo("");
+    printed();
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_EQ(printed(), " Move\t[Weight, Frequency, Win/Loss, Learned]\n"
+                         " Qd5\t[480, 10, 0, 0]\n Qd8\t[360, 10, 0, 0]\n \n\n");
+}

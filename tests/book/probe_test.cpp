@@ -1,0 +1,268 @@
+// Probing the book: the position keys, the weights of the candidates worked
+// out by hand, the display, the random choice, blocked moves, the variety
+// limit of the opening, and damaged book files.
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "board/notation.h"
+#include "board/position.h"
+#include "book/learn.h"
+#include "engine/settings.h"
+#include "tests/book/book_fixture.h"
+#include "tests/support/board_helpers.h"
+
+namespace {
+
+/// Probes in play mode; 0 when the book gives no move.
+Move playProbe() {
+    Move move = 0;
+    probeBook(&move, PROBE_PLAY);
+    return move;
+}
+
+// Three moves from the initial position. Win/loss per thousand: e4 200,
+// d4 -200, Nf3 500 (range 700); the largest learned value is 200 and the
+// best search score 30.
+const std::vector<BookEntry> THREE_MOVES = {
+    {"e2e4", 100, 20},
+    {"d2d4", 50, -10},
+    {"g1f3", 10, 5, 4, 30, -200},
+    {"c2c4", 4, 3},  // played fewer than five times and not scored: no candidate
+};
+
+}  // namespace
+
+TEST_F(BookTest, BookKeyFoldsInCastlingRightsAndTheEnPassantSquare) {
+    struct Case {
+        const char *fen;
+        const char *moves;
+        uint32_t folded;  // castleKey ^ epKey
+    };
+    const Case cases[] = {
+        {nullptr, "", 0xD4055ADB},                                   // all four rights
+        {nullptr, "e2e4", 0xD4055ADB},                               // e3, but no pawn can take there
+        {nullptr, "e2e4 g8f6 e4e5 d7d5", 0xD4055ADB ^ 0xD7DDC875},   // d6
+        {"r3k2r/8/8/8/8/8/8/R3K2R w KQ - 0 1", "", 0xBF248AD3},      // rights 3
+        {"r3k2r/8/8/8/8/8/8/R3K2R w k - 0 1", "", 0x0CC26D11},       // rights 4
+        {"r3k2r/8/8/8/8/8/8/R3K2R w Kq - 0 1", "", 0xAC6795F2},      // rights 9
+        {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "", 0},
+        {"4k3/8/8/8/p7/8/1P6/4K3 w - - 0 1", "b2b4", 0xF4F8B20D},  // b3
+    };
+    for (const Case &c : cases) {
+        startFrom(c.fen);
+        goTo(c.moves);
+        EXPECT_EQ(bookKey() ^ uint32_t(pos.hashKey >> 32), c.folded) << (c.fen ? c.fen : "") << " " << c.moves;
+        EXPECT_EQ(bookBucket(), int(pos.hashKey & 0x7FFF));
+    }
+}
+
+TEST_F(BookTest, WeightsOfTheCandidatesAsWorkedOutByHand) {
+    writeBook(THREE_MOVES);
+    openBook();
+    ASSERT_TRUE(bookIsOpen());
+    // e4: 100*360/100 + 0 + (200+200)*120/700 = 360 + 68.57 -> 428
+    // d4: 50*360/100 = 180
+    // Nf3: 36 + 75*120/75 + (700*120/700)*10/20 = 36 + 120 + 60 = 216; learned
+    //      -200*400/200 = -400 would wipe it out, so it keeps 216 / 8 = 27.
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_EQ(printed(),
+              " Move\t[Weight, Frequency, Win/Loss, Learned]\n"
+              " e4\t[428, 100, 20, 0]\n d4\t[180, 50, -10, 0]\n Nf3\t[27, 10, 5, -200]\n \n\n");
+    // A position none of whose continuations is in the book.
+    goTo("a2a3");
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_EQ(printed(), "");
+}
+
+TEST_F(BookTest, PlayChoosesInProportionToTheWeightsAndShowsTheCandidatesInXboardOnly) {
+    writeBook(THREE_MOVES);
+    openBook();
+    EXPECT_NE(playProbe(), 0u);
+    EXPECT_EQ(printed(), "0 0 0 0 ( e4 d4 Nf3 )\n");
+    options.optionFlags = OPT_UCI;
+    const int probes = 3000;
+    int e4 = 0, d4 = 0, nf3 = 0, none = 0;
+    for (int i = 0; i < probes; i++) {
+        Move move = playProbe();
+        e4 += move == findMove("e2e4");
+        d4 += move == findMove("d2d4");
+        nf3 += move == findMove("g1f3");
+        none += move == 0;  // only the largest random number, 1 in 32768, draws nothing
+    }
+    EXPECT_EQ(printed(), "");
+    EXPECT_EQ(e4 + d4 + nf3 + none, probes) << "a move outside the candidates";
+    EXPECT_LE(none, 2);
+    EXPECT_NEAR(e4 / double(probes), 428.0 / 635, 0.04);
+    EXPECT_NEAR(d4 / double(probes), 180.0 / 635, 0.04);
+    EXPECT_NEAR(nf3 / double(probes), 27.0 / 635, 0.02);
+}
+
+TEST_F(BookTest, RarelyPlayedMovesWithoutAScoreGiveNoBookMove) {
+    writeBook({{"e2e4", 4, 4}, {"d2d4", 1, 1}, {"c2c4", 3}});
+    openBook();
+    EXPECT_EQ(playProbe(), 0u);
+    EXPECT_EQ(printed(), "");
+    // A score from the search makes even a single game count.
+    writeBook({{"e2e4", 4, 4}, {"d2d4", 1, 1, 1, -20}});
+    closeBook();
+    openBook();
+    EXPECT_EQ(playProbe(), findMove("d2d4"));
+}
+
+TEST_F(BookTest, BlockedCandidateIsNotChosenAndCountsItsProbesDownInTheFile) {
+    writeBook({{"e2e4", 100, 0, 0, 0, 0, 3}, {"d2d4", 20}});
+    openBook();
+    // "bk" only looks: the counter stays.
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_NE(printed().find(" e4\t[0, 100, 0, 0]\n"), std::string::npos);
+    EXPECT_EQ(recordAfter(readBook(), "e2e4")->record.blockCount, 3);
+    goTo("");
+    for (int expected = 2; expected >= 0; expected--) {
+        EXPECT_EQ(playProbe(), findMove("d2d4"));
+        // Read from the file while the book is open: the byte was flushed.
+        EXPECT_EQ(recordAfter(readBook(), "e2e4")->record.blockCount, expected);
+        goTo("");
+    }
+    // Unblocked, the more frequent move has the greater weight again.
+    printed();
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_EQ(printed().find(" Move\t[Weight, Frequency, Win/Loss, Learned]\n e4\t[360,"), 0u);
+}
+
+TEST_F(BookTest, SingleCandidateWithWeightIsAlwaysChosen) {
+    writeBook({{"e2e4", 10}, {"d2d4", 10, 0, 0, 0, 0, 200}});
+    openBook();
+    options.optionFlags = OPT_UCI;
+    for (unsigned seed = 1; seed <= 200; seed++) {
+        std::srand(seed);
+        EXPECT_EQ(playProbe(), findMove("e2e4")) << "seed " << seed;
+    }
+}
+
+TEST_F(BookTest, EarlyInAGameFromTheStartOnlyPopularMovesBeyondTheThirdArePlayed) {
+    // Weights frequency * 360 / 300: 360, 300, 264, 240, 238. At ply 0 the
+    // fourth and later moves need 200 games.
+    writeBook({{"e2e4", 300}, {"d2d4", 250}, {"c2c4", 220}, {"g1f3", 200}, {"g2g3", 199}});
+    openBook();
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_EQ(printed(), " Move\t[Weight, Frequency, Win/Loss, Learned]\n"
+                         " e4\t[360, 300, 0, 0]\n d4\t[300, 250, 0, 0]\n c4\t[264, 220, 0, 0]\n"
+                         " Nf3\t[240, 200, 0, 0]\n g3\t[0, 199, 0, 0]\n \n\n");
+    closeBook();
+    // After 1.e4 e5 (ply 2) they need 160 games; from a set-up position the
+    // limit does not apply.
+    const char *afterE4E5 = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2";
+    struct Case {
+        const char *fen;
+        const char *moves;
+        const char *shown;
+    };
+    for (Case c : {Case{nullptr, "e2e4 e7e5", " d4\t[0, 159, 0, 0]\n f4\t[0, 100, 0, 0]\n"},
+                   Case{afterE4E5, "", " d4\t[190, 159, 0, 0]\n f4\t[120, 100, 0, 0]\n"}}) {
+        startFrom(c.fen);
+        writeBook({{c.fen ? "g1f3" : "e2e4 e7e5 g1f3", 300},
+                   {c.fen ? "f1c4" : "e2e4 e7e5 f1c4", 250},
+                   {c.fen ? "b1c3" : "e2e4 e7e5 b1c3", 220},
+                   {c.fen ? "d2d4" : "e2e4 e7e5 d2d4", 159},
+                   {c.fen ? "f2f4" : "e2e4 e7e5 f2f4", 100}});
+        openBook();
+        goTo(c.moves);
+        probeBook(nullptr, PROBE_SHOW);
+        EXPECT_EQ(printed(), std::string(" Move\t[Weight, Frequency, Win/Loss, Learned]\n"
+                                         " Nf3\t[360, 300, 0, 0]\n Bc4\t[300, 250, 0, 0]\n Nc3\t[264, 220, 0, 0]\n") +
+                                 c.shown + " \n\n");
+        closeBook();
+    }
+}
+
+TEST_F(BookTest, RecordsOfAnEarlierProbeAreNeverMatchedInABucketThatCannotBeRead) {
+    // The bucket of the position after 1.e4 holds the record of 1.d4 as well
+    // (as if misplaced); the bucket of 1.d4 claims two records but the file
+    // ends after its count.
+    writeBook({{"e2e4", 10}});
+    std::string file = readText(BOOK_FILE_NAME);
+    goTo("e2e4");
+    int e4Bucket = bookBucket();
+    goTo("d2d4");
+    int d4Bucket = bookBucket();
+    ASSERT_NE(e4Bucket, d4Bucket);
+    BookRecord d4{bookKey(), 10, 0, 0, 0, 0, 0, 0};
+    uint32_t e4Offset;
+    std::memcpy(&e4Offset, file.data() + 4 * e4Bucket, 4);
+    uint32_t two = 2;
+    file.replace(e4Offset, 4, reinterpret_cast<const char *>(&two), 4);
+    file.append(reinterpret_cast<const char *>(&d4), 16);
+    uint32_t d4Offset = uint32_t(file.size());
+    file.replace(4 * d4Bucket, 4, reinterpret_cast<const char *>(&d4Offset), 4);
+    file.append(reinterpret_cast<const char *>(&two), 4);
+    writeText(BOOK_FILE_NAME, file);
+    openBook();
+    BookRecord record;
+    long offset;
+    goTo("e2e4");
+    EXPECT_TRUE(findBookRecord(&record, &offset));
+    goTo("d2d4");
+    EXPECT_FALSE(findBookRecord(&record, &offset)) << "a stale record was matched";
+    goTo("");
+    probeBook(nullptr, PROBE_SHOW);
+    EXPECT_EQ(printed(), " Move\t[Weight, Frequency, Win/Loss, Learned]\n e4\t[360, 10, 0, 0]\n \n\n");
+}
+
+TEST_F(BookTest, DamagedTruncatedAndEmptyBooksNeverCrashTheEngine) {
+    writeBook(THREE_MOVES);
+    const std::string good = readText(BOOK_FILE_NAME);
+    std::string everyBucketFar(good);
+    for (int i = 0; i < BOOK_BUCKETS; i++) everyBucketFar.replace(4 * i, 4, "\xff\xff\xff\x7f", 4);
+    std::string hugeCounts(good);
+    for (size_t at = BOOK_INDEX_BYTES; at + 4 <= hugeCounts.size(); at += 16) hugeCounts.replace(at, 4, "\xff\xff\xff\xff", 4);
+    std::string insideIndex(good);
+    for (int i = 0; i < BOOK_BUCKETS; i++) insideIndex.replace(4 * i, 4, "\x10\x00\x00\x00", 4);
+    std::string noise(300000, '\0');
+    std::srand(5);
+    for (char &c : noise) c = char(std::rand());
+    struct Case {
+        const char *name;
+        std::string content;
+    };
+    const Case cases[] = {
+        {"empty", ""},
+        {"half an index", good.substr(0, 70000)},
+        {"index without buckets", good.substr(0, BOOK_INDEX_BYTES)},
+        {"last record cut", good.substr(0, good.size() - 7)},
+        {"buckets beyond the end", everyBucketFar},
+        {"counts beyond the end", hugeCounts},
+        {"buckets inside the index", insideIndex},
+        {"noise", noise},
+    };
+    timeControl.baseTime = 60000;
+    options.optionFlags |= OPT_COMPUTER;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        writeText(BOOK_FILE_NAME, c.content);
+        writeText("source.bin", c.content);
+        openBook();
+        goTo("");
+        Move move = playProbe();
+        if (move) {
+            std::string text = moveToText(move);
+            EXPECT_EQ(move, findMove(text.c_str()));
+        }
+        probeBook(nullptr, PROBE_SHOW);
+        mergeBook("source.bin", true);
+        goTo("e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7");
+        const int16_t scores[5] = {};
+        learnFromGame(4, scores, 1);
+        EXPECT_EQ(pos.gamePly, 10);
+        closeBook();
+        printed();
+    }
+    // A folder in the book's place cannot be read: no book moves.
+    std::remove(BOOK_FILE_NAME);
+    ASSERT_EQ(mkdir(BOOK_FILE_NAME, 0700), 0);
+    openBook();
+    goTo("");
+    EXPECT_EQ(playProbe(), 0u);
+}
