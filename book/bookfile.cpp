@@ -254,17 +254,18 @@ static Move drawCandidate(const Candidate *candidates, int count) {
     return 0;
 }
 
-void probeBook(Move *move, int mode) {
-    if (!book.file) return;
+bool probeBook(Move *move, int mode) {
+    if (!book.file) return false;
     static Candidate candidates[MAX_MOVES_PER_PLY];
     CandidateStats stats;
     int count = collectCandidates(candidates, stats);
-    if (count == 0) return;
+    if (count == 0) return false;
     weighCandidates(candidates, count, stats, mode);
     sortCandidates(candidates, count);
     limitOpeningVariety(candidates, count);
     if (options.optionFlags & OPT_XBOARD) showCandidates(candidates, count, mode);
-    if (mode != PROBE_PLAY) return;
+    if (mode != PROBE_PLAY) return true;
     Move chosen = drawCandidate(candidates, count);
     if (chosen) *move = chosen;
+    return true;
 }

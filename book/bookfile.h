@@ -89,5 +89,5 @@ bool gameFromInitialPosition();
 /// Chooses a book move for the current position (PROBE_PLAY) or lists the
 /// candidates ("bk", PROBE_SHOW). Writes the chosen move through `move`,
 /// leaving it unchanged when there is none. In xboard mode the candidates
-/// are shown.
-void probeBook(Move *move, int mode);
+/// are shown. Returns false when the book has no candidate.
+bool probeBook(Move *move, int mode);

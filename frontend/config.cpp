@@ -9,6 +9,7 @@
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
+#include "frontend/polyglotplay.h"
 #include "search/tt.h"
 
 uint8_t ttShiftForKilobytes(uint32_t kilobytes) {
@@ -41,15 +42,27 @@ static void applySetting(const char *key, const char *value) {
     }
 }
 
+/// The value from `start` to the end of the line without trailing blanks:
+/// a file path may contain blanks.
+static const char *wholeValue(char *start) {
+    size_t length = std::strcspn(start, "\r\n");
+    while (length > 0 && (start[length - 1] == ' ' || start[length - 1] == '\t')) length--;
+    start[length] = '\0';
+    return start;
+}
+
 void readConfigFile() {
     FILE *file = std::fopen("quor.cfg", "r");
     if (!file) return;
-    char line[256];
+    char line[256], original[256];
     while (std::fgets(line, sizeof line, file)) {
+        std::memcpy(original, line, sizeof line);
         char *rest;
         char *key = strtok_r(line, " \t", &rest);
         char *value = key ? strtok_r(nullptr, " =\t\r\n", &rest) : nullptr;
-        if (value) applySetting(key, value);
+        if (!value) continue;
+        if (!std::strcmp(key, "POLYGLOT_BOOK")) setPolyglotBookPath(wholeValue(original + (value - line)));
+        else applySetting(key, value);
     }
     std::fclose(file);
 }

@@ -7,12 +7,14 @@
 #include "book/bookfile.h"
 #include "book/create.h"
 #include "book/learn.h"
+#include "book/polyglot.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "eval/pawns.h"
 #include "frontend/config.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "frontend/polyglotplay.h"
 #include "search/tt.h"
 
 /// The engine's name, with the digit of a numbered program copy ("quor2")
@@ -87,6 +89,7 @@ int main(int argc, char **argv) {
     resetTimeControl();
     std::srand(uint32_t(zobristKeys[uint64_t(std::time(nullptr)) % 768]));
     openBook();
+    switchPolyglotBook(true);  // the book named in quor.cfg, if any
     tbState = -1;
     tbInit();
     printBanner();
@@ -96,6 +99,7 @@ int main(int argc, char **argv) {
         mainLoop();
     }
     closeBook();
+    polyglotClose();
     releaseTables();
     return 0;
 }

@@ -14,6 +14,7 @@
 #include "engine/output.h"
 #include "frontend/console.h"
 #include "frontend/control.h"
+#include "frontend/polyglotplay.h"
 #include "search/state.h"
 #include "search/think.h"
 
@@ -111,12 +112,13 @@ static bool startPondering() {
 /// The opening book's move for the engine's turn, or 0. The book is asked
 /// while the allowance of searched moves lasts, never while pondering or
 /// analysing; a book move that would repeat a position is left to the
-/// search.
+/// search. When the engine's own book gives no move, the Polyglot book may.
 static Move bookMoveForTurn() {
     if (game.bookAllowance == 0 || pondering || analyzing) return 0;
     Move move = 0;
     probeBook(&move, PROBE_PLAY);
-    if (move && makeMove(move)) {
+    if (!move) return polyglotBookMove();
+    if (makeMove(move)) {
         bool repeats = repetitionCount() != 0;
         unmakeMove();
         pos.ply = 0;

@@ -15,6 +15,7 @@
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "frontend/polyglotplay.h"
 #include "search/tt.h"
 
 static bool sameWord(const char *a, const char *b) { return strcasecmp(a, b) == 0; }
@@ -31,6 +32,7 @@ static void identify() {
     print("option name NalimovCache type spin default 2 min 1 max 64\n");
     print("option name Ponder type check default false\n");
     print("option name OwnBook type check default true\n");
+    print("option name PolyglotBook type string default \n");
     print("option name MultiPV type spin default 1 min 1 max %d\n", 5);
     print("option name UCI_Opponent type string\n");
     print("option name EnableBookLearning type check default true\n");
@@ -70,24 +72,41 @@ static void setTablebaseCache(const char *value) {
     else debugPrint("Maximum %d piece TB found\n", tbState);
 }
 
+/// "PolyglotBook": the whole rest of the line is the path, blanks included;
+/// no value, or "<empty>", means no book.
+static void setPolyglotBook(const char *value) {
+    char path[256] = "";
+    const char *rest = restOfLine();
+    if (value && std::strcmp(value, "<empty>") != 0)
+        std::snprintf(path, sizeof path, "%s%s%s", value, *rest ? " " : "", rest);
+    for (size_t length = std::strlen(path); length > 0 && path[length - 1] == ' '; length--) path[length - 1] = '\0';
+    usePolyglotBook(path);
+}
+
 /// "setoption name NAME value VALUE".
 static void setOption() {
     nextToken();  // "name"
     const char *name = nextToken();
     nextToken();  // "value"
     const char *value = nextToken();
+    if (name && sameWord(name, "polyglotbook")) {
+        setPolyglotBook(value);
+        return;
+    }
     if (!name || !value) return;
     if (sameWord(name, "hash")) resizeHash(value);
     else if (sameWord(name, "nalimovpath")) std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", value);
     else if (sameWord(name, "nalimovcache")) setTablebaseCache(value);
     else if (sameWord(name, "ponder")) setFlag(OPT_PONDER, value);
     else if (sameWord(name, "ownbook")) {
-        if (value[0] == 't' || value[0] == 'T') {
+        bool on = value[0] == 't' || value[0] == 'T';
+        if (on) {
             game.bookAllowance = 3;
             openBook();
         } else {
             closeBook();
         }
+        switchPolyglotBook(on);
     } else if (sameWord(name, "multipv")) {
         uint8_t lines = uint8_t(std::atoi(value));
         options.multiPv = lines >= 1 && lines <= 5 ? lines : 1;

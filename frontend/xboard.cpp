@@ -15,6 +15,7 @@
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "frontend/polyglotplay.h"
 #include "search/state.h"
 #include "search/threads.h"
 
@@ -203,10 +204,11 @@ static void endGame(const char *token) {
     abortSearch();
 }
 
-/// "bk": the book's moves in the current position.
+/// "bk": the book's moves in the current position; the Polyglot book's when
+/// the engine's own book has none.
 static void showBookMoves() {
     Move unused = 0;
-    probeBook(&unused, PROBE_SHOW);
+    if (!probeBook(&unused, PROBE_SHOW)) showPolyglotCandidates();
 }
 
 void xboardCommand(const char *word) {

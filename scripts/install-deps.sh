@@ -8,6 +8,8 @@ command -v make > /dev/null 2>&1 || missing="$missing make"
 command -v python3 > /dev/null 2>&1 || missing="$missing python3"
 command -v xz > /dev/null 2>&1 || missing="$missing xz-utils"
 [ -f /usr/include/gtest/gtest.h ] || missing="$missing libgtest-dev googletest"
+# The Polyglot book tests build and dump books with the polyglot tool.
+[ -x /usr/games/polyglot ] || command -v polyglot > /dev/null 2>&1 || missing="$missing polyglot"
 # Fathom probes the Syzygy tablebases; its "fathom" command works out the
 # tablebase values the tests expect.
 [ -f /usr/include/tbprobe.h ] || missing="$missing libfathom-dev"

@@ -60,8 +60,6 @@ std::string BookTest::printed() {
     return text;
 }
 
-void BookTest::startFrom(const char *fen) { startFen = fen ? fen : ""; }
-
 void BookTest::goTo(const char *moves) {
     if (startFen.empty()) setupPosition();
     else setFen(startFen.c_str());
@@ -88,8 +86,8 @@ void BookTest::writeBook(const std::vector<BookEntry> &entries, const char *name
     writeText(name, file + data);
 }
 
-std::vector<StoredRecord> BookTest::readBook(const char *name) {
-    std::string file = readText(name);
+std::vector<StoredRecord> BookTest::readBook() {
+    std::string file = readText(BOOK_FILE_NAME);
     std::vector<StoredRecord> records;
     if (file.size() < size_t(BOOK_INDEX_BYTES)) return records;
     const uint32_t *index = reinterpret_cast<const uint32_t *>(file.data());
@@ -98,21 +96,26 @@ std::vector<StoredRecord> BookTest::readBook(const char *name) {
         uint32_t count;
         std::memcpy(&count, file.data() + index[bucket], 4);
         for (uint32_t i = 0; i < count; i++) {
-            StoredRecord stored{{}, bucket, long(index[bucket]) + 4 + 16 * long(i)};
-            std::memcpy(&stored.record, file.data() + stored.offset, 16);
-            records.push_back(stored);
+            records.push_back({{}, bucket});
+            std::memcpy(&records.back().record, file.data() + index[bucket] + 4 + 16 * i, 16);
         }
     }
     return records;
 }
 
-const StoredRecord *BookTest::recordAfter(const std::vector<StoredRecord> &records, const char *moves) {
+bool BookTest::holds(const std::vector<StoredRecord> &records, const char *moves) {
     goTo(moves);
-    uint32_t key = bookKey();
-    int bucket = bookBucket();
     for (const StoredRecord &stored : records)
-        if (stored.record.key == key && stored.bucket == bucket) return &stored;
-    return nullptr;
+        if (stored.record.key == bookKey() && stored.bucket == bookBucket()) return true;
+    return false;
+}
+
+const BookRecord &BookTest::recordAfter(const std::vector<StoredRecord> &records, const char *moves) {
+    static const BookRecord missing{};
+    EXPECT_TRUE(holds(records, moves)) << moves;
+    for (const StoredRecord &stored : records)
+        if (stored.record.key == bookKey() && stored.bucket == bookBucket()) return stored.record;
+    return missing;
 }
 
 void writeText(const char *name, const std::string &text) {

@@ -1,6 +1,5 @@
 // Common set-up of the book tests: each test runs in a fresh directory of
-// its own (where the book file "QuorBook.bin" lives), with the engine's
-// output captured, and with helpers to write and read book files.
+// its own (where "QuorBook.bin" lives), with the engine's output captured.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +10,7 @@
 #include "book/bookfile.h"
 
 /// One record of a hand-made book: the position after `moves` (coordinate
-/// moves, blank-separated) from the fixture's start position.
+/// moves from the fixture's start position).
 struct BookEntry {
     const char *moves;
     uint32_t frequency;
@@ -22,11 +21,10 @@ struct BookEntry {
     uint8_t blockCount = 0;
 };
 
-/// A record as it stands in a book file, with its bucket and file offset.
+/// A record as it stands in a book file, with its bucket.
 struct StoredRecord {
     BookRecord record;
     int bucket;
-    long offset;
 };
 
 class BookTest : public ::testing::Test {
@@ -36,36 +34,25 @@ protected:
 
     /// Everything printed since the last call.
     std::string printed();
-
-    /// The position the hand-made books and record look-ups start from:
-    /// the initial position, or a FEN.
-    void startFrom(const char *fen = nullptr);
-
+    /// Sets up the start position (a FEN; empty: the initial position) and plays `moves`.
+    void goTo(const char *moves);
     /// Writes a book file holding exactly these records.
     void writeBook(const std::vector<BookEntry> &entries, const char *name = BOOK_FILE_NAME);
+    /// Every record of the book file, read without the engine's reader.
+    std::vector<StoredRecord> readBook();
+    /// The record of the position after `moves` in `records`; a failure when missing.
+    const BookRecord &recordAfter(const std::vector<StoredRecord> &records, const char *moves);
+    /// Whether `records` hold the position after `moves`.
+    bool holds(const std::vector<StoredRecord> &records, const char *moves);
 
-    /// Every record of a book file, in file order.
-    std::vector<StoredRecord> readBook(const char *name = BOOK_FILE_NAME);
-
-    /// The stored record of the position after `moves`, or nullptr.
-    const StoredRecord *recordAfter(const std::vector<StoredRecord> &records, const char *moves);
-
-    /// Sets up the start position and plays `moves` from it.
-    void goTo(const char *moves);
-
-    std::string startFen;  // empty: the initial position
+    std::string startFen;
 
 private:
-    std::string directory;
-    std::string previousDirectory;
+    std::string directory, previousDirectory;
     FILE *capture = nullptr;
     char *captureBuffer = nullptr;
-    size_t captureSize = 0;
-    size_t captureRead = 0;
+    size_t captureSize = 0, captureRead = 0;
 };
 
-/// Writes a text file.
 void writeText(const char *name, const std::string &text);
-
-/// Reads a whole file; empty when it cannot be read.
 std::string readText(const char *name);

@@ -15,12 +15,13 @@
 
 namespace {
 
-std::string game(const char *result, const char *movetext) {
+std::string game(const char *result, const std::string &movetext) {
     return std::string("[Event \"?\"]\n[White \"A\"]\n[Black \"B\"]\n[Result \"") + result + "\"]\n\n" + movetext +
            "\n\n";
 }
 
-// Barden - Adams, Hastings 1951: 27 moves, no repeated position.
+// Barden - Adams, Hastings 1951: 27 moves, no repeated position; "15." and
+// its move stand on different lines.
 const char *LONG_GAME =
     "1.e4 e5 2.Nf3 Nc6 3.Bc4 Nf6 4.Ng5 d5 5.exd5 Nxd5 6.d4 Bb4+ 7.c3 Be7 8.Nxf7\n"
     "Kxf7 9.Qf3+ Ke6 10.Qe4 Bf8 11.O-O Ne7 12.f4 c6 13.fxe5 Kd7 14.Be2 Ke8 15.\n"
@@ -33,18 +34,10 @@ const char *LONG_GAME_MOVES =
     "e1g1 c6e7 f2f4 c7c6 f4e5 e6d7 c4e2 d7e8 c3c4 d5c7 b1c3 c8e6 c1g5 d8d7 a1d1 a8c8 g5e7 d7e7 d4d5 e7c5 "
     "g1h1 c6d5 c4d5 e6d7 e5e6 d7b5 e4f4 e8d8 e2b5 c7b5";
 
-std::string joinedOnOneLine(std::string text) {
-    for (char &c : text)
-        if (c == '\n') c = ' ';
-    return text;
-}
-
-std::string withCrLf(const std::string &text) {
+/// `text` with each newline replaced by `by`.
+std::string replaceNewlines(const std::string &text, const std::string &by) {
     std::string converted;
-    for (char c : text) {
-        if (c == '\n') converted += '\r';
-        converted += c;
-    }
+    for (char c : text) converted += c == '\n' ? by : std::string(1, c);
     return converted;
 }
 
@@ -69,13 +62,10 @@ TEST_F(BookTest, SmallCollectionGivesTheCountsAndResultsWorkedOutByHand) {
     for (Case c : {Case{"e2e4", 3, 0}, Case{"e2e4 e7e5", 2, -1}, Case{"e2e4 e7e5 g1f3", 2, 1},
                    Case{"e2e4 e7e5 g1f3 b8c6", 1, -1}, Case{"e2e4 c7c5", 1, 1}, Case{"e2e4 e7e5 g1f3 g8f6", 1, 0},
                    Case{"d2d4", 1, 0}}) {
-        const StoredRecord *stored = recordAfter(records, c.moves);
-        ASSERT_NE(stored, nullptr) << c.moves;
-        EXPECT_EQ(stored->record.frequency, c.frequency) << c.moves;
-        EXPECT_EQ(stored->record.winLoss, c.winLoss) << c.moves;
-        EXPECT_EQ(stored->record.scoredDepth, 0) << c.moves;
-        EXPECT_EQ(stored->record.learned, 0) << c.moves;
-        EXPECT_EQ(stored->record.blockCount, 0) << c.moves;
+        const BookRecord &r = recordAfter(records, c.moves);
+        EXPECT_EQ(r.frequency, c.frequency) << c.moves;
+        EXPECT_EQ(r.winLoss, c.winLoss) << c.moves;
+        EXPECT_EQ(r.scoredDepth + r.learned + r.blockCount, 0) << c.moves;
     }
 }
 
@@ -84,46 +74,41 @@ TEST_F(BookTest, PositionsAfterMoveNineteenNeedTwoGamesAndNothingAfterMoveTwenty
     // plies 40..50 (moves 20 to 25) were reached once and are dropped.
     writeText("once.pgn", game("1-0", LONG_GAME));
     createBook("once.pgn");
-    auto records = readBook();
-    EXPECT_EQ(records.size(), 39u);
-    // Twice: every one of the 50 plies up to Black's 25th move, none after;
-    // also with the movetext on one line of about 300 characters (led by 0
-    // to 7 blanks, so that some move straddles character 255) and with CRLF
-    // line ends.
-    std::vector<std::pair<std::string, std::string>> layouts = {{"lines", game("1-0", LONG_GAME)},
-                                                                {"CRLF", withCrLf(game("1-0", LONG_GAME))}};
+    EXPECT_EQ(readBook().size(), 39u);
+    // Twice: every one of the 50 plies up to Black's 25th move, none after
+    // "26."; also with CRLF line ends and with the movetext on one line of
+    // about 300 characters (led by 0 to 7 blanks, so that some move
+    // straddles character 255).
+    std::vector<std::pair<std::string, std::string>> layouts = {{"lines", LONG_GAME},
+                                                                {"CRLF", replaceNewlines(LONG_GAME, "\r\n")}};
     for (int blanks = 0; blanks < 8; blanks++)
         layouts.push_back({"one line after " + std::to_string(blanks) + " blanks",
-                           game("1-0", (std::string(blanks, ' ') + joinedOnOneLine(LONG_GAME)).c_str())});
-    for (const auto &[layout, text] : layouts) {
-        writeText("twice.pgn", text + text);
+                           std::string(blanks, ' ') + replaceNewlines(LONG_GAME, " ")});
+    for (const auto &[layout, movetext] : layouts) {
+        writeText("twice.pgn", game("1-0", movetext) + game("1-0", movetext));
         createBook("twice.pgn");
-        std::string output = printed();
-        EXPECT_EQ(output.find("Error"), std::string::npos) << layout << output;
-        records = readBook();
+        EXPECT_EQ(printed().find("Error"), std::string::npos) << layout;
+        auto records = readBook();
         EXPECT_EQ(records.size(), 50u) << layout;
-        goTo("");
-        std::string moves;
-        size_t start = 0;
         std::string all = LONG_GAME_MOVES;
-        for (int ply = 1; start < all.size(); ply++) {
-            size_t end = all.find(' ', start);
-            if (!moves.empty()) moves += ' ';
-            moves += all.substr(start, end - start);
-            start = end == std::string::npos ? all.size() : end + 1;
-            const StoredRecord *stored = recordAfter(records, moves.c_str());
-            ASSERT_NE(stored, nullptr) << layout << " ply " << ply;
-            EXPECT_EQ(stored->record.frequency, 2u);
-            EXPECT_EQ(stored->record.winLoss, ply % 2 ? 2 : -2) << "ply " << ply;
+        for (size_t end = 4, ply = 1; end <= all.size(); end += 5, ply++) {
+            const BookRecord &r = recordAfter(records, all.substr(0, end).c_str());
+            EXPECT_EQ(r.frequency, 2u) << layout << " ply " << ply;
+            EXPECT_EQ(r.winLoss, ply % 2 ? 2 : -2) << layout << " ply " << ply;
         }
     }
 }
 
 TEST_F(BookTest, GamesEndAtACommentQuietlyAtARepetitionAndAtResultTokens) {
+    // A long comment also pushes the last game past the 2048-byte movetext
+    // buffer: what fits is read and shown, cut at a blank.
+    std::string words;
+    while (words.size() < 2100) words += " abc";
     writeText("games.pgn", game("1-0", "1. e4 {best by test} e5 2. Nf3 1-0") +
                                game("0-1", "1. Nf3 Nf6 2. Ng1 Ng8 3. a3 0-1") +
                                game("1-0", "1. c4 e5 2. Nc3 Nc6 3. Nf3xxxxxx Nf6 1-0") +
-                               game("1/2-1/2", "1. d4 d5 2. c4 1/2-1/2 3. Nc3"));
+                               game("1/2-1/2", "1. d4 d5 2. c4 1/2-1/2 3. Nc3") +
+                               game("1-0", "1. b3 e5 {" + words + " } 2. Bb2 Nc6"));
     createBook("games.pgn");
     std::string output = printed();
     EXPECT_NE(output.find("Error processing game:\n1. e4 {best by test} e5 2. Nf3 1-0\n"), std::string::npos)
@@ -131,43 +116,22 @@ TEST_F(BookTest, GamesEndAtACommentQuietlyAtARepetitionAndAtResultTokens) {
     EXPECT_NE(output.find("Error processing game:\n1. c4 e5 2. Nc3 Nc6 3. Nf3xxxxxx Nf6 1-0\n"), std::string::npos);
     EXPECT_EQ(output.find("Nf3 Nf6 2. Ng1"), std::string::npos) << "a repetition is no error";
     EXPECT_EQ(output.find("1. d4"), std::string::npos) << "the result token ends the moves";
-    auto records = readBook();
-    // The moves before the comment and before the overlong token count.
-    EXPECT_NE(recordAfter(records, "e2e4"), nullptr);
-    EXPECT_EQ(recordAfter(records, "e2e4 e7e5"), nullptr);
-    EXPECT_NE(recordAfter(records, "c2c4 e7e5 b1c3 b8c6"), nullptr);
-    // 2...Ng8 brings back the initial position: the game stops there.
-    EXPECT_NE(recordAfter(records, "g1f3 g8f6 f3g1"), nullptr);
-    EXPECT_EQ(recordAfter(records, "g1f3 g8f6 f3g1 f6g8"), nullptr);
-    EXPECT_EQ(recordAfter(records, "g1f3 g8f6 f3g1 f6g8 a2a3"), nullptr);
-    EXPECT_NE(recordAfter(records, "d2d4 d7d5 c2c4"), nullptr);
-    EXPECT_EQ(records.size(), 11u);
-}
-
-TEST_F(BookTest, OverlongMovetextIsCutBetweenWords) {
-    // A long comment pushes the moves past the 2048-byte movetext buffer:
-    // what fits is read, cut at a blank, and the moves before it count.
-    std::string words;
-    while (words.size() < 2100) words += " abc";
-    std::string movetext = "1. e4 e5 2. Nf3 Nc6 3. Bb5 a6 {" + words + " } 4. Ba4 Nf6";
-    writeText("long.pgn", game("1-0", movetext.c_str()));
-    createBook("long.pgn");
-    std::string output = printed();
-    size_t start = output.find("Error processing game:\n");
-    ASSERT_NE(start, std::string::npos) << output;
-    std::string shown = output.substr(start + 23);
-    shown = shown.substr(0, shown.find("\nDone!"));
+    size_t start = output.find("Error processing game:\n1. b3");
+    ASSERT_NE(start, std::string::npos);
+    std::string shown = output.substr(start + 23, output.find('\n', start + 23) - start - 23);
     EXPECT_LT(shown.size(), 2048u);
-    EXPECT_EQ(shown.compare(shown.size() - 4, 4, " abc"), 0) << shown.substr(shown.size() - 10);
+    EXPECT_EQ(shown.substr(shown.size() - 4), " abc");
     auto records = readBook();
-    EXPECT_NE(recordAfter(records, "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6"), nullptr);
-    EXPECT_EQ(records.size(), 6u);
+    // The moves before the comment and before the overlong token count;
+    // 2...Ng8 brings back the initial position: the game stops there.
+    for (const char *moves : {"e2e4", "c2c4 e7e5 b1c3 b8c6", "g1f3 g8f6 f3g1", "d2d4 d7d5 c2c4", "b2b3 e7e5"})
+        EXPECT_TRUE(holds(records, moves)) << moves;
+    for (const char *moves : {"e2e4 e7e5", "g1f3 g8f6 f3g1 f6g8", "g1f3 g8f6 f3g1 f6g8 a2a3"})
+        EXPECT_FALSE(holds(records, moves)) << moves;
+    EXPECT_EQ(records.size(), 13u);
 }
 
-TEST_F(BookTest, FailedCreationSaysWhyAndLeavesTheOldBookInPlace) {
-    createBook("missing.pgn");
-    EXPECT_EQ(printed(), "Cannot open PGN file 'missing.pgn'\n");
-
+TEST_F(BookTest, FailedCreationLeavesTheOldBookInPlace) {
     writeText(BOOK_FILE_NAME, "old book");
     writeText("games.pgn", game("1-0", "1. e4 e5 1-0"));
     ASSERT_EQ(mkdir("QuorBook.bin.new", 0700), 0);  // the new book cannot be written
@@ -182,10 +146,9 @@ TEST_F(BookTest, SanMovesOfEveryForm) {
         const char *san;
         const char *expected;  // coordinate text; "" when no move fits
     };
+    const char *castling = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", *promotion = "r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1",
+               *queens = "1k6/8/8/8/4Q2Q/8/8/K6Q w - - 0 1";
     const Case cases[] = {
-        // Pawn moves, single and double steps, with signs around them.
-        {nullptr, "e4", "e2e4"},
-        {nullptr, "e3", "e2e3"},
         {nullptr, "e4?!", "e2e4"},
         {nullptr, "Nf3+!?", "g1f3"},
         {"4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1", "exd6", "e5d6"},
@@ -194,32 +157,29 @@ TEST_F(BookTest, SanMovesOfEveryForm) {
         {"4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", "Nfxd2", "f3d2"},
         {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "R1a3", "a1a3"},
         {"4k3/8/8/R7/8/8/8/R3K3 w - - 0 1", "R5a3", "a5a3"},
-        {"1k6/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "Qh4e1", "h4e1"},
-        {"1k6/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "Qe4xe1", "e4e1"},
-        {"1k6/8/8/8/4Q2Q/8/8/K6Q w - - 0 1", "Qh1e1+", "h1e1"},
+        {queens, "Qh4e1", "h4e1"},
+        {queens, "Qe4xe1", "e4e1"},
         // Promotions with and without "=", quiet and capturing.
-        {"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b8=Q+", "b7b8q"},
-        {"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "b8N", "b7b8n"},
-        {"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "bxa8=R", "b7a8r"},
-        {"r3k3/1P6/8/8/8/8/8/4K3 w - - 0 1", "bxa8B", "b7a8b"},
+        {promotion, "b8=Q+", "b7b8q"},
+        {promotion, "b8N", "b7b8n"},
+        {promotion, "bxa8=R", "b7a8r"},
+        {promotion, "bxa8B", "b7a8b"},
         {"4k3/8/8/8/8/8/6p1/4K3 b - - 0 1", "g1=Q+", "g2g1q"},
         // Castling written with O and with 0, for both sides.
-        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "O-O", "e1g1"},
-        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "0-0-0", "e1c1"},
+        {castling, "O-O", "e1g1"},
+        {castling, "0-0-0", "e1c1"},
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "O-O-O+", "e8c8"},
         {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1", "0-0", "e8g8"},
         // A pinned piece makes the move unambiguous: the knight on c3 and
-        // the bishop on d6, found first, are pinned to their king.
+        // the bishop on d6, found first, are pinned to their king; a pinned
+        // rook still moves along the pinning line.
         {"4k3/8/8/b7/8/2N3N1/8/4K3 w - - 0 1", "Ne4", "g3e4"},
         {"3r3k/8/3B4/8/8/4B3/8/3K4 w - - 0 1", "Bf4", "e3f4"},
-        // A pinned rook still moves along the pinning line.
         {"4r1k1/8/8/8/8/4R3/8/4K3 w - - 0 1", "Re6", "e3e6"},
         // Texts that name no move.
         {nullptr, "Qd4", ""},
         {nullptr, "Nxe9", ""},
         {nullptr, "{comment", ""},
-        {nullptr, "$1", ""},
-        {nullptr, "e", ""},
         {nullptr, "exd", ""},
         {nullptr, "", ""},
     };
@@ -229,39 +189,10 @@ TEST_F(BookTest, SanMovesOfEveryForm) {
         Move move = 0;
         bool parsed = parseSan(c.san, &move);
         if (!*c.expected) {
-            std::string text = parsed ? moveToText(move) : "";
-            EXPECT_FALSE(parsed && move == findMove(text.c_str())) << c.san;
+            EXPECT_FALSE(parsed && move == findMove(moveToText(move))) << c.san;
             continue;
         }
         ASSERT_TRUE(parsed) << c.san;
-        EXPECT_STRCASEEQ(moveToText(move), c.expected) << c.san;
-        EXPECT_EQ(move, findMove(c.expected)) << c.san << ": flags differ from the generator's";
-    }
-}
-
-TEST_F(BookTest, MayMoveAlongKnowsPinLines) {
-    struct Case {
-        const char *fen;
-        const char *square;
-        int direction;
-        bool expected;
-    };
-    // Directions: 0 up the board (-8), 1 down, 2 left, 3 right, 4..7 the
-    // diagonals -9, +9, -7, +7.
-    const Case cases[] = {
-        {"4r1k1/8/8/8/8/4R3/8/4K3 w - - 0 1", "e3", 0, true},    // along the file toward the pinner
-        {"4r1k1/8/8/8/8/4R3/8/4K3 w - - 0 1", "e3", 1, true},    // along the file toward the king
-        {"4r1k1/8/8/8/8/4R3/8/4K3 w - - 0 1", "e3", 3, false},   // off the file
-        {"4r1k1/8/8/8/8/4N3/8/4K3 w - - 0 1", "e3", -1, false},  // a pinned knight cannot move
-        {"4n1k1/8/8/8/8/4N3/8/4K3 w - - 0 1", "e3", -1, true},   // a knight pins nothing
-        {"6k1/8/8/b7/8/8/3N4/4K3 w - - 0 1", "d2", -1, false},   // bishop pin on the diagonal
-        {"6k1/8/8/r7/8/8/3N4/4K3 w - - 0 1", "d2", -1, true},    // a rook does not pin diagonally
-        {"4r1k1/8/8/8/8/4R3/4N3/4K3 w - - 0 1", "e3", 3, true},  // the king is not the nearest piece
-        {"4R3/7k/8/8/8/4N3/8/4K3 w - - 0 1", "e3", -1, true},   // an own rook behind
-        {"4r1k1/8/8/8/8/5N2/8/4K3 w - - 0 1", "f3", -1, true},   // not on a line with the king
-    };
-    for (const Case &c : cases) {
-        setFen(c.fen);
-        EXPECT_EQ(mayMoveAlong(sq(c.square), c.direction), c.expected) << c.fen << " " << c.direction;
+        EXPECT_EQ(move, findMove(c.expected)) << c.san;  // the generator's move, flags and all
     }
 }

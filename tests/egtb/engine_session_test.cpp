@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -52,41 +53,36 @@ protected:
     }
 };
 
-TEST_F(EngineSession, BannerAndEgtbCommandWithTables) {
-    writeFile("quor.cfg", "EGTB_PATH " + dir + "\nEGTB_CACHE_SIZE 4\nEGTB_VERIFY 0\n");
-    std::string out = run(
-        "xboard\nsetboard 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\n"
-        "setboard 8/8/8/8/8/8/R7/K1k5 w - - 0 1\negtb\nquit\n");
-    EXPECT_NE(out.find("    Endgame Tablebase  : 4 MB\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("EGTB Status: Maximum 3 piece tablebases found\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Max 3 , Score 9806\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Position not in EGTB\n"), std::string::npos) << out;
-}
-
-TEST_F(EngineSession, EgtbCommandWithoutPath) {
-    std::string out = run("xboard\negtb\nquit\n");
-    EXPECT_NE(out.find("EGTB Status: Not found\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("EGTB not found\n"), std::string::npos) << out;
-}
-
-TEST_F(EngineSession, CheckedTablesAreRefusedByDefault) {
-    writeFile("quor.cfg", "EGTB_PATH " + dir + "\n");
-    std::string out = run("xboard\nquit\n");
-    EXPECT_NE(out.find(dir + "/kqk.nbw does not match this engine's tablebase indexing\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("EGTB Status: Not found\n"), std::string::npos) << out;
-}
-
-TEST_F(EngineSession, NalimovCacheReportsInUciDebugLines) {
-    writeFile("quor.cfg", "EGTB_VERIFY 0\n");
+TEST_F(EngineSession, BannerEgtbCommandAndNalimovCacheDebugLines) {
+    struct Case {
+        const char *config;
+        std::string input;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {"EGTB_CACHE_SIZE 4\nEGTB_VERIFY 0\n",
+         "xboard\nsetboard 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\nsetboard 8/8/8/8/8/8/R7/K1k5 w - - 0 1\negtb\nquit\n",
+         {"    Endgame Tablebase  : 4 MB\n", "EGTB Status: Maximum 3 piece tablebases found\n",
+          "Max 3 , Score 9806\n", "Position not in EGTB\n"}},
+        // The all-win kqk file fails the check against proven mates in one.
+        {"", "xboard\nquit\n",
+         {dir + "/kqk.nbw does not match this engine's tablebase indexing\n", "EGTB Status: Not found\n"}},
+        {nullptr, "xboard\negtb\nquit\n", {"EGTB Status: Not found\n", "EGTB not found\n"}},
+        {"EGTB_VERIFY 0\n",
+         "uci\ndebug on\nsetoption name NalimovPath value " + dir + "\nsetoption name NalimovCache value 8\n"
+         "position fen 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\nsetoption name NalimovPath value " + dir +
+         "/none\nsetoption name NalimovCache value 8\nquit\n",
+         {"info string *** " + dir + "/krk.nbw corrupted\n", "Maximum 3 piece TB found\n", "Max 3 , Score 9806\n",
+          "TB failed to initialize\n"}},
+    };
     writeFile("krk.nbw", "short");
-    std::string out = run("uci\ndebug on\nsetoption name NalimovPath value " + dir +
-                          "\nsetoption name NalimovCache value 8\n"
-                          "position fen 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\n"
-                          "setoption name NalimovPath value " + dir + "/none\nsetoption name NalimovCache value 8\nquit\n");
-    EXPECT_NE(out.find("info string *** " + dir + "/krk.nbw corrupted\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Maximum 3 piece TB found\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("Max 3 , Score 9806\n"), std::string::npos) << out;
-    EXPECT_NE(out.find("TB failed to initialize\n"), std::string::npos) << out;
+    for (const Case &c : cases) {
+        std::remove((dir + "/quor.cfg").c_str());
+        bool uci = c.input.rfind("uci", 0) == 0;
+        if (c.config) writeFile("quor.cfg", (uci ? "" : "EGTB_PATH " + dir + "\n") + c.config);
+        std::string out = run(c.input);
+        for (const std::string &line : c.shown) EXPECT_NE(out.find(line), std::string::npos) << line << out;
+    }
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
-// The opening book in the engine's games: book moves before any search,
-// the repetition test, the book bookkeeping, "bk", "result" with learning,
-// and the UCI option OwnBook. Each test works in a folder of its own, where
-// the book is built from a small PGN file.
+// The books in the engine's games: own book moves before any search, then
+// Polyglot book moves, both under the book allowance and never into a
+// repeated position; the bookkeeping for learning, "result" with learning,
+// "bk" and OwnBook. Each test works in a folder of its own, where the book
+// is built from a small PGN file.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -13,10 +15,13 @@
 #include "board/position.h"
 #include "book/bookfile.h"
 #include "book/create.h"
+#include "book/polyglot.h"
 #include "engine/output.h"
 #include "frontend/control.h"
+#include "frontend/polyglotplay.h"
 #include "search/state.h"
 #include "tests/frontend/frontend_fixture.h"
+#include "tests/support/board_helpers.h"
 
 class BookPlay : public FrontendTest {
 protected:
@@ -38,10 +43,29 @@ protected:
         createBook("games.pgn");
         openBook();
         ASSERT_TRUE(bookIsOpen());
+        // The Polyglot book: 1.Nf3 in the start position, 1...d5 after 1.d4.
+        struct Entry { uint64_t key; uint16_t move; };
+        setFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+        Entry start = {polyglotKey(), 6 << 6 | 2 << 3 | 5};  // g1f3
+        setFen("rnbqkbnr/pppppppp/8/8/3P4/8/PPP1PPPP/RNBQKBNR b KQkq d3");
+        Entry afterD4 = {polyglotKey(), 6 << 9 | 3 << 6 | 4 << 3 | 3};  // d7d5
+        if (afterD4.key < start.key) std::swap(start, afterD4);  // sorted by key
+        FILE *file = std::fopen("polyglot.bin", "wb");
+        for (const Entry &entry : {start, afterD4}) {
+            unsigned char bytes[16] = {};
+            for (int i = 0; i < 8; i++) bytes[i] = uint8_t(entry.key >> (56 - 8 * i));
+            bytes[8] = uint8_t(entry.move >> 8), bytes[9] = uint8_t(entry.move), bytes[11] = 1;  // weight 1
+            std::fwrite(bytes, 1, sizeof bytes, file);
+        }
+        std::fclose(file);
+        newGame();
+        usePolyglotBook("polyglot.bin");
+        ASSERT_NE(polyglotBook.file, nullptr);
         printed();
     }
 
     void TearDown() override {
+        usePolyglotBook("");
         closeBook();
         EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
         std::filesystem::remove_all(directory);
@@ -51,17 +75,13 @@ protected:
     std::string directory, previousDirectory;
 };
 
-TEST_F(BookPlay, XboardBookMovesComeWithTheCandidateLineAndWithoutSearch) {
-    std::string output = runSession("new\nsd 2\ngo\nquit\n");
-    EXPECT_EQ(output, "0 0 0 0 ( e4 )\nmove e4\n");
-    EXPECT_EQ(game.bookExitPly, 0);
-    EXPECT_EQ(game.bookAllowance, 3);
-    output = runSession("e7e5\nquit\n");
-    EXPECT_EQ(output, "0 0 0 0 ( Nf3 )\nmove Nf3\n");
+TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {
+    runSession("new\nsd 2\ngo\ne7e5\nquit\n");
     EXPECT_EQ(game.bookExitPly, 2);
+    EXPECT_EQ(game.bookAllowance, 3);
     // Out of the book: a search, whose score is the first early score.
     game.earlyScores[0] = 12345;
-    output = runSession("d7d6\nquit\n");
+    std::string output = runSession("d7d6\nquit\n");
     EXPECT_EQ(output.find("0 0 0 0"), std::string::npos);
     EXPECT_EQ(game.bookAllowance, 2);
     EXPECT_EQ(game.earlyScores[0], previousScore);
@@ -71,18 +91,9 @@ TEST_F(BookPlay, BookMoveThatRepeatsAPositionIsLeftToTheSearch) {
     // After 1.e4 e5 2.Nf3 Nc6 3.Ng1 Nb8 the book's 2.Nf3 would bring back the
     // position after 2.Nf3.
     runSession("new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf3g1\nc6b8\nsd 1\ngo\nquit\n");
-    EXPECT_EQ(game.bookAllowance, 2) << "no search ran";
+    EXPECT_EQ(game.bookAllowance, 2) << "a search ran";
     EXPECT_EQ(game.bookExitPly, 0);
     EXPECT_EQ(pos.gamePly, 7);
-}
-
-TEST_F(BookPlay, BkListsTheBookMovesUnlessASearchRuns) {
-    EXPECT_EQ(send("bk"), " Move\t[Weight, Frequency, Win/Loss, Learned]\n e4\t[360, 10, 10, 0]\n \n\n");
-    searching = 1;
-    EXPECT_EQ(send("bk"), "");
-    searching = 0;
-    runSession("new\nforce\ne2e4\nd7d5\nquit\n");
-    EXPECT_EQ(send("bk"), "");  // out of the book
 }
 
 TEST_F(BookPlay, ResultPassesItsValueToLearningOnlyWithLearningOn) {
@@ -131,17 +142,44 @@ TEST_F(BookPlay, ResultAfterASlowWonGameRaisesTheEnginesBookMoves) {
     }
 }
 
-TEST_F(BookPlay, UciGoAnswersWithTheBookMoveAtOnceAndOwnBookSwitchesTheBook) {
-    std::string output = runSession("uci\nposition startpos\ngo wtime 60000 btime 60000\nquit\n");
-    EXPECT_EQ(output.substr(output.find("uciok\n") + 6), "bestmove e2e4\n");
-    runSession("setoption name OwnBook value false\nquit\n");
+TEST_F(BookPlay, OwnBookFirstThenThePolyglotBookWhileTheAllowanceLasts) {
+    EXPECT_EQ(runSession("new\ngo\nquit\n"), "0 0 0 0 ( e4 )\nmove e4\n");
+    struct Case { uint8_t allowance; bool fromBook; uint8_t allowanceAfter; };
+    for (Case c : {Case{3, true, 3}, Case{1, true, 3}, Case{0, false, 0}}) {
+        runSession("new\nforce\nd2d4\nnopost\nsd 1\nquit\n");
+        game.bookAllowance = c.allowance;
+        std::string output = runSession("go\nquit\n");
+        ASSERT_EQ(pos.gamePly, 2) << int(c.allowance);
+        if (c.fromBook) {
+            EXPECT_EQ(output, "0 0 0 0 ( d5 )\nmove d5\n") << int(c.allowance);
+            EXPECT_EQ(game.bookExitPly, 1);
+        } else {
+            EXPECT_EQ(output.find("0 0 0 0"), std::string::npos) << output;
+        }
+        EXPECT_EQ(game.bookAllowance, c.allowanceAfter) << int(c.allowance);
+    }
+}
+
+TEST_F(BookPlay, BkShowsTheBookThatHasMovesButNotDuringASearch) {
+    EXPECT_EQ(send("bk"), " Move\t[Weight, Frequency, Win/Loss, Learned]\n e4\t[360, 10, 10, 0]\n \n\n");
+    searching = 1;
+    EXPECT_EQ(send("bk"), "");
+    searching = 0;
+    runSession("new\nforce\nd2d4\nquit\n");
+    EXPECT_EQ(send("bk"), " Move\t[Weight, Share]\n d5\t[1, 100%]\n\n");
+    runSession("d7d5\nquit\n");
+    EXPECT_EQ(send("bk"), "");  // in neither book
+}
+
+TEST_F(BookPlay, OwnBookSwitchesBothBooks) {
+    runSession("uci\nsetoption name OwnBook value false\nquit\n");
     EXPECT_FALSE(bookIsOpen());
-    output = runSession("position startpos\ngo depth 1\nquit\n");
-    EXPECT_NE(output.find("info "), std::string::npos) << "a search";
+    EXPECT_EQ(polyglotBook.file, nullptr);
+    EXPECT_NE(runSession("position startpos\ngo depth 1\nquit\n").find("info "), std::string::npos) << "a search";
     game.bookAllowance = 0;
     runSession("setoption name OwnBook value true\nquit\n");
     EXPECT_TRUE(bookIsOpen());
+    EXPECT_NE(polyglotBook.file, nullptr);
     EXPECT_EQ(game.bookAllowance, 3);
-    output = runSession("position startpos moves e2e4\ngo depth 1\nquit\n");
-    EXPECT_EQ(output, "bestmove e7e5\n");
+    EXPECT_EQ(runSession("position startpos moves d2d4\ngo depth 1\nquit\n"), "bestmove d7d5\n");
 }

@@ -36,39 +36,27 @@ class Game:
     mode, which gives the board and turns algebraic moves into coordinates."""
 
     def __init__(self, test, fen):
-        self.start = fen
-        self.white_to_move = fen.split()[1] == "w"
-        self.moves = []
-        self.fifty = 0
+        self.start, self.moves, self.fifties = fen, [], [0]
         self.reference = engine.Engine()
         test.addCleanup(self.reference.stop)
         self.reference.output_for("xboard", "force", "setboard " + fen)
 
     def fen(self):
-        rows = []
-        for row in self.reference.board():
-            text, empty = "", 0
-            for square in row:
-                if square == ".":
-                    empty += 1
-                    continue
-                text += (str(empty) if empty else "") + square
-                empty = 0
-            rows.append(text + (str(empty) if empty else ""))
-        side = "w" if self.white_to_move else "b"
-        return f"{'/'.join(rows)} {side} - - {self.fifty} 1"
+        placement = re.sub(r"\.+", lambda dots: str(len(dots.group())), "/".join(self.reference.board()))
+        side = "wb"[(len(self.moves) + (self.start.split()[1] == "b")) % 2]
+        return f"{placement} {side} - - {self.fifties[-1]} 1"
 
     def play(self, move):
         board = self.reference.board()
-        mover = board[8 - int(move[1])]["abcdefgh".index(move[0])]
-        target = board[8 - int(move[3])]["abcdefgh".index(move[2])]
-        self.fifty = 0 if mover in "Pp" or target != "." else self.fifty + 1
+        mover, target = (board[8 - int(move[i + 1])]["abcdefgh".index(move[i])] for i in (0, 2))
+        self.fifties.append(0 if mover in "Pp" or target != "." else self.fifties[-1] + 1)
         self.reference.output_for(move)
         self.moves.append(move)
-        self.white_to_move = not self.white_to_move
 
-    def coordinates(self, san):
-        return engine.coordinates_of_san(self.reference, san)
+    def undo(self):
+        self.reference.output_for("undo")
+        self.moves.pop()
+        self.fifties.pop()
 
 
 class SyzygyGames(engine.EngineTest):
@@ -78,31 +66,26 @@ class SyzygyGames(engine.EngineTest):
 
     def engine_move(self, game):
         self.engine.send(f"position fen {game.start} moves {' '.join(game.moves)}".rstrip(), "go movetime 100")
-        line = self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20).splitlines()[-1]
-        return line.split()[1]
-
-    def play_to_mate(self, fen):
-        game = Game(self, fen)
-        while True:
-            game.play(self.engine_move(game))
-            judged = fathom(game.fen())
-            self.assertIsNotNone(judged, game.moves)
-            tags, line = judged
-            if not any(move_list(tags, kind) for kind in ("WinningMoves", "DrawingMoves", "LosingMoves")):
-                self.assertNotEqual(tags["Result"], "1/2-1/2", f"stalemate after {game.moves}")
-                return len(game.moves)
-            # The defender, to move, still loses with the fifty-move count as it stands.
-            self.assertEqual(tags["WDL"], "Loss", f"{game.fen()} after {game.moves}")
-            self.assertLess(game.fifty, 100, game.moves)
-            game.play(game.coordinates(line[0]))
+        return self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20).split()[-1]
 
     def test_queen_and_rook_endings_are_mated_within_the_fifty_move_rule(self):
         for fen in ("8/8/8/4k3/8/8/8/K6Q w - - 0 1", "8/8/3k4/8/8/8/8/KQ6 w - - 0 1",
                     "7K/8/8/8/2q5/8/8/k7 b - - 0 1", "8/8/8/4k3/8/8/8/K6R w - - 0 1",
                     "8/8/8/8/3K4/8/8/r5k1 b - - 0 1"):
             with self.subTest(fen=fen):
-                plies = self.play_to_mate(fen)
-                self.assertLess(plies, 100, fen)
+                game = Game(self, fen)
+                while True:
+                    game.play(self.engine_move(game))
+                    judged = fathom(game.fen())
+                    self.assertIsNotNone(judged, game.moves)
+                    tags, line = judged
+                    if not any(move_list(tags, kind) for kind in ("WinningMoves", "DrawingMoves", "LosingMoves")):
+                        self.assertNotEqual(tags["Result"], "1/2-1/2", f"stalemate after {game.moves}")
+                        break
+                    # The defender, to move, still loses with the fifty-move count as it stands.
+                    self.assertEqual(tags["WDL"], "Loss", f"{game.fen()} after {game.moves}")
+                    game.play(engine.coordinates_of_san(game.reference, line[0]))
+                self.assertLess(len(game.moves), 100, fen)
 
     def test_drawn_pawn_ending_is_held_against_the_hardest_tries(self):
         game = Game(self, "8/8/4k3/8/8/4K3/4P3/8 b - - 0 1")
@@ -111,26 +94,15 @@ class SyzygyGames(engine.EngineTest):
             judged = fathom(game.fen())
             if judged is None:
                 return  # the pawn is gone: two kings
-            tags, _ = judged
-            self.assertEqual(tags["WDL"], "Draw", f"{game.fen()} after {game.moves}")
-            game.play(self.hardest_try(game, move_list(tags, "DrawingMoves")))
-
-    def hardest_try(self, game, tries):
-        """The drawing move after which the engine has the fewest drawing replies."""
-        best, fewest = None, None
-        fifty = game.fifty
-        for san in tries:
-            move = game.coordinates(san)
-            game.play(move)
-            judged = fathom(game.fen())
-            replies = len(move_list(judged[0], "DrawingMoves")) if judged else 99
-            game.reference.output_for("undo")
-            game.moves.pop()
-            game.white_to_move = not game.white_to_move
-            game.fifty = fifty
-            if fewest is None or replies < fewest:
-                best, fewest = move, replies
-        return best
+            self.assertEqual(judged[0]["WDL"], "Draw", f"{game.fen()} after {game.moves}")
+            # The drawing move after which the engine has the fewest drawing replies.
+            tries = {}
+            for san in move_list(judged[0], "DrawingMoves"):
+                game.play(engine.coordinates_of_san(game.reference, san))
+                reply = fathom(game.fen())
+                tries[game.moves[-1]] = len(move_list(reply[0], "DrawingMoves")) if reply else 99
+                game.undo()
+            game.play(min(tries, key=tries.get))
 
 
 class SyzygySettings(engine.EngineTest):
@@ -143,8 +115,8 @@ class SyzygySettings(engine.EngineTest):
             self.assertTrue(self.engine.output_for("setboard " + fen, "egtb").endswith("\n" + expected), fen)
 
     def test_missing_path_is_reported_once_and_leaves_the_tables_off(self):
-        self.assertEqual(self.engine.output_for("egtpath syzygy /no/such/tables"),
-                         "Syzygy path not found: /no/such/tables\n")
+        for text in ("Syzygy path not found: /no/such/tables\n", ""):
+            self.assertEqual(self.engine.output_for("egtpath syzygy /no/such/tables"), text)
         self.assertNotIn("Syzygy", self.engine.output_for("setboard 8/8/8/4k3/8/8/8/K6R b - -", "egtb"))
 
     def test_uci_path_set_during_a_search_takes_effect_after_it(self):
@@ -152,16 +124,14 @@ class SyzygySettings(engine.EngineTest):
         self.engine.send("position fen 8/8/8/4k3/8/8/8/K6Q w - -", "go infinite")
         time.sleep(0.2)
         during = self.engine.output_until_ready("setoption name SyzygyPath value " + TABLES)
-        during += self.bestmove_after("stop")
+        self.engine.send("stop")
+        during += self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20)
         self.assertNotIn("Syzygy", during)
         self.assertNotIn("tbhits", during)
-        after = self.bestmove_after("position fen 8/8/8/4k3/8/8/8/K6Q w - -", "go depth 4")
+        self.engine.send("position fen 8/8/8/4k3/8/8/8/K6Q w - -", "go depth 4")
+        after = self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20)
         self.assertIn("info string Syzygy tablebases: 4 men\n", after)
         self.assertIn(" tbhits ", after)
-
-    def bestmove_after(self, *lines):
-        self.engine.send(*lines)
-        return self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20)
 
 
 if __name__ == "__main__":

@@ -24,7 +24,7 @@ class UciSession(engine.EngineTest):
         self.engine.send(*lines)
         return self.engine.read_until(is_bestmove, timeout=timeout)
 
-    def test_uci_identifies_the_engine_and_its_twelve_options(self):
+    def test_uci_identifies_the_engine_and_its_thirteen_options(self):
         self.assertEqual(self.identification,
                          f"id name {engine.engine_name()}\n"
                          "id author Velmar\n"
@@ -33,6 +33,7 @@ class UciSession(engine.EngineTest):
                          "option name NalimovCache type spin default 2 min 1 max 64\n"
                          "option name Ponder type check default false\n"
                          "option name OwnBook type check default true\n"
+                         "option name PolyglotBook type string default \n"
                          "option name MultiPV type spin default 1 min 1 max 5\n"
                          "option name UCI_Opponent type string\n"
                          "option name EnableBookLearning type check default true\n"
