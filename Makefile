@@ -1,6 +1,8 @@
 # The two set-up commands: "make run" builds the optimised engine and the
 # opening book, and starts it; "make test" builds and runs every test,
-# optimised and then under the address and undefined-behaviour sanitizers.
+# optimised and then under the address and undefined-behaviour sanitizers,
+# and then the tests of the parallel search and the shared table under the
+# thread sanitizer.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -32,6 +34,9 @@ test: deps
 	cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_SANITIZE=ON > /dev/null
 	cmake --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_TSAN=ON > /dev/null
+	cmake --build build-tsan --target search_tests -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:TableTest.*'
 
 bench: build
 	cmake --build build --target $(notdir $(basename $(wildcard bench/*.cpp))) -j $(JOBS)
@@ -40,4 +45,4 @@ deps:
 	@scripts/install-deps.sh
 
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-tsan

@@ -67,7 +67,10 @@ struct Position {
     uint32_t moveListStart[MAX_PLY + 1];
 };
 
-extern Position pos;
+/// Each thread has its own position: the front end and the main search
+/// thread share the main thread's, and every helper search thread searches
+/// a copy of it.
+extern constinit thread_local Position pos;
 
 constexpr int NO_EP_SQUARE = -1;
 constexpr int16_t NOT_IN_CHECK = 64;

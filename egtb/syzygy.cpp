@@ -21,7 +21,8 @@
 static_assert(EVAL_LIMIT < TB_WIN_SCORE - MAX_PLY && TB_WIN_SCORE < MATE_REPORT, "the tablebase band lies between the "
               "evaluation and the mate scores");
 
-SyzygyTables syzygy = {"", "", 7, 0, 0, false, false, 0, {}};
+SyzygyTables syzygy = {"", "", 7, 0, false, false, 0, {}};
+constinit thread_local uint64_t syzygyHits = 0;
 
 // Fathom's root ranking, too large for the stack.
 static TbRootMoves rankedMoves;
@@ -147,7 +148,7 @@ bool syzygyProbeWdl(int16_t *score) {
     unsigned wdl = tb_probe_wdl(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns, 0, 0,
                                 p.ep, p.whiteToMove);
     if (wdl == TB_RESULT_FAILED) return false;
-    syzygy.hits++;
+    syzygyHits++;
     *score = syzygyScore(wdl, pos.ply);
     return true;
 }
@@ -201,7 +202,7 @@ void syzygyRankRootMoves() {
     syzygy.rootFilter = true;
     unsigned wdl, dtz;
     syzygy.rootDrawn = syzygyProbeDtz(&wdl, &dtz) && wdl == SYZYGY_DRAW;
-    syzygy.hits++;
+    syzygyHits++;
 }
 
 bool syzygyRootAllows(Move move) {

@@ -36,7 +36,6 @@ struct SyzygyTables {
     char loadedPath[SYZYGY_PATH_SIZE];  // the path the tables were loaded from
     int probeLimit;                     // most men probed, at the root and below (0 to 7)
     int largest;                        // men of the largest table found, 0 = none
-    uint64_t hits;                      // successful probes since the search began
     // Root moves that keep the best ranked result, when rootFilter is set;
     // rootDrawn when the root itself is a plain tablebase draw.
     bool rootFilter;
@@ -46,6 +45,10 @@ struct SyzygyTables {
 };
 
 extern SyzygyTables syzygy;
+
+/// Successful probes of this thread since its search began: every search
+/// thread counts its own, and the search output adds them up.
+extern constinit thread_local uint64_t syzygyHits;
 
 /// Outcome of loading the tables of syzygy.path.
 enum class SyzygyLoad { Unchanged, Off, Loaded, MissingDirectory };

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "board/notation.h"
 #include "board/position.h"
@@ -22,6 +23,11 @@
 int8_t tbState = 0;
 bool tbVerify = true;
 TbStats tbStats;
+
+// The registry, the cache and its files serve one probe at a time: the
+// search threads of a parallel search probe through this lock, and the
+// front end's discovery and release take it too.
+static std::mutex tableLock;
 
 constexpr int BLOCK_BYTES = 8192;
 constexpr int CACHE_ENTRY_BYTES = 8260;  // a 32-byte record and its block buffer
@@ -371,10 +377,16 @@ static int32_t readValue(int table, int fileSide, int side, uint64_t index) {
     return wide ? int32_t(int8_t(bytes[offset + 1])) * 256 + bytes[offset] : tbValueForByte(int8_t(bytes[offset]));
 }
 
-int32_t tbTableValue(int table, int side, uint64_t index) {
+/// tbTableValue for a caller that holds the table lock.
+static int32_t tableValue(int table, int side, uint64_t index) {
     int fileSide = tbTables[table].flags & TB_SYMMETRIC ? 0 : side;
     if (!tbTables[table].fileName[fileSide][0]) return VALUE_UNAVAILABLE;
     return readValue(table, fileSide, side, index);
+}
+
+int32_t tbTableValue(int table, int side, uint64_t index) {
+    std::lock_guard<std::mutex> lock(tableLock);
+    return tableValue(table, side, index);
 }
 
 // ---------------------------------------------------------------------------
@@ -419,15 +431,17 @@ static bool locatePosition(ProbeTarget &target) {
 }
 
 int tbProbe(int16_t *score) {
+    std::lock_guard<std::mutex> lock(tableLock);
     ProbeTarget target;
     if (tbState < 1 || !locatePosition(target)) return 0;
-    int32_t value = tbTableValue(target.table, target.side, target.index);
+    int32_t value = tableValue(target.table, target.side, target.index);
     if (value == VALUE_UNAVAILABLE) return 0;
     *score = tbScoreForValue(value, pos.ply);
     return 1;
 }
 
 int8_t tbInit() {
+    std::lock_guard<std::mutex> lock(tableLock);
     if (tbState >= 0 || options.egtbPath[0] == '\0') return tbState;
     tbState = int8_t(registerTables(options.egtbPath));
     if (tbState < 1) return tbState;
@@ -444,6 +458,7 @@ int8_t tbInit() {
 }
 
 void tbRelease() {
+    std::lock_guard<std::mutex> lock(tableLock);
     closeTableFiles();
     for (TbDescriptor &d : tbTables) d.fileName[0][0] = d.fileName[1][0] = '\0';
     std::free(cacheMemory);

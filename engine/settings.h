@@ -14,12 +14,16 @@ constexpr uint16_t OPT_RESIGN = 0x20;    // the engine may resign
 constexpr uint16_t OPT_COMPUTER = 0x40;  // the opponent is a computer
 constexpr uint16_t OPT_DEBUG = 0x80;     // debug lines are shown
 
+/// Most search threads the engine runs.
+constexpr int MAX_SEARCH_THREADS = 64;
+
 struct EngineOptions {
     uint16_t optionFlags;
     uint8_t ttShift;  // ttTable has 2^(32 - ttShift) buckets
     char egtbPath[256];
     int8_t egtbCacheMB;
     uint8_t multiPv;
+    uint8_t threads;  // search threads, 1 to MAX_SEARCH_THREADS
 };
 
 /// All times in centiseconds.
@@ -38,6 +42,12 @@ struct TimeControl {
 
 extern EngineOptions options;
 extern TimeControl timeControl;
+
+/// A requested number of search threads, brought into 1 ..
+/// MAX_SEARCH_THREADS.
+inline uint8_t searchThreadCount(long requested) {
+    return uint8_t(requested < 1 ? 1 : requested > MAX_SEARCH_THREADS ? MAX_SEARCH_THREADS : requested);
+}
 
 /// True when the engine speaks UCI rather than xboard.
 inline bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }

@@ -11,7 +11,7 @@
 #include "board/position.h"
 #include "eval/pst.h"
 
-PawnHashEntry *pawnHash = nullptr;
+constinit thread_local PawnHashEntry *pawnHash = nullptr;
 
 namespace {
 

@@ -22,8 +22,9 @@ static_assert(sizeof(PawnHashEntry) == 16);
 constexpr int PAWN_HASH_ENTRIES = 8192;
 constexpr uint8_t SHELTER_UNKNOWN = 255;
 
-/// The pawn hash table; null until pawnHashAllocate.
-extern PawnHashEntry *pawnHash;
+/// The pawn hash table of this thread; null until pawnHashAllocate. Every
+/// search thread keeps its own.
+extern constinit thread_local PawnHashEntry *pawnHash;
 
 /// Allocates the zero-filled pawn hash (once); false when memory is short.
 bool pawnHashAllocate();

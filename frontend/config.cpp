@@ -30,6 +30,8 @@ static void applySetting(const char *key, const char *value) {
         options.ttShift = ttShiftForKilobytes(uint32_t(std::strtoul(value, nullptr, 10)));
     } else if (!std::strcmp(key, "EGTB_PATH")) {
         std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", value);
+    } else if (!std::strcmp(key, "THREADS")) {
+        options.threads = searchThreadCount(number);
     } else if (!std::strcmp(key, "EGTB_VERIFY")) {
         tbVerify = number != 0;
     } else if (!std::strcmp(key, "SYZYGY_PATH")) {

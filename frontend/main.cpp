@@ -32,6 +32,7 @@ static void applyDefaults() {
     options.ttShift = 16;
     options.egtbPath[0] = '\0';
     options.egtbCacheMB = 2;
+    options.threads = 1;
 }
 
 /// Allocates the big tables; false when the memory cannot be had.

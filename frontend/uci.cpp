@@ -39,6 +39,7 @@ static void identify() {
     print("option name CanResign type check default true\n");
     print("option name SyzygyPath type string default %s\n", syzygy.path);
     print("option name SyzygyProbeLimit type spin default 7 min 0 max 7\n");
+    print("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
     reply("uciok\n");
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
@@ -118,6 +119,7 @@ static void setOption() {
     else if (sameWord(name, "canresign")) setFlag(OPT_RESIGN, value);
     else if (sameWord(name, "syzygypath")) syzygySetPath(sameWord(value, "<empty>") ? "" : value);
     else if (sameWord(name, "syzygyprobelimit")) syzygy.probeLimit = std::clamp(std::atoi(value), 0, 7);
+    else if (sameWord(name, "threads")) options.threads = searchThreadCount(std::strtol(value, nullptr, 10));
 }
 
 /// "position startpos|fen FEN [moves M1 M2 ...]".

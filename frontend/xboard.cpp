@@ -17,6 +17,7 @@
 #include "frontend/input.h"
 #include "frontend/polyglotplay.h"
 #include "search/state.h"
+#include "search/threads.h"
 
 /// Asks the running search (if any) to stop without playing.
 static void abortSearch() { searchSignal = SIG_ABORT; }
@@ -35,6 +36,7 @@ static void showFeatures() {
     print("feature playother=1 colors=0\n");
     print("feature variants=\"normal\"\n");
     print("feature egt=\"syzygy\"\n");
+    print("feature smp=1\n");
     print("feature done=1\n");
     reply("done=1\n");
 }
@@ -157,7 +159,7 @@ static void receiveMove(const char *word) {
 
 void printStat() {
     reply("stat01: %ld %d %d %d %d %s\n", static_cast<long>((elapsedMs() - timeControl.searchStart) / 10),
-          int(nodeCount), iterationDepth, rootMoveCount - rootMoveNumber, rootMoveCount, moveToText(rootMove));
+          int(totalNodes()), iterationDepth, rootMoveCount - rootMoveNumber, rootMoveCount, moveToText(rootMove));
 }
 
 static void showHint() {
@@ -243,6 +245,10 @@ void xboardCommand(const char *word) {
         if (pondering) abortSearch();
     } else if (is("computer")) options.optionFlags |= OPT_COMPUTER;
     else if (is("egtpath")) setTablebasePath();
+    else if (is("cores")) {
+        const char *count = nextToken();
+        if (count) options.threads = searchThreadCount(std::strtol(count, nullptr, 10));
+    }
     else if (is("analyze")) defer(CMD_ANALYZE);
     else if (is("exit")) leaveAnalysis();
     else if (is(".")) {

@@ -81,7 +81,7 @@ static bool probeTablebase(int ply, int16_t *score) {
 /// while the root ranking keeps the win within the rule; below a drawn root,
 /// where only drawing moves are searched, every node is probed.
 static bool probeSyzygy(int16_t *score) {
-    if (int(pos.pieceTotal) > syzygySearchMen() || pos.castleRights) return false;
+    if (int(pos.pieceTotal) > syzygyLimit || pos.castleRights) return false;
     Move last = pos.undoStack[pos.gamePly - 1].move;
     if (!(last & (MF_CAPTURE | MF_PAWN | MF_PROMO)) && !syzygy.rootDrawn) return false;
     return syzygyProbeWdl(score);
@@ -231,7 +231,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
     assert(alpha < beta && depth >= 1);
     int ply = pos.ply;
     pvLength[ply] = uint8_t(ply);
-    if ((++nodeCount & 0xFFFF) == 0) pollSearch();
+    countNode();
     if (isRepetitionDraw(ply)) return 0;
     int16_t score;
     if (probeSyzygy(&score) || probeTablebase(ply, &score)) return score;
@@ -240,23 +240,24 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
     // Transposition table: hash move, mate threat, null-move veto, cut-off.
     int side = pos.sideToMove;
     int nullDepth = nullMoveDepth(depth);
-    TTEntry *bucket = ttBucket();
-    TTEntry *entry = ttProbe(bucket);
+    TTSlot *bucket = ttBucket();
+    TTEntry entry;
+    TTSlot *slot = ttProbe(bucket, &entry);
     Move hashMove = 0;
     bool mateThreat = false;
-    if (entry) {
-        hashMove = unpackMove(entry->move);
-        mateThreat = (entry->flags & MATE_THREAT) != 0;
-        if ((entry->flags & 7) == BOUND_UPPER && entry->depth >= nullDepth && entry->score < beta)
+    if (slot) {
+        hashMove = unpackMove(entry.move);
+        mateThreat = (entry.flags & MATE_THREAT) != 0;
+        if ((entry.flags & 7) == BOUND_UPPER && entry.depth >= nullDepth && entry.score < beta)
             flags &= uint8_t(~NODE_NULL_ALLOWED);
-        if (entry->depth >= depth && tableSettles(*entry, alpha, beta, depth, hashMove)) return entry->score;
+        if (entry.depth >= depth && tableSettles(entry, alpha, beta, depth, hashMove)) return entry.score;
     }
 
     bool checked = inCheck();
     bool reduceQuiet = false;
     if (nullMoveAllowed(flags, checked, mateThreat, depth, beta) &&
         nullMoveCuts(beta, nullDepth, mateThreat, reduceQuiet, &score)) {
-        ttStoreNullMove(entry ? entry : bucket + 2, score, depth);
+        ttStoreNullMove(slot ? slot : bucket + 2, score, depth);
         return score;
     }
 

@@ -12,6 +12,7 @@
 #include "eval/pst.h"
 #include "search/state.h"
 #include "search/think.h"
+#include "search/threads.h"
 
 // Openings, middlegames, endgames, positions in check, promotions, en
 // passant, castling and short mates.
@@ -67,7 +68,7 @@ static uint32_t searchFresh() {
     ttAge = 0;
     timeControl.searchStart = elapsedMs();
     think();
-    return nodeCount;
+    return totalNodes();
 }
 
 uint64_t benchNodes(int depth, uint32_t *elapsed) {

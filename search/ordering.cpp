@@ -15,8 +15,8 @@ constexpr int32_t MARK_PV_MOVE = 1 << 30;
 constexpr int32_t MARK_HASH_MOVE = 1 << 29;
 constexpr int32_t MARK_SECOND_KILLER = 1 << 23;
 
-int32_t history[4096];
-Move killers[MAX_PLY][2];
+constinit thread_local int32_t history[4096];
+constinit thread_local Move killers[MAX_PLY][2];
 
 void clearHistoryAndKillers() {
     std::memset(history, 0, sizeof history);

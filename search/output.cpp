@@ -16,6 +16,7 @@
 #include "search/ordering.h"
 #include "search/state.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 // The last thinking line, kept so that a ponder hit can print it again.
@@ -37,7 +38,7 @@ uint32_t searchElapsedMs() { return elapsedMs() - timeControl.searchStart; }
 
 uint32_t nodesPerSecond() {
     uint32_t elapsed = searchElapsedMs();
-    return elapsed ? uint32_t(uint64_t(nodeCount) * 1000 / elapsed) : 0;
+    return elapsed ? uint32_t(uint64_t(totalNodes()) * 1000 / elapsed) : 0;
 }
 
 const char *uciScore(int score, int *value) {
@@ -59,14 +60,14 @@ static void writeHeader(int depth, int score) {
         int value;
         const char *kind = uciScore(score, &value);
         char tbHits[32] = "";  // only when Syzygy tables are loaded
-        if (syzygy.largest > 0) std::snprintf(tbHits, sizeof tbHits, "tbhits %llu ", (unsigned long long)syzygy.hits);
+        if (syzygy.largest > 0) std::snprintf(tbHits, sizeof tbHits, "tbhits %llu ", (unsigned long long)totalTbHits());
         std::snprintf(thinkingLine, THINKING_LINE_SIZE,
                       "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %s%spv", kind, value, depth,
-                      selDepth, (unsigned long)elapsed, (unsigned long)nodeCount, nodesPerSecond(), tbHits,
+                      selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(), tbHits,
                       options.multiPv >= 2 ? "multipv 1 " : "");
     } else {
         std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
-                      (unsigned long)(elapsed / 10), (unsigned long)nodeCount);
+                      (unsigned long)(elapsed / 10), (unsigned long)totalNodes());
     }
 }
 
@@ -75,9 +76,9 @@ static void writeHeader(int depth, int score) {
 /// already occur in the line (which would lead round in a circle).
 static bool extendFromTable() {
     if (!ttTable || pvLength[0] >= MAX_PLY - 1) return false;
-    const TTEntry *entry = ttProbe(ttBucket());
-    if (!entry || !entry->move) return false;
-    Move move = unpackMove(entry->move);
+    TTEntry entry;
+    if (!ttProbe(ttBucket(), &entry) || !entry.move) return false;
+    Move move = unpackMove(entry.move);
     if (!isPieceOf(moveFrom(move), pos.sideToMove) || isPieceOf(moveTo(move), pos.sideToMove)) return false;
     for (int i = 0; i < pvLength[0]; i++)
         if ((pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;
@@ -111,6 +112,7 @@ static void appendLine(int depth) {
 }
 
 void printPV(int depth, int score) {
+    if (!isMainSearchThread()) return;
     if (depth > 0) {
         writeHeader(depth, score);
         appendLine(depth);
@@ -128,10 +130,15 @@ void printMultiPvLine(int lineNumber, int score, const Move *line) {
 }
 
 void printWindowFail(bool high) {
+    if (!isMainSearchThread()) return;
     if ((options.optionFlags & (OPT_XBOARD | OPT_POST)) == (OPT_XBOARD | OPT_POST)) reply(high ? "++\n" : "--\n");
 }
 
 void pollSearch() {
-    if (iterationDepth <= 2) return;
+    if (!isMainSearchThread()) {
+        pollHelper();
+        return;
+    }
+    if ((nodeCount & 0xFFFF) != 0 || iterationDepth <= 2) return;
     pollSignals();
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/types.h"
+#include "search/state.h"
 
 /// Room for a thinking line of 64 moves in standard algebraic notation
 /// (at most 8 characters each with the separating blank) and its header.
@@ -32,6 +33,12 @@ void printMultiPvLine(int lineNumber, int score, const Move *line);
 /// output on.
 void printWindowFail(bool high);
 
-/// Called every 65536 nodes: checks the clock and the input, handles a
-/// ponder hit, and abandons the search when it must stop.
+/// Called every 1024 nodes. On the main thread, every 65536 nodes: checks
+/// the clock and the input, handles a ponder hit, and abandons the search
+/// when it must stop. On a helper: see pollHelper.
 void pollSearch();
+
+/// Counts a node of the running search and calls the poll every 1024.
+inline void countNode() {
+    if ((++nodeCount & 0x3FF) == 0) pollSearch();
+}

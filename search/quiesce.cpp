@@ -16,9 +16,9 @@
 
 // Exchange state: for each direction the next piece on that ray from the
 // target square, and per side the stage reached and the knight-list index.
-static int8_t rayCursor[8];
-static int8_t exchangeStage[2];
-static int8_t knightIndex[2];
+static constinit thread_local int8_t rayCursor[8];
+static constinit thread_local int8_t exchangeStage[2];
+static constinit thread_local int8_t knightIndex[2];
 
 /// Moves a ray cursor past the piece it stands on.
 static void advanceCursor(int direction) { rayCursor[direction] = pos.nearest[rayCursor[direction]][direction]; }
@@ -155,19 +155,19 @@ static void updatePv(Move move) {
 /// Probes the quiescence table; true with *score set when the entry decides
 /// the node. *hashMove receives the stored move on any match.
 static bool probeQuiesceTable(int16_t alpha, int16_t beta, int16_t *score, Move *hashMove) {
-    const TTEntry *entry = quiesceProbe();
-    if (!entry) return false;
-    *hashMove = unpackMove(entry->move);
-    int bound = entry->flags & 7;
-    if ((bound == BOUND_UPPER && entry->score <= alpha) || (bound == BOUND_LOWER && entry->score >= beta)) {
-        *score = entry->score;
+    TTEntry entry;
+    if (!quiesceProbe(&entry)) return false;
+    *hashMove = unpackMove(entry.move);
+    int bound = entry.flags & 7;
+    if ((bound == BOUND_UPPER && entry.score <= alpha) || (bound == BOUND_LOWER && entry.score >= beta)) {
+        *score = entry.score;
         return true;
     }
     if (bound != BOUND_EXACT || !*hashMove || isStalePawnCapture(*hashMove)) return false;
     int ply = pos.ply;
     pvTable[ply][ply] = completeMove(*hashMove);
     pvLength[ply] = uint8_t(ply + 1);
-    *score = entry->score;
+    *score = entry.score;
     return true;
 }
 
@@ -184,7 +184,7 @@ static bool captureIsPruned(Move move, int deltaMargin) {
 
 int16_t quiesce(int16_t alpha, int16_t beta) {
     assert(alpha < beta);
-    if ((++nodeCount & 0xFFFF) == 0) pollSearch();
+    countNode();
     int ply = pos.ply;
     pvLength[ply] = uint8_t(ply);
     if (ply >= selDepth) selDepth = int16_t(ply);

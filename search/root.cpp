@@ -18,6 +18,7 @@
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/state.h"
+#include "search/threads.h"
 #include "search/tt.h"
 
 int16_t multiPvScores[MAX_MULTI_PV];
@@ -30,7 +31,7 @@ void clearMultiPv() {
     }
 }
 
-static bool multiPvAnalysis() { return analyzing && options.multiPv > 1; }
+static bool multiPvAnalysis() { return isMainSearchThread() && analyzing && options.multiPv > 1; }
 static int multiPvCount() { return std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV); }
 
 /// In MultiPV analysis the previous iteration's lines come first, in their
@@ -94,15 +95,16 @@ static void copyRootPv(Move move) {
 
 int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     assert(alpha < beta && pos.ply == 0);
-    if ((++nodeCount & 0xFFFF) == 0) pollSearch();
-    if (uciMode()) reply("info depth %d seldepth %d\n", depth, depth);
-    const TTEntry *entry = ttTable ? ttProbeRoot() : nullptr;
+    countNode();
+    if (isMainSearchThread() && uciMode()) reply("info depth %d seldepth %d\n", depth, depth);
+    TTEntry entry;
+    bool found = ttTable && ttProbeRoot(&entry);
     bool checked = inCheck();
     if (checked)
         genEvasions();
     else
         genAllMoves();
-    if (entry) markHashMove(unpackMove(entry->move));
+    if (found) markHashMove(unpackMove(entry.move));
     orderRootMoves();
 
     uint32_t start = pos.moveListStart[0], end = pos.moveListStart[1];
@@ -125,9 +127,9 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
             continue;
         }
         rootMove = move;
-        if (uciMode() && searchElapsedMs() > 1000)
+        if (isMainSearchThread() && uciMode() && searchElapsedMs() > 1000)
             reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
-                  rootMoveNumber - rootMoveCount + rootLegalCount, (unsigned long)nodeCount, nodesPerSecond());
+                  rootMoveNumber - rootMoveCount + rootLegalCount, (unsigned long)totalNodes(), nodesPerSecond());
         bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
         int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, firstMove);
         firstMove = false;
@@ -146,7 +148,7 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
         }
         if (!multiPvAnalysis() || score > multiPvScores[0]) copyRootPv(move);
         bool multiPvUpdated = false;
-        if (iterationDepth >= 3) {
+        if (iterationDepth >= 3 && isMainSearchThread()) {
             if (uciMode() && multiPvAnalysis() && searchElapsedMs() > 100) {
                 updateMultiPv(move, score, filled, depth);
                 multiPvUpdated = true;

@@ -20,9 +20,7 @@
 #include "search/output.h"
 #include "search/root.h"
 #include "search/state.h"
-
-/// Half width of the aspiration window around the previous score.
-constexpr int ASPIRATION = 41;
+#include "search/threads.h"
 
 // Square where an easy recapture is expected, or NO_SQUARE.
 static int recaptureSquare = NO_SQUARE;
@@ -216,8 +214,9 @@ static void prepareSearch() {
     tbLimit = drawnRoot ? -2 : tbState;
     // A Syzygy path set during the last search takes effect now.
     syzygyLoad();
-    syzygy.hits = 0;
+    syzygyHits = 0;
     syzygyRankRootMoves();
+    syzygyLimit = int8_t(syzygySearchMen());
     iterationScore = previousScore;
     alphaWindow = int16_t(previousScore - ASPIRATION);
     betaWindow = int16_t(previousScore + ASPIRATION);
@@ -267,6 +266,7 @@ static bool iterationEndsSearch(int16_t score) {
 static int16_t deepen() {
     int16_t score = previousScore;
     while (iterationDepth <= timeControl.maxDepth) {
+        publishIterationDepth(iterationDepth);
         followPv = true;
         rootAbort = false;
         currentScore = -SCORE_BOUND;
@@ -321,10 +321,13 @@ void think() {
     searchSignal = SIG_NONE;
     try {
         prepareSearch();
+        startHelpers();
         int16_t score = deepen();
+        stopHelpers();
         waitForEnd();
         previousScore = score;
     } catch (const SearchAbandoned &) {
+        stopHelpers();
         abandonSearch();
     }
     searching = 0;

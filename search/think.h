@@ -8,6 +8,9 @@
 /// at its abort point and takes back the moves of the search path.
 struct SearchAbandoned {};
 
+/// Half width of the aspiration window around the previous score.
+constexpr int ASPIRATION = 41;
+
 /// Searches the current position and leaves the move to play in
 /// pvTable[0][0] (0 when there is none), the expected reply in
 /// pvTable[0][1] and the score in previousScore.

@@ -2,6 +2,7 @@
 // stores.
 #include "search/tt.h"
 
+#include <atomic>
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
@@ -10,8 +11,8 @@
 #include "engine/settings.h"
 #include "search/state.h"
 
-TTEntry *ttTable = nullptr;
-TTEntry *quiesceTable = nullptr;
+TTSlot *ttTable = nullptr;
+TTSlot *quiesceTable = nullptr;
 static uint64_t ttEntryCount = 0;
 
 uint8_t ttShiftForBytes(uint64_t bytes) {
@@ -24,9 +25,9 @@ uint8_t ttShiftForBytes(uint64_t bytes) {
 
 bool ttAllocate(uint8_t shift) {
     uint64_t entries = ttBucketsForShift(shift) * TT_BUCKET_ENTRIES;
-    auto *table = static_cast<TTEntry *>(std::calloc(entries, sizeof(TTEntry)));
+    auto *table = static_cast<TTSlot *>(std::calloc(entries, sizeof(TTSlot)));
     if (!table) return false;
-    auto *quiesce = static_cast<TTEntry *>(std::calloc(QUIESCE_BUCKETS * QUIESCE_BUCKET_ENTRIES, sizeof(TTEntry)));
+    auto *quiesce = static_cast<TTSlot *>(std::calloc(QUIESCE_BUCKETS * QUIESCE_BUCKET_ENTRIES, sizeof(TTSlot)));
     ttRelease();
     ttTable = table;
     ttEntryCount = entries;
@@ -43,29 +44,79 @@ void ttRelease() {
 }
 
 void ttClear() {
-    if (ttTable) std::memset(ttTable, 0, ttEntryCount * sizeof(TTEntry));
-    if (quiesceTable) std::memset(quiesceTable, 0, QUIESCE_BUCKETS * QUIESCE_BUCKET_ENTRIES * sizeof(TTEntry));
+    if (ttTable) std::memset(ttTable, 0, ttEntryCount * sizeof(TTSlot));
+    if (quiesceTable) std::memset(quiesceTable, 0, QUIESCE_BUCKETS * QUIESCE_BUCKET_ENTRIES * sizeof(TTSlot));
+}
+
+// Slots are shared by every search thread; each word is read and written
+// whole, without ordering, so that a slot never holds a value that is half
+// one write and half another.
+
+static uint64_t loadWord(const uint64_t &word) {
+    return std::atomic_ref<uint64_t>(const_cast<uint64_t &>(word)).load(std::memory_order_relaxed);
+}
+
+static void storeWord(uint64_t &word, uint64_t value) {
+    std::atomic_ref<uint64_t>(word).store(value, std::memory_order_relaxed);
+}
+
+static uint64_t packData(const TTEntry &entry) {
+    return uint64_t(entry.move) | uint64_t(uint16_t(entry.score)) << 16 | uint64_t(uint16_t(entry.age)) << 32 |
+           uint64_t(uint8_t(entry.depth)) << 48 | uint64_t(entry.flags) << 56;
+}
+
+static uint64_t entryKey(const TTEntry &entry) {
+    return uint64_t(entry.keyHigh) << 32 | uint64_t(entry.keyMid) << 16 | entry.keyLow16;
+}
+
+TTEntry ttRead(const TTSlot &slot) {
+    uint64_t data = loadWord(slot.data);
+    uint64_t key = loadWord(slot.check) ^ data;
+    TTEntry entry;
+    entry.keyHigh = uint32_t(key >> 32);
+    entry.keyMid = uint16_t(key >> 16);
+    entry.keyLow16 = uint16_t(key);
+    entry.move = uint16_t(data);
+    entry.score = int16_t(data >> 16);
+    entry.age = int16_t(data >> 32);
+    entry.depth = int8_t(data >> 48);
+    entry.flags = uint8_t(data >> 56);
+    return entry;
+}
+
+void ttWrite(TTSlot &slot, const TTEntry &entry) {
+    uint64_t data = packData(entry);
+    storeWord(slot.check, entryKey(entry) ^ data);
+    storeWord(slot.data, data);
+}
+
+/// Copies a slot as it stands, a torn one included.
+static void copySlot(TTSlot &to, const TTSlot &from) {
+    storeWord(to.check, loadWord(from.check));
+    storeWord(to.data, loadWord(from.data));
 }
 
 // Probing and storing. A bucket is three consecutive entries; the search
 // keeps the deepest, most recent results in front and pushes older ones back.
 
-static uint32_t keyHigh() { return uint32_t(pos.hashKey >> 32); }
-static uint16_t keyLow16() { return uint16_t(pos.hashKey); }
-
-bool ttMatches(const TTEntry &entry) { return entry.keyHigh == keyHigh() && entry.keyLow16 == keyLow16(); }
+bool ttMatches(const TTEntry &entry) {
+    return entry.keyHigh == uint32_t(pos.hashKey >> 32) && entry.keyMid == uint16_t(pos.hashKey >> 16) &&
+           entry.keyLow16 == uint16_t(pos.hashKey);
+}
 
 int ttWorth(const TTEntry &entry) { return entry.depth - (ttAge - entry.age); }
 
-TTEntry *ttBucket() {
+TTSlot *ttBucket() {
     assert(ttTable);
     uint32_t index = uint32_t(pos.hashKey) >> options.ttShift;
     return ttTable + uint64_t(index) * TT_BUCKET_ENTRIES;
 }
 
-TTEntry *ttProbe(TTEntry *bucket) {
-    for (int i = 0; i < TT_BUCKET_ENTRIES; i++)
-        if (ttMatches(bucket[i])) return &bucket[i];
+TTSlot *ttProbe(TTSlot *bucket, TTEntry *found) {
+    for (int i = 0; i < TT_BUCKET_ENTRIES; i++) {
+        *found = ttRead(bucket[i]);
+        if (ttMatches(*found)) return &bucket[i];
+    }
     return nullptr;
 }
 
@@ -74,79 +125,94 @@ static bool mayReplace(const TTEntry &entry, int depth) {
     return depth >= ttWorth(entry) || (ttMatches(entry) && depth >= entry.depth);
 }
 
-/// Writes the current position's result; the move of an entry that already
-/// held the position survives a fail-low result.
-static void writeEntry(TTEntry &entry, Move move, int16_t score, int depth, uint8_t flags, bool failLow) {
-    if (!(failLow && ttMatches(entry))) entry.move = packMove(move);
-    entry.keyHigh = keyHigh();
-    entry.keyLow16 = keyLow16();
+/// Writes the current position's result over `old`, the slot's entry; the
+/// move of an entry that already held the position survives a fail-low
+/// result.
+static void writeEntry(TTSlot &slot, const TTEntry &old, Move move, int16_t score, int depth, uint8_t flags,
+                       bool failLow) {
+    TTEntry entry;
+    entry.move = failLow && ttMatches(old) ? old.move : packMove(move);
+    entry.keyHigh = uint32_t(pos.hashKey >> 32);
+    entry.keyMid = uint16_t(pos.hashKey >> 16);
+    entry.keyLow16 = uint16_t(pos.hashKey);
     entry.score = score;
     entry.depth = int8_t(depth);
     entry.age = ttAge;
     entry.flags = flags;
+    ttWrite(slot, entry);
 }
 
-void ttStore(TTEntry *bucket, Move best, int16_t score, int depth, uint8_t flags, bool failLow) {
-    TTEntry &first = bucket[0], &second = bucket[1], &third = bucket[2];
+void ttStore(TTSlot *bucket, Move best, int16_t score, int depth, uint8_t flags, bool failLow) {
+    TTEntry first = ttRead(bucket[0]), second = ttRead(bucket[1]), third = ttRead(bucket[2]);
     if (mayReplace(first, depth)) {
         if (!ttMatches(first)) {
-            third = second;
-            second = first;
+            copySlot(bucket[2], bucket[1]);
+            copySlot(bucket[1], bucket[0]);
         }
-        writeEntry(first, best, score, depth, flags, failLow);
+        writeEntry(bucket[0], first, best, score, depth, flags, failLow);
     } else if (ttMatches(first)) {
         return;  // a better result for this position is already in front
     } else if (mayReplace(second, depth)) {
-        if (!ttMatches(second)) third = second;
-        writeEntry(second, best, score, depth, flags, failLow);
+        if (!ttMatches(second)) copySlot(bucket[2], bucket[1]);
+        writeEntry(bucket[1], second, best, score, depth, flags, failLow);
     } else if (!ttMatches(second)) {
-        writeEntry(third, best, score, depth, flags, failLow);
+        writeEntry(bucket[2], third, best, score, depth, flags, failLow);
     }
 }
 
-void ttStoreNullMove(TTEntry *slot, int16_t score, int depth) {
-    if (mayReplace(*slot, depth)) writeEntry(*slot, 0, score, depth, BOUND_LOWER, false);
+void ttStoreNullMove(TTSlot *slot, int16_t score, int depth) {
+    TTEntry old = ttRead(*slot);
+    if (mayReplace(old, depth)) writeEntry(*slot, old, 0, score, depth, BOUND_LOWER, false);
 }
 
-TTEntry *ttProbeRoot() {
-    TTEntry *bucket = ttBucket();
-    if (ttMatches(bucket[0])) return &bucket[0];
-    TTEntry *second = &bucket[1 + (keyHigh() & 1)];
-    return ttMatches(*second) ? second : nullptr;
+TTSlot *ttProbeRoot(TTEntry *found) {
+    TTSlot *bucket = ttBucket();
+    *found = ttRead(bucket[0]);
+    if (ttMatches(*found)) return &bucket[0];
+    TTSlot *second = &bucket[1 + (uint32_t(pos.hashKey >> 32) & 1)];
+    *found = ttRead(*second);
+    return ttMatches(*found) ? second : nullptr;
 }
 
 void ttStoreRoot(Move best, int16_t score, int depth, uint8_t bound, bool failLow) {
-    TTEntry *bucket = ttBucket();
-    if (mayReplace(bucket[0], depth)) {
+    TTSlot *bucket = ttBucket();
+    TTEntry first = ttRead(bucket[0]);
+    if (mayReplace(first, depth)) {
         // The old front entry moves to the slot its own key selects.
-        if (!ttMatches(bucket[0])) bucket[1 + (bucket[0].keyHigh & 1)] = bucket[0];
-        writeEntry(bucket[0], best, score, depth, bound, failLow);
+        if (!ttMatches(first)) copySlot(bucket[1 + (first.keyHigh & 1)], bucket[0]);
+        writeEntry(bucket[0], first, best, score, depth, bound, failLow);
         return;
     }
-    TTEntry &slot = bucket[1 + (keyHigh() & 1)];
-    if (mayReplace(slot, depth)) writeEntry(slot, best, score, depth, bound, false);
+    TTSlot &slot = bucket[1 + (uint32_t(pos.hashKey >> 32) & 1)];
+    TTEntry old = ttRead(slot);
+    if (mayReplace(old, depth)) writeEntry(slot, old, best, score, depth, bound, false);
 }
 
-static TTEntry *quiesceBucket() {
+static TTSlot *quiesceBucket() {
     uint32_t index = (uint32_t(pos.hashKey) >> 16) & (QUIESCE_BUCKETS - 1);
     return quiesceTable + index * QUIESCE_BUCKET_ENTRIES;
 }
 
-TTEntry *quiesceProbe() {
-    if (!quiesceTable) return nullptr;
-    TTEntry *bucket = quiesceBucket();
-    if (ttMatches(bucket[0])) return &bucket[0];
-    return ttMatches(bucket[1]) ? &bucket[1] : nullptr;
+bool quiesceProbe(TTEntry *found) {
+    if (!quiesceTable) return false;
+    TTSlot *bucket = quiesceBucket();
+    *found = ttRead(bucket[0]);
+    if (ttMatches(*found)) return true;
+    *found = ttRead(bucket[1]);
+    return ttMatches(*found);
 }
 
 void quiesceStore(Move best, int16_t score, uint8_t bound) {
     if (!quiesceTable) return;
-    TTEntry *bucket = quiesceBucket();
-    if (!ttMatches(bucket[0])) bucket[1] = bucket[0];
-    TTEntry &entry = bucket[0];
-    entry.keyHigh = keyHigh();
-    entry.keyLow16 = keyLow16();
+    TTSlot *bucket = quiesceBucket();
+    // The quiescence search keeps no depth or age: the slot's stay as they are.
+    TTEntry entry = ttRead(bucket[0]);
+    if (!ttMatches(entry)) copySlot(bucket[1], bucket[0]);
+    entry.keyHigh = uint32_t(pos.hashKey >> 32);
+    entry.keyMid = uint16_t(pos.hashKey >> 16);
+    entry.keyLow16 = uint16_t(pos.hashKey);
     entry.move = packMove(best);
     entry.score = score;
     entry.flags = bound;
+    ttWrite(bucket[0], entry);
 }

@@ -10,8 +10,9 @@ constexpr uint8_t BOUND_LOWER = 2;  // score >= beta
 constexpr uint8_t BOUND_UPPER = 4;  // score <= alpha
 constexpr uint8_t MATE_THREAT = 8;
 
-/// One stored search result. The packed move holds from (bits 0-5), to
-/// (bits 6-11) and the promotion type (bits 12-14); 0 is none.
+/// One search result as the search reads and writes it. The packed move
+/// holds from (bits 0-5), to (bits 6-11) and the promotion type (bits
+/// 12-14); 0 is none.
 struct TTEntry {
     uint32_t keyHigh;   // bits 32-63 of hashKey
     uint16_t keyLow16;  // bits 0-15 of hashKey
@@ -19,18 +20,31 @@ struct TTEntry {
     int16_t score;
     int16_t age;  // ttAge when stored
     int8_t depth;
-    uint8_t flags;  // bound in bits 0-2, MATE_THREAT in bit 3
+    uint8_t flags;     // bound in bits 0-2, MATE_THREAT in bit 3
+    uint16_t keyMid;   // bits 16-31 of hashKey
 };
 static_assert(sizeof(TTEntry) == 16);
+
+/// How an entry is kept in the shared tables: every field but the key
+/// packed into one 64-bit data word, and the position's hashKey XOR-ed with
+/// that word. Search threads read and write both words as separate relaxed
+/// atomics, so two writers may leave a slot with the words of different
+/// results; its key then no longer decodes to either position's hashKey,
+/// and the slot matches no position.
+struct TTSlot {
+    uint64_t check;  // hashKey ^ data
+    uint64_t data;
+};
+static_assert(sizeof(TTSlot) == 16);
 
 constexpr int TT_BUCKET_ENTRIES = 3;
 constexpr int QUIESCE_BUCKETS = 2048;
 constexpr int QUIESCE_BUCKET_ENTRIES = 2;
 
 /// 2^(32 - ttShift) buckets of three entries; null when not allocated.
-extern TTEntry *ttTable;
+extern TTSlot *ttTable;
 /// 2048 buckets of two entries; exists only alongside ttTable.
-extern TTEntry *quiesceTable;
+extern TTSlot *quiesceTable;
 
 /// ttShift for a table of at most `bytes` bytes: the largest power of two
 /// of 48-byte buckets not above bytes / 48, and at least 512 buckets.
@@ -59,6 +73,12 @@ constexpr uint16_t packMove(Move move) {
 /// flag bits (completeMove adds them).
 constexpr Move unpackMove(uint16_t packed) { return Move(packed & 0xFFF) | Move(packed >> 12 & 7) << 16; }
 
+/// A snapshot of the entry kept in a slot.
+TTEntry ttRead(const TTSlot &slot);
+
+/// Writes an entry (with its key fields) into a slot.
+void ttWrite(TTSlot &slot, const TTEntry &entry);
+
 /// True when the entry holds the current position.
 bool ttMatches(const TTEntry &entry);
 
@@ -67,28 +87,29 @@ bool ttMatches(const TTEntry &entry);
 int ttWorth(const TTEntry &entry);
 
 /// The three-entry bucket of the current position.
-TTEntry *ttBucket();
+TTSlot *ttBucket();
 
-/// Interior probe: the first entry of the bucket holding the current
-/// position, or nullptr.
-TTEntry *ttProbe(TTEntry *bucket);
+/// Interior probe: the first slot of the bucket holding the current
+/// position, with its entry copied to *found; nullptr when none does.
+TTSlot *ttProbe(TTSlot *bucket, TTEntry *found);
 
 /// Interior store at the end of a node. failLow (best <= the loop-start
 /// alpha) keeps the move of an entry that already held the position.
-void ttStore(TTEntry *bucket, Move best, int16_t score, int depth, uint8_t flags, bool failLow);
+void ttStore(TTSlot *bucket, Move best, int16_t score, int depth, uint8_t flags, bool failLow);
 
 /// Store after a null-move cut-off, into the probed slot only.
-void ttStoreNullMove(TTEntry *slot, int16_t score, int depth);
+void ttStoreNullMove(TTSlot *slot, int16_t score, int depth);
 
-/// Root probe: entry 0 when it matches, else entry 1 + (keyHigh & 1).
-TTEntry *ttProbeRoot();
+/// Root probe: entry 0 when it matches, else entry 1 + (keyHigh & 1); the
+/// entry is copied to *found. Returns the slot or nullptr.
+TTSlot *ttProbeRoot(TTEntry *found);
 
 /// Root store at the end of searchRoot.
 void ttStoreRoot(Move best, int16_t score, int depth, uint8_t bound, bool failLow);
 
-/// Quiescence probe: entry 0, then entry 1 of the position's bucket; nullptr
-/// when the table is missing or neither matches.
-TTEntry *quiesceProbe();
+/// Quiescence probe: entry 0, then entry 1 of the position's bucket, copied
+/// to *found; false when the table is missing or neither matches.
+bool quiesceProbe(TTEntry *found);
 
 /// Quiescence store: the old entry 0 moves to entry 1 unless it held the
 /// position, then entry 0 is written.

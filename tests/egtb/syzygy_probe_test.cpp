@@ -144,7 +144,7 @@ TEST_F(SyzygyProbe, FiftyMoveCountTurnsAWinIntoACursedWin) {
 TEST_F(SyzygyProbe, PositionsOutsideTheTablesAreNotFoundNorCountedAsHits) {
     int16_t score;
     unsigned wdl, dtz;
-    syzygy.hits = 0;
+    syzygyHits = 0;
     setFen("8/8/8/4k3/8/8/8/K6Q w - -");
     ASSERT_TRUE(syzygyProbeWdl(&score));
     ASSERT_TRUE(syzygyProbeWdl(&score));
@@ -156,7 +156,7 @@ TEST_F(SyzygyProbe, PositionsOutsideTheTablesAreNotFoundNorCountedAsHits) {
         syzygyRankRootMoves();
         EXPECT_FALSE(syzygy.rootFilter) << fen;
     }
-    EXPECT_EQ(syzygy.hits, 2u);
+    EXPECT_EQ(syzygyHits, 2u);
 }
 
 /// The moves the root filter keeps, in coordinate text.

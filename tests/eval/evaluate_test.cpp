@@ -87,18 +87,18 @@ TEST_F(Driver, ScoresStayBelowTheTablebaseBand) {
 
 TEST_F(Driver, PhaseChangeClearsTheTables) {
     ASSERT_TRUE(ttAllocate(ttShiftForBytes(48 * 1024)));
-    auto fillTables = [] { ttTable[0].keyHigh = 0xABCD, pawnHash[0].key = 0x1234; };
+    auto fillTables = [] { ttTable[0].check = 0xABCD, pawnHash[0].key = 0x1234; };
     setFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     checkPhaseChange();
     EXPECT_EQ(evalPhase, 1);
     fillTables();
     checkPhaseChange();  // still the middlegame: kept
-    EXPECT_EQ(ttTable[0].keyHigh, 0xABCDu);
+    EXPECT_EQ(ttTable[0].check, 0xABCDu);
     EXPECT_EQ(pawnHash[0].key, 0x1234u);
     setFen("4k3/pppp4/8/8/8/8/PPPP4/R3K2R w - -");  // 1000 against 0: the endgame
     checkPhaseChange();
     EXPECT_EQ(evalPhase, 2);
-    EXPECT_EQ(ttTable[0].keyHigh, 0u);
+    EXPECT_EQ(ttTable[0].check, 0u);
     EXPECT_EQ(pawnHash[0].key, 0u);
     ttRelease();
 }

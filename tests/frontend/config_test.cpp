@@ -71,3 +71,13 @@ TEST_F(ConfigFile, OverlongLinesAndBinaryBytesAreHarmless) {
     EXPECT_EQ(ttBucketsForShift(options.ttShift), 32768u);  // 3071 KB hold 32768 buckets of 48 bytes
     EXPECT_EQ(options.optionFlags, OPT_XBOARD | OPT_POST);
 }
+
+TEST_F(ConfigFile, ThreadsAreBroughtIntoOneToSixtyFour) {
+    struct Case { const char *text; int threads; };
+    for (Case c : {Case{"THREADS 2\n", 2}, Case{"THREADS 64\n", 64}, Case{"THREADS 65\n", 64}, Case{"THREADS 0\n", 1},
+                   Case{"THREADS -3\n", 1}, Case{"THREADS x\n", 1}}) {
+        options.threads = 9;
+        readSettings(c.text);
+        EXPECT_EQ(options.threads, c.threads) << c.text;
+    }
+}

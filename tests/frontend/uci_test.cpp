@@ -90,7 +90,7 @@ TEST_F(UciHandler, HashSizeInMegabytes) {
 }
 
 TEST_F(UciHandler, HashThatCannotBeAllocatedKeepsTheOldTable) {
-    TTEntry *before = ttTable;
+    TTSlot *before = ttTable;
     send("setoption name Hash value 200000");  // 96 GiB, more than the machine has
     EXPECT_EQ(options.ttShift, 16);
     EXPECT_EQ(ttTable, before);
@@ -166,3 +166,18 @@ TEST_F(UciHandler, CoordinateMovesOfEveryKind) {
     }
 }
 
+
+TEST_F(UciHandler, ThreadsAreBroughtIntoOneToSixtyFour) {
+    struct Case { const char *line; int threads; };
+    const Case cases[] = {
+        {"setoption name Threads value 2", 2}, {"setoption name threads value 64", 64},
+        {"setoption name Threads value 65", 64}, {"setoption name Threads value 0", 1},
+        {"setoption name Threads value many", 1},
+    };
+    for (const Case &c : cases) {
+        options.threads = 9;
+        send(c.line);
+        EXPECT_EQ(options.threads, c.threads) << c.line;
+    }
+    options.threads = 1;
+}

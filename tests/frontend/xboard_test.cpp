@@ -99,3 +99,14 @@ TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
     }
 }
 
+
+TEST_F(XboardHandler, CoresSetTheSearchThreads) {
+    struct Case { const char *line; int threads; };
+    const Case cases[] = {{"cores 2", 2}, {"cores 64", 64}, {"cores 100", 64}, {"cores 0", 1}, {"cores", 9}};
+    for (const Case &c : cases) {
+        options.threads = 9;
+        send(c.line);
+        EXPECT_EQ(options.threads, c.threads) << c.line;
+    }
+    options.threads = 1;
+}

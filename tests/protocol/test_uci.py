@@ -24,7 +24,7 @@ class UciSession(engine.EngineTest):
         self.engine.send(*lines)
         return self.engine.read_until(is_bestmove, timeout=timeout)
 
-    def test_uci_identifies_the_engine_and_its_twelve_options(self):
+    def test_uci_identifies_the_engine_and_its_thirteen_options(self):
         self.assertEqual(self.identification,
                          f"id name {engine.engine_name()}\n"
                          "id author Velmar\n"
@@ -40,6 +40,7 @@ class UciSession(engine.EngineTest):
                          "option name CanResign type check default true\n"
                          "option name SyzygyPath type string default \n"
                          "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
+                         "option name Threads type spin default 1 min 1 max 64\n"
                          "uciok\n")
 
     def test_isready_is_answered_during_a_search_and_stop_gives_the_move(self):

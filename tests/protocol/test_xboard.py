@@ -37,7 +37,7 @@ class XboardSession(engine.EngineTest):
             reference.output_for(move)
         return reference
 
-    def test_protover_lists_exactly_the_eight_feature_lines(self):
+    def test_protover_lists_exactly_the_nine_feature_lines(self):
         self.assertEqual(self.engine.output_for("protover 2"),
                          "feature ping=1 setboard=1 san=0 time=1 draw=0\n"
                          "feature sigint=0 sigterm=0 reuse=1 analyze=1\n"
@@ -45,6 +45,7 @@ class XboardSession(engine.EngineTest):
                          "feature playother=1 colors=0\n"
                          'feature variants="normal"\n'
                          'feature egt="syzygy"\n'
+                         "feature smp=1\n"
                          "feature done=1\n"
                          "done=1\n")
 

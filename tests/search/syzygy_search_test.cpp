@@ -49,7 +49,7 @@ TEST_F(SyzygySearch, TablebaseWinIsShownInCentipawnsWithHits) {
     ASSERT_NE(at, std::string::npos) << line;
     unsigned long printed = std::stoul(line.substr(at + 8));
     EXPECT_GT(printed, 1u);
-    EXPECT_LE(printed, syzygy.hits);
+    EXPECT_LE(printed, syzygyHits);
 }
 
 TEST_F(SyzygySearch, ProbeLimitKeepsBiggerEndingsOutOfTheSearch) {
@@ -62,7 +62,7 @@ TEST_F(SyzygySearch, ProbeLimitKeepsBiggerEndingsOutOfTheSearch) {
         resetEngine();
         setPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
         thinkToDepth(4);
-        hits[i] = syzygy.hits;
+        hits[i] = syzygyHits;
     }
     EXPECT_LT(hits[0], hits[1]);
     EXPECT_GT(hits[0], 0u);

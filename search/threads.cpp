@@ -1,0 +1,162 @@
+// Helper search threads: start, iterative deepening ahead of the main
+// thread, node counts and stop.
+#include "search/threads.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <system_error>
+#include <thread>
+
+#include "board/position.h"
+#include "egtb/syzygy.h"
+#include "engine/settings.h"
+#include "eval/pawns.h"
+#include "search/ordering.h"
+#include "search/root.h"
+#include "search/state.h"
+#include "search/think.h"
+
+/// One helper search thread: the system thread, and what it tells the main
+/// thread while it runs.
+struct SearchThread {
+    std::thread thread;
+    int id;                        // 1, 2, ...: which depths it searches
+    std::atomic<uint32_t> nodes;   // its nodeCount, published every 1024 nodes
+    std::atomic<uint64_t> tbHits;  // its syzygyHits, published with the nodes
+};
+
+static SearchThread helpers[MAX_SEARCH_THREADS - 1];
+static int helperCount;
+
+/// The helper this thread is, nullptr on the main thread.
+static constinit thread_local SearchThread *currentHelper = nullptr;
+
+// What the helpers start from: a copy of the root position and the main
+// thread's search settings, written before they start and read-only after.
+static Position rootPosition;
+static int16_t rootTtAge, rootScore;
+static int8_t rootTbLimit, rootSyzygyLimit;
+static int rootMaxDepth;
+
+static std::atomic<bool> stopRequested;
+static std::atomic<int> mainIterationDepth;
+
+bool isMainSearchThread() { return currentHelper == nullptr; }
+
+void publishIterationDepth(int depth) { mainIterationDepth.store(depth, std::memory_order_relaxed); }
+
+uint32_t totalNodes() {
+    uint32_t nodes = nodeCount;
+    for (int i = 0; i < helperCount; i++) nodes += helpers[i].nodes.load(std::memory_order_relaxed);
+    return nodes;
+}
+
+uint64_t totalTbHits() {
+    uint64_t hits = syzygyHits;
+    for (int i = 0; i < helperCount; i++) hits += helpers[i].tbHits.load(std::memory_order_relaxed);
+    return hits;
+}
+
+/// Makes this helper's counts visible to the main thread.
+static void publishCounts() {
+    currentHelper->nodes.store(nodeCount, std::memory_order_relaxed);
+    currentHelper->tbHits.store(syzygyHits, std::memory_order_relaxed);
+}
+
+void pollHelper() {
+    publishCounts();
+    if (stopRequested.load(std::memory_order_relaxed)) throw SearchAbandoned{};
+}
+
+/// The depth of the helper's next iteration: one more than its last, and
+/// at least one (odd helpers) or two (even helpers) beyond the main thread,
+/// so that the threads fill the table ahead of it rather than repeat it;
+/// never beyond the search's depth limit, which the helper searches again
+/// until the main thread is done.
+static int nextDepth(int last, int id) {
+    int ahead = mainIterationDepth.load(std::memory_order_relaxed) + 1 + (id % 2 == 0);
+    return std::min(std::max(last + 1, ahead), rootMaxDepth);
+}
+
+/// One iteration with an aspiration window around the last score; a score
+/// outside the window is searched again with the full window.
+static int16_t helperIteration(int16_t last, int depth) {
+    windowFail = 0;
+    currentScore = -SCORE_BOUND;
+    alphaWindow = int16_t(std::max(last - ASPIRATION, -SCORE_BOUND));
+    betaWindow = int16_t(std::min(last + ASPIRATION, int(SCORE_BOUND)));
+    int16_t score = searchRoot(alphaWindow, betaWindow, int8_t(depth));
+    if (rootAbort || (score > alphaWindow && score < betaWindow)) return score;
+    currentScore = -SCORE_BOUND;
+    alphaWindow = -SCORE_BOUND;
+    betaWindow = SCORE_BOUND;
+    return searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(depth));
+}
+
+/// Sets up this thread's search state as prepareSearch does for the main
+/// thread.
+static void prepareHelper() {
+    pos = rootPosition;
+    clearHistoryAndKillers();
+    std::memset(pvTable, 0, sizeof pvTable);
+    pvLength[0] = 0;
+    nodeCount = 0;
+    ttAge = rootTtAge;
+    tbLimit = rootTbLimit;
+    syzygyLimit = rootSyzygyLimit;
+    syzygyHits = 0;
+    previousScore = rootScore;
+    lastDepth = 0;
+}
+
+static void runHelper(SearchThread *self) {
+    currentHelper = self;
+    if (!pawnHashAllocate()) return;  // without its pawn hash it cannot evaluate
+    prepareHelper();
+    try {
+        int16_t score = rootScore;
+        for (int depth = nextDepth(0, self->id);; depth = nextDepth(depth, self->id)) {
+            iterationDepth = int16_t(depth);
+            followPv = true;
+            rootAbort = false;
+            selDepth = int16_t(depth);
+            score = helperIteration(score, depth);
+            if (rootAbort) break;
+        }
+    } catch (const SearchAbandoned &) {
+    }
+    publishCounts();
+    pawnHashRelease();
+}
+
+void startHelpers() {
+    helperCount = 0;
+    int count = std::clamp<int>(options.threads, 1, MAX_SEARCH_THREADS) - 1;
+    if (count == 0 || timeControl.maxDepth < 1) return;
+    rootPosition = pos;
+    rootTtAge = ttAge;
+    rootTbLimit = tbLimit;
+    rootSyzygyLimit = syzygyLimit;
+    rootScore = previousScore;
+    rootMaxDepth = std::min<int>(timeControl.maxDepth, MAX_PLY - 1);
+    stopRequested.store(false);
+    mainIterationDepth.store(iterationDepth);
+    for (helperCount = 0; helperCount < count; helperCount++) {
+        SearchThread &helper = helpers[helperCount];
+        helper.id = helperCount + 1;
+        helper.nodes.store(0);
+        helper.tbHits.store(0);
+        try {
+            helper.thread = std::thread(runHelper, &helper);
+        } catch (const std::system_error &) {
+            break;  // the system has no more threads to give: search with fewer
+        }
+    }
+}
+
+void stopHelpers() {
+    stopRequested.store(true);
+    for (int i = 0; i < helperCount; i++)
+        if (helpers[i].thread.joinable()) helpers[i].thread.join();
+}

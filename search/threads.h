@@ -1,0 +1,35 @@
+// The helper threads of the parallel search. The main thread runs think as
+// on one core; every helper searches its own copy of the root position with
+// its own tables and shares only the transposition table with the others,
+// so that their results speed up the main thread's search.
+#pragma once
+
+#include <cstdint>
+
+/// False on a helper search thread, true on every other thread.
+bool isMainSearchThread();
+
+/// Starts options.threads - 1 helpers on the current position and the
+/// main thread's search state (table age, tablebase limit, score). Call
+/// after the search has been prepared, with no helpers running.
+void startHelpers();
+
+/// Tells the helpers to stop and waits until all have; does nothing when
+/// none run.
+void stopHelpers();
+
+/// The main thread's depth of the iteration it is searching, which the
+/// helpers search ahead of.
+void publishIterationDepth(int depth);
+
+/// Nodes of the running (or last) search: this thread's and every
+/// helper's.
+uint32_t totalNodes();
+
+/// Successful Syzygy probes of the running (or last) search, over every
+/// thread.
+uint64_t totalTbHits();
+
+/// A helper's poll, every 1024 nodes: makes its node and tablebase-hit
+/// counts visible to the main thread and abandons its search once the helpers are told to stop.
+void pollHelper();
