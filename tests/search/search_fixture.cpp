@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "board/notation.h"
+#include "board/position.h"
 #include "engine/output.h"
 #include "eval/pawns.h"
 #include "eval/pst.h"
@@ -110,4 +111,18 @@ std::string text(Move move) { return moveToText(move); }
 
 void SearchTest::TearDown() {
     if (outputStream != stdout) stopCapture();
+}
+
+void RootSearchTest::startPosition(const char *fen) {
+    setPosition(fen);
+    keyBefore = pos.hashKey;
+    plyBefore = pos.gamePly;
+}
+
+void RootSearchTest::expectPositionRestored() {
+    EXPECT_EQ(positionFault(), nullptr);
+    EXPECT_EQ(pos.hashKey, keyBefore);
+    EXPECT_EQ(pos.gamePly, plyBefore);
+    EXPECT_EQ(pos.ply, 0);
+    EXPECT_EQ(searching, 0);
 }

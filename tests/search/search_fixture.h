@@ -41,3 +41,17 @@ protected:
     void SetUp() override { resetEngine(); }
     void TearDown() override;
 };
+
+/// Fixture for searches that may be abandoned: remembers the root position
+/// so that a test can check the search left it exactly as it found it.
+class RootSearchTest : public SearchTest {
+protected:
+    uint64_t keyBefore = 0;
+    int16_t plyBefore = 0;
+
+    /// Sets the root position and remembers it.
+    void startPosition(const char *fen);
+
+    /// Checks that the position is the remembered root and no search runs.
+    void expectPositionRestored();
+};

@@ -74,25 +74,7 @@ TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
     EXPECT_NE(pvTable[0][0], Move(0));
 }
 
-class AbandonTest : public ThinkTest {
-protected:
-    uint64_t keyBefore = 0;
-    int16_t plyBefore = 0;
-
-    void startPosition(const char *fen) {
-        setPosition(fen);
-        keyBefore = pos.hashKey;
-        plyBefore = pos.gamePly;
-    }
-
-    void expectPositionRestored() {
-        EXPECT_EQ(positionFault(), nullptr);
-        EXPECT_EQ(pos.hashKey, keyBefore);
-        EXPECT_EQ(pos.gamePly, plyBefore);
-        EXPECT_EQ(pos.ply, 0);
-        EXPECT_EQ(searching, 0);
-    }
-};
+using AbandonTest = RootSearchTest;
 
 TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
     startPosition(MIDDLEGAME_POSITION);

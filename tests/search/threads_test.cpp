@@ -29,28 +29,11 @@ namespace {
 
 const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
 
-class ThreadedSearch : public SearchTest {
+class ThreadedSearch : public RootSearchTest {
 protected:
-    uint64_t keyBefore = 0;
-    int16_t plyBefore = 0;
-
     void TearDown() override {
         options.threads = 1;
-        SearchTest::TearDown();
-    }
-
-    void startPosition(const char *fen) {
-        setPosition(fen);
-        keyBefore = pos.hashKey;
-        plyBefore = pos.gamePly;
-    }
-
-    void expectPositionRestored() {
-        EXPECT_EQ(positionFault(), nullptr);
-        EXPECT_EQ(pos.hashKey, keyBefore);
-        EXPECT_EQ(pos.gamePly, plyBefore);
-        EXPECT_EQ(pos.ply, 0);
-        EXPECT_EQ(searching, 0);
+        RootSearchTest::TearDown();
     }
 };
 
