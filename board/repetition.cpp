@@ -2,6 +2,7 @@
 // position of the game.
 #include "board/repetition.h"
 
+#include "board/makemove.h"
 #include "board/position.h"
 
 int16_t repetitionCount() {
@@ -14,4 +15,11 @@ int16_t repetitionCount() {
     for (int i = pos.gamePly - 4; i >= pos.gamePly - reversible && i >= 0; i -= 2)
         if (uint32_t(pos.undoStack[i].hashKey) == key) count++;
     return count;
+}
+
+bool moveRepeatsPosition(Move move) {
+    if (!makeMove(move)) return false;
+    bool repeats = repetitionCount() != 0;
+    unmakeMove();
+    return repeats;
 }

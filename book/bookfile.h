@@ -7,6 +7,7 @@
 // hashKey; its record is found by bookKey.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -32,7 +33,7 @@ constexpr uint32_t EMPTY_BUCKET = 0xFFFFFFFF;
 /// Records of one bucket that are read; a longer bucket is cut here.
 constexpr uint32_t BUCKET_RECORDS = 4096;
 /// Byte offsets inside a record that learning and probing write alone.
-constexpr long BLOCK_COUNT_OFFSET = 14;
+constexpr long BLOCK_COUNT_OFFSET = offsetof(BookRecord, blockCount);
 
 /// Probe modes.
 constexpr int PROBE_PLAY = 0;

@@ -26,7 +26,9 @@ static int pieceTypeOfLetter(char c) {
     return found ? int(found - "NBRQK") + KNIGHT : NO_PIECE;
 }
 
-bool mayMoveAlong(int square, int direction) {
+/// False when the piece on `square` is pinned to its king along a line
+/// other than `direction` (-1: any move at all leaves the line).
+static bool mayMoveAlong(int square, int direction) {
     int side = pos.sideToMove;
     int king = pos.kingSquare[side];
     int d = lineDirection[square][king];
@@ -183,6 +185,7 @@ static bool countPosition(Collection &c, int result) {
     uint32_t key = bookKey();
     int mover = pos.otherSide;
     int16_t outcome = int16_t(mover == WHITE ? result : -result);
+    const BookRecord fresh{key, 1, outcome, uint8_t(pos.gamePly / 2), 0, 0, 0, 0};
     uint32_t *link = &c.index[bookBucket()];
     CollectBlock *block = nullptr;
     while (*link != EMPTY_BUCKET) {
@@ -194,7 +197,7 @@ static bool countPosition(Collection &c, int result) {
                 return true;
             }
             if (slot.key == 0) {
-                slot = BookRecord{key, 1, outcome, uint8_t(pos.gamePly / 2), 0, 0, 0, 0};
+                slot = fresh;
                 return true;
             }
         }
@@ -205,7 +208,7 @@ static bool countPosition(Collection &c, int result) {
     CollectBlock *added = newBlock(c, &offset);
     if (!added) return false;
     *link = offset;
-    added->slots[0] = BookRecord{key, 1, outcome, uint8_t(pos.gamePly / 2), 0, 0, 0, 0};
+    added->slots[0] = fresh;
     return true;
 }
 

@@ -14,6 +14,3 @@ void createBook(const char *pgnPath);
 /// when the text names no move. Legality is not tested.
 bool parseSan(const char *token, Move *move);
 
-/// False when the piece on `square` is pinned to its king along a line
-/// other than `direction` (-1: any move at all leaves the line).
-bool mayMoveAlong(int square, int direction);

@@ -51,7 +51,8 @@ static uint64_t readBigEndian(const unsigned char *bytes, int size) {
     return value;
 }
 
-PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes) {
+/// Decodes the 16 bytes of one entry.
+static PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes) {
     return {readBigEndian(bytes, 8), uint16_t(readBigEndian(bytes + 8, 2)), uint16_t(readBigEndian(bytes + 10, 2)),
             uint32_t(readBigEndian(bytes + 12, 4))};
 }

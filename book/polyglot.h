@@ -41,9 +41,6 @@ extern PolyglotBook polyglotBook;
 /// The Polyglot key of the current position.
 uint64_t polyglotKey();
 
-/// Decodes the 16 bytes of one entry.
-PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes);
-
 /// Opens the book at `path` (closing any book in use) and checks the whole
 /// file. Returns nullptr when the book is in use, otherwise a one-line
 /// message that names the file and why it is not used (a static buffer).

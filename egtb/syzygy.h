@@ -14,7 +14,6 @@ constexpr int SYZYGY_MAX_ROOT_MOVES = 256;
 /// rule ("blessed"), 2 draw, 3 win spoilt by the fifty-move rule ("cursed"),
 /// 4 win.
 constexpr int SYZYGY_LOSS = 0;
-constexpr int SYZYGY_BLESSED_LOSS = 1;
 constexpr int SYZYGY_DRAW = 2;
 constexpr int SYZYGY_CURSED_WIN = 3;
 constexpr int SYZYGY_WIN = 4;

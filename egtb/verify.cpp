@@ -70,32 +70,27 @@ static int legalMoveCount() {
 
 static bool isMated() { return inCheck() && legalMoveCount() == 0; }
 
-static bool hasMateInOne() {
+/// True when some legal move leads to a position where `test` answers `want`.
+static bool someMoveGives(bool (*test)(), bool want) {
     genPositionMoves();
     MoveEntry *end = plyMovesEnd();
     for (MoveEntry *entry = plyMovesBegin(); entry < end; entry++) {
         if (!makeMove(entry->move)) continue;
-        bool mate = isMated();
+        bool answer = test();
         unmakeMove();
-        if (mate) return true;
+        if (answer == want) return true;
     }
     return false;
 }
+
+static bool hasMateInOne() { return someMoveGives(isMated, true); }
 
 /// True when the side to move has a legal move, few of them, and each one
 /// allows a mate in one.
 static bool isMatedInOne() {
     int moves = legalMoveCount();
     if (moves == 0 || moves > MOST_MOVES_FOR_LOSS_TEST) return false;
-    genPositionMoves();
-    MoveEntry *end = plyMovesEnd();
-    for (MoveEntry *entry = plyMovesBegin(); entry < end; entry++) {
-        if (!makeMove(entry->move)) continue;
-        bool lost = hasMateInOne();
-        unmakeMove();
-        if (!lost) return false;
-    }
-    return true;
+    return !someMoveGives(hasMateInOne, false);
 }
 
 int tbProvenPositions(int table, int side, TbProvenPosition *out, int capacity) {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "board/makemove.h"
 #include "board/notation.h"
 #include "board/repetition.h"
 #include "book/polyglot.h"
@@ -14,7 +13,6 @@
 static char bookPath[256];
 static bool booksOn = true;
 
-static bool inUciMode() { return (options.optionFlags & OPT_UCI) != 0; }
 
 /// Opens the remembered book when books are on; names a refused file in one
 /// message: an info string in UCI mode, a plain line in xboard mode.
@@ -23,7 +21,7 @@ static void openRememberedBook() {
     if (!booksOn || !bookPath[0]) return;
     const char *message = polyglotOpen(bookPath);
     if (!message) return;
-    if (inUciMode()) reply("info string %s\n", message);
+    if (uciMode()) reply("info string %s\n", message);
     else reply("%s\n", message);
 }
 
@@ -44,10 +42,7 @@ void switchPolyglotBook(bool on) {
 static int candidatesForPlay(PolyglotCandidate *candidates) {
     int count = polyglotCandidates(candidates), kept = 0;
     for (int i = 0; i < count; i++) {
-        if (!makeMove(candidates[i].move)) continue;
-        bool repeats = repetitionCount() != 0;
-        unmakeMove();
-        if (!repeats) candidates[kept++] = candidates[i];
+        if (!moveRepeatsPosition(candidates[i].move)) candidates[kept++] = candidates[i];
     }
     return kept;
 }
@@ -63,7 +58,7 @@ Move polyglotBookMove() {
     PolyglotCandidate candidates[POLYGLOT_MAX_CANDIDATES];
     int count = candidatesForPlay(candidates);
     if (!count) return 0;
-    if (!inUciMode()) showCandidateLine(candidates, count);
+    if (!uciMode()) showCandidateLine(candidates, count);
     return polyglotChoose(candidates, count);
 }
 

@@ -18,7 +18,6 @@
 #include "search/state.h"
 #include "search/think.h"
 
-static bool inUciMode() { return (options.optionFlags & OPT_UCI) != 0; }
 
 /// Book bookkeeping after a search: the allowance runs down, and the scores
 /// of the first five searched moves after the book are kept for learning.
@@ -55,7 +54,7 @@ static void playMove(Move move) {
         if (!recordAndMakeMove(move)) {
             reply("ERROR (unexpected illegal move error): think\n");
             game.gameOver = true;
-        } else if (!inUciMode()) {
+        } else if (!uciMode()) {
             considerResigning();
             if (!game.gameOver) {
                 reply("move %s\n", text);
@@ -65,7 +64,7 @@ static void playMove(Move move) {
         game.lastPly = int16_t(pos.gamePly - 1);
         checkGameResult();
     }
-    if (inUciMode()) {
+    if (uciMode()) {
         // moveToUci writes into one static buffer: keep the best move's text
         // before the ponder move's overwrites it.
         char best[8];
@@ -94,7 +93,7 @@ static void chargeClock() {
 /// a move of the position, so that the engine can think on the opponent's
 /// time. Returns true when pondering starts.
 static bool startPondering() {
-    if (inUciMode() || !(options.optionFlags & OPT_PONDER) || game.gameOver || game.pendingCommand != 0 ||
+    if (uciMode() || !(options.optionFlags & OPT_PONDER) || game.gameOver || game.pendingCommand != 0 ||
         pvLength[0] <= 2)
         return false;
     Move expected = pvTable[0][1] & 0xFFFFFF;
@@ -118,13 +117,7 @@ static Move bookMoveForTurn() {
     Move move = 0;
     probeBook(&move, PROBE_PLAY);
     if (!move) return polyglotBookMove();
-    if (makeMove(move)) {
-        bool repeats = repetitionCount() != 0;
-        unmakeMove();
-        pos.ply = 0;
-        if (repeats) move = 0;
-    }
-    return move;
+    return moveRepeatsPosition(move) ? 0 : move;
 }
 
 /// Plays from the book: the game leaves the book later, and the allowance
@@ -157,7 +150,7 @@ void playEngineTurn() {
             move = pvTable[0][0];
             noteSearchedMove();
             if (searchSignal == SIG_ABORT) {
-                if (inUciMode()) reply("bestmove %s\n", move ? moveToUci(move) : "0000");
+                if (uciMode()) reply("bestmove %s\n", move ? moveToUci(move) : "0000");
                 game.engineSide = NO_SIDE;
                 return;
             }

@@ -207,8 +207,7 @@ static void endGame(const char *token) {
 /// "bk": the book's moves in the current position; the Polyglot book's when
 /// the engine's own book has none.
 static void showBookMoves() {
-    Move unused = 0;
-    if (!probeBook(&unused, PROBE_SHOW)) showPolyglotCandidates();
+    if (!probeBook(nullptr, PROBE_SHOW)) showPolyglotCandidates();
 }
 
 void xboardCommand(const char *word) {

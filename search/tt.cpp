@@ -69,9 +69,8 @@ static uint64_t entryKey(const TTEntry &entry) {
     return uint64_t(entry.keyHigh) << 32 | uint64_t(entry.keyMid) << 16 | entry.keyLow16;
 }
 
-TTEntry ttRead(const TTSlot &slot) {
-    uint64_t data = loadWord(slot.data);
-    uint64_t key = loadWord(slot.check) ^ data;
+/// The entry of a slot whose two words were loaded as `key` and `data`.
+static TTEntry unpackEntry(uint64_t key, uint64_t data) {
     TTEntry entry;
     entry.keyHigh = uint32_t(key >> 32);
     entry.keyMid = uint16_t(key >> 16);
@@ -82,6 +81,21 @@ TTEntry ttRead(const TTSlot &slot) {
     entry.depth = int8_t(data >> 48);
     entry.flags = uint8_t(data >> 56);
     return entry;
+}
+
+TTEntry ttRead(const TTSlot &slot) {
+    uint64_t data = loadWord(slot.data);
+    return unpackEntry(loadWord(slot.check) ^ data, data);
+}
+
+/// True when the slot holds the current position; only then is its entry
+/// unpacked into *found, from the same load as the key test.
+static bool slotHolds(const TTSlot &slot, TTEntry *found) {
+    uint64_t key = pos.hashKey;
+    uint64_t data = loadWord(slot.data);
+    if ((loadWord(slot.check) ^ data) != key) return false;
+    *found = unpackEntry(key, data);
+    return true;
 }
 
 void ttWrite(TTSlot &slot, const TTEntry &entry) {
@@ -113,10 +127,8 @@ TTSlot *ttBucket() {
 }
 
 TTSlot *ttProbe(TTSlot *bucket, TTEntry *found) {
-    for (int i = 0; i < TT_BUCKET_ENTRIES; i++) {
-        *found = ttRead(bucket[i]);
-        if (ttMatches(*found)) return &bucket[i];
-    }
+    for (int i = 0; i < TT_BUCKET_ENTRIES; i++)
+        if (slotHolds(bucket[i], found)) return &bucket[i];
     return nullptr;
 }
 
@@ -167,11 +179,9 @@ void ttStoreNullMove(TTSlot *slot, int16_t score, int depth) {
 
 TTSlot *ttProbeRoot(TTEntry *found) {
     TTSlot *bucket = ttBucket();
-    *found = ttRead(bucket[0]);
-    if (ttMatches(*found)) return &bucket[0];
+    if (slotHolds(bucket[0], found)) return &bucket[0];
     TTSlot *second = &bucket[1 + (uint32_t(pos.hashKey >> 32) & 1)];
-    *found = ttRead(*second);
-    return ttMatches(*found) ? second : nullptr;
+    return slotHolds(*second, found) ? second : nullptr;
 }
 
 void ttStoreRoot(Move best, int16_t score, int depth, uint8_t bound, bool failLow) {
@@ -196,10 +206,7 @@ static TTSlot *quiesceBucket() {
 bool quiesceProbe(TTEntry *found) {
     if (!quiesceTable) return false;
     TTSlot *bucket = quiesceBucket();
-    *found = ttRead(bucket[0]);
-    if (ttMatches(*found)) return true;
-    *found = ttRead(bucket[1]);
-    return ttMatches(*found);
+    return slotHolds(bucket[0], found) || slotHolds(bucket[1], found);
 }
 
 void quiesceStore(Move best, int16_t score, uint8_t bound) {
