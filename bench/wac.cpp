@@ -70,7 +70,7 @@ static bool solve(const EpdRecord &record, uint32_t centiseconds, std::string *p
     timeControl.maxDepth = 64;
     timeControl.searchStart = elapsedMs();
     think();
-    *played = pvTable[0][0] ? normalizeSan(moveToSan(pvTable[0][0])) : "(none)";
+    *played = mainThread.pvTable[0][0] ? normalizeSan(moveToSan(mainThread.pvTable[0][0])) : "(none)";
     for (const std::string &best : record.bestMoves)
         if (best == *played) return true;
     return false;
@@ -103,12 +103,12 @@ int main(int argc, char **argv) {
         bool ok = solve(record, centiseconds, &played);
         solved += ok;
         bool mateExpected = record.mateIn > 0 && record.mateIn <= 3;
-        bool announced = previousScore > MATE_REPORT;
+        bool announced = mainThread.previousScore > MATE_REPORT;
         mates += mateExpected;
         matesAnnounced += mateExpected && announced;
         std::printf("%-10s %-7s %-7s score %6d depth %2d %s%s\n", record.id.c_str(), played.c_str(),
-                    record.bestMoves[0].c_str(), previousScore, lastDepth, ok ? "solved" : "MISSED",
-                    mateExpected && !announced ? " (mate not announced)" : "");
+                    record.bestMoves[0].c_str(), mainThread.previousScore, mainThread.lastDepth,
+                    ok ? "solved" : "MISSED", mateExpected && !announced ? " (mate not announced)" : "");
         std::fflush(stdout);
     }
     std::fclose(file);

@@ -8,7 +8,7 @@
 #include "board/attacks.h"
 #include "board/tables.h"
 #include "eval/pst.h"
-#include "search/ordering.h"
+#include "search/state.h"
 
 constexpr int32_t SCORE_TACTICAL = 0x2000000;  // captures and promotions sort above quiet moves
 constexpr int32_t SCORE_FIRST_KILLER = 0xC00000;
@@ -25,9 +25,12 @@ static inline Move makeMoveValue(int from, int to, int promotion, int flags) {
 
 static int32_t quietScore(int from, int to, Move move) {
     int side = pos.sideToMove, type = pieceType(pos.board[from]);
-    int32_t score = pieceSquare[side][type][to] - pieceSquare[side][type][from] + 64 * history[from + 64 * to] + 32;
-    if (move == killers[pos.ply][0]) score |= SCORE_FIRST_KILLER;
-    else if (move == killers[pos.ply][1]) score |= SCORE_SECOND_KILLER;
+    int32_t score =
+        pieceSquare[side][type][to] - pieceSquare[side][type][from] + 64 * thisThread->history[from + 64 * to] + 32;
+    if (move == thisThread->killers[pos.ply][0])
+        score |= SCORE_FIRST_KILLER;
+    else if (move == thisThread->killers[pos.ply][1])
+        score |= SCORE_SECOND_KILLER;
     return score;
 }
 

@@ -148,7 +148,7 @@ static void scoreBookNode(ScoringRun &run) {
                 if (int8_t(record.scoredDepth) < int8_t(run.depth) && searchBookPosition(run)) {
                     // Stored for the side that chose the move into the
                     // position; the search scored it for the side to move.
-                    int score = std::clamp(-int(previousScore), -128, 127);
+                    int score = std::clamp(-int(mainThread.previousScore), -128, 127);
                     record.scoredDepth = run.depth;
                     record.searchScore = int8_t(score);
                     writeBookBytes(&record, offset, sizeof record);

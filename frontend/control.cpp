@@ -28,8 +28,8 @@ void newGame() {
     initPieceSquareTables();
     genPositionMoves();
     options.optionFlags &= uint16_t(~OPT_COMPUTER);
-    previousScore = 0;
-    pvLength[0] = 0;
+    mainThread.previousScore = 0;
+    mainThread.pvLength[0] = 0;
     game.gameOver = false;
     game.resignCount = 0;
     game.bookExitPly = 0;
@@ -135,7 +135,7 @@ static void takeBack() {
     if (pos.gamePly == 0) return;
     game.gameOver = false;
     game.engineSide = NO_SIDE;
-    previousScore = 0;
+    mainThread.previousScore = 0;
     if (pos.gamePly < game.lastPly) game.bookAllowance = 3;
     unmakeMove();
     if (game.setupText[0] == '2' && pos.gamePly != 0) unmakeMove();
@@ -166,7 +166,7 @@ static void runPendingCommand() {
     case CMD_FORCE:
         game.forceMode = !game.forceMode;
         game.engineSide = NO_SIDE;
-        previousScore = 0;
+        mainThread.previousScore = 0;
         break;
     case CMD_SETUP: setUpPosition(); break;
     case CMD_LEARN: learnFromGame(game.bookExitPly, game.earlyScores, game.learnResult); break;

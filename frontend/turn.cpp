@@ -24,14 +24,14 @@
 static void noteSearchedMove() {
     if (game.bookAllowance > 0) game.bookAllowance--;
     int index = (pos.gamePly - game.bookExitPly - 1) / 2;
-    if (index >= 0 && index < 5) game.earlyScores[index] = previousScore;
+    if (index >= 0 && index < 5) game.earlyScores[index] = mainThread.previousScore;
 }
 
 /// xboard: after three moves in a row scored below -900 the engine resigns,
 /// but only when the opponent has more than five seconds per move left.
 static void considerResigning() {
     if (!(options.optionFlags & OPT_RESIGN) || timeControl.movesPerControl == 0) return;
-    if (previousScore >= -900) {
+    if (mainThread.previousScore >= -900) {
         game.resignCount = 0;
         return;
     }
@@ -69,8 +69,8 @@ static void playMove(Move move) {
         // before the ponder move's overwrites it.
         char best[8];
         std::snprintf(best, sizeof best, "%s", move ? moveToUci(move) : "0000");
-        if ((options.optionFlags & OPT_PONDER) && pvLength[0] > 2)
-            reply("bestmove %s ponder %s\n", best, moveToUci(pvTable[0][1]));
+        if ((options.optionFlags & OPT_PONDER) && mainThread.pvLength[0] > 2)
+            reply("bestmove %s ponder %s\n", best, moveToUci(mainThread.pvTable[0][1]));
         else reply("bestmove %s\n", best);
         if (pos.gamePly > 0) debugPrint("SENT MOVE-> %s\n", game.moveText[pos.gamePly - 1]);
     }
@@ -94,9 +94,9 @@ static void chargeClock() {
 /// time. Returns true when pondering starts.
 static bool startPondering() {
     if (uciMode() || !(options.optionFlags & OPT_PONDER) || game.gameOver || game.pendingCommand != 0 ||
-        pvLength[0] <= 2)
+        mainThread.pvLength[0] <= 2)
         return false;
-    Move expected = pvTable[0][1] & 0xFFFFFF;
+    Move expected = mainThread.pvTable[0][1] & 0xFFFFFF;
     genPositionMoves();
     for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
         if ((entry->move & 0xFFFFFF) != expected) continue;
@@ -126,7 +126,7 @@ static void noteBookMove() {
     game.bookExitPly = uint16_t(pos.gamePly);
     game.bookAllowance = 3;
     searchSignal = SIG_NONE;
-    pvLength[0] = 0;
+    mainThread.pvLength[0] = 0;
 }
 
 void playEngineTurn() {
@@ -147,7 +147,7 @@ void playEngineTurn() {
                 }
                 return;
             }
-            move = pvTable[0][0];
+            move = mainThread.pvTable[0][0];
             noteSearchedMove();
             if (searchSignal == SIG_ABORT) {
                 if (uciMode()) reply("bestmove %s\n", move ? moveToUci(move) : "0000");

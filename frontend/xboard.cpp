@@ -158,12 +158,16 @@ static void receiveMove(const char *word) {
 }
 
 void printStat() {
-    reply("stat01: %ld %d %d %d %d %s\n", static_cast<long>((elapsedMs() - timeControl.searchStart) / 10),
-          int(totalNodes()), iterationDepth, rootMoveCount - rootMoveNumber, rootMoveCount, moveToText(rootMove));
+    reply("stat01: %ld %llu %d %d %d %s\n", static_cast<long>((elapsedMs() - timeControl.searchStart) / 10),
+          static_cast<unsigned long long>(totalNodes()), mainThread.iterationDepth,
+          mainThread.rootMoveCount - mainThread.rootMoveNumber, mainThread.rootMoveCount,
+          moveToText(mainThread.rootMove));
 }
 
 static void showHint() {
-    Move hint = pondering ? game.expectedReply : analyzing && pvLength[0] != 0 ? pvTable[0][0] : 0;
+    Move hint = pondering                                  ? game.expectedReply
+                : analyzing && mainThread.pvLength[0] != 0 ? mainThread.pvTable[0][0]
+                                                           : 0;
     if (hint) reply("Hint: %s\n", moveToText(hint));
 }
 

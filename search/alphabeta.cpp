@@ -69,7 +69,7 @@ static bool isRepetitionDraw(int ply) {
 
 /// Tablebase probe after a capture or promotion, or close to the root.
 static bool probeTablebase(int ply, int16_t *score) {
-    if (int(pos.pieceTotal) > tbLimit || pos.castleRights) return false;
+    if (int(pos.pieceTotal) > thisThread->tbLimit || pos.castleRights) return false;
     Move last = pos.undoStack[pos.gamePly - 1].move;
     if (!(last & (MF_CAPTURE | MF_PROMO)) && ply >= 3) return false;
     return tbProbe(score) != 0;
@@ -81,7 +81,7 @@ static bool probeTablebase(int ply, int16_t *score) {
 /// while the root ranking keeps the win within the rule; below a drawn root,
 /// where only drawing moves are searched, every node is probed.
 static bool probeSyzygy(int16_t *score) {
-    if (int(pos.pieceTotal) > syzygyLimit || pos.castleRights) return false;
+    if (int(pos.pieceTotal) > thisThread->syzygyLimit || pos.castleRights) return false;
     Move last = pos.undoStack[pos.gamePly - 1].move;
     if (!(last & (MF_CAPTURE | MF_PAWN | MF_PROMO)) && !syzygy.rootDrawn) return false;
     return syzygyProbeWdl(score);
@@ -98,8 +98,8 @@ static bool tableSettles(const TTEntry &entry, int16_t alpha, int16_t beta, int 
     if (ply <= 1 && repetitionCount() != 0) return false;
     if (!hashMove || !hashMoveIsSane(hashMove)) return false;
     Move move = completeMove(hashMove);
-    pvTable[ply][ply] = move;
-    pvLength[ply] = uint8_t(ply + 1);
+    thisThread->pvTable[ply][ply] = move;
+    thisThread->pvLength[ply] = uint8_t(ply + 1);
     addHistory(move, 2 * depth);
     return true;
 }
@@ -164,7 +164,7 @@ static bool isRecapture(Move move) {
 static void extendOrReduce(Move move, int mover, uint8_t nodeFlags, bool reduceQuiet, int &newDepth, int &fraction,
                            uint8_t &childFlags) {
     bool givesCheck = inCheck();
-    if (givesCheck && (newDepth < 2 || (pos.ply < 2 * iterationDepth && checkNeedsExtension()))) {
+    if (givesCheck && (newDepth < 2 || (pos.ply < 2 * thisThread->iterationDepth && checkNeedsExtension()))) {
         newDepth++;
         fraction = fraction == 0 && !inDoubleCheck() ? 0 : 1;
         return;
@@ -181,16 +181,17 @@ static void extendOrReduce(Move move, int mover, uint8_t nodeFlags, bool reduceQ
     }
     if (isPawnToSeventh(move, mover)) fraction += (fraction + 3) / 4 + newDepth <= 0 ? 4 : 3;
     if (fraction >= 4) {
-        if (pos.ply < 2 * iterationDepth) newDepth++;
+        if (pos.ply < 2 * thisThread->iterationDepth) newDepth++;
         fraction -= 4;
     }
 }
 
 static void updatePv(Move move) {
     int ply = pos.ply;
-    pvTable[ply][ply] = move;
-    for (int i = ply + 1; i < pvLength[ply + 1]; i++) pvTable[ply][i] = pvTable[ply + 1][i];
-    pvLength[ply] = pvLength[ply + 1];
+    thisThread->pvTable[ply][ply] = move;
+    for (int i = ply + 1; i < thisThread->pvLength[ply + 1]; i++)
+        thisThread->pvTable[ply][i] = thisThread->pvTable[ply + 1][i];
+    thisThread->pvLength[ply] = thisThread->pvLength[ply + 1];
 }
 
 /// Where the node's moves come from: the whole list (in check, or along the
@@ -205,7 +206,7 @@ struct MoveSource {
 /// evasion.
 static int prepareMoves(MoveSource &source, Move hashMove, bool checked) {
     int ply = pos.ply;
-    source.staged = !checked && !followPv;
+    source.staged = !checked && !thisThread->followPv;
     source.index = pos.moveListStart[ply];
     if (source.staged) {
         startPicker(source.picker, hashMove);
@@ -216,7 +217,7 @@ static int prepareMoves(MoveSource &source, Move hashMove, bool checked) {
     else
         genAllMoves();
     markHashMove(hashMove);
-    if (followPv) markPvMove();
+    if (thisThread->followPv) markPvMove();
     bool singleReply = checked && pos.moveListStart[ply + 1] - pos.moveListStart[ply] == 1;
     return singleReply ? (ply & 1) + 3 : 0;
 }
@@ -230,7 +231,7 @@ static Move nextMove(MoveSource &source) {
 int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, uint8_t flags) {
     assert(alpha < beta && depth >= 1);
     int ply = pos.ply;
-    pvLength[ply] = uint8_t(ply);
+    thisThread->pvLength[ply] = uint8_t(ply);
     countNode();
     if (isRepetitionDraw(ply)) return 0;
     int16_t score;
@@ -266,7 +267,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
         int8_t shallow = int8_t(checked ? std::min(depth - 2, 2) : depth - 2);
         if (alphaBeta(alpha, beta, shallow, extension, flags) <= alpha)
             alphaBeta(-SCORE_BOUND, int16_t(alpha + 1), shallow, extension, flags);
-        if (pvLength[ply] > ply) hashMove = pvTable[ply][ply] & 0xFFFFFF;
+        if (thisThread->pvLength[ply] > ply) hashMove = thisThread->pvTable[ply][ply] & 0xFFFFFF;
     }
 
     // A static score far below alpha marks a node whose quiet moves may be

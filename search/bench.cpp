@@ -62,10 +62,10 @@ const char *benchPosition(int i) { return BENCH_POSITIONS[i]; }
 /// and killers, no previous line to carry over.
 static uint32_t searchFresh() {
     initPieceSquareTables();  // the next search then clears every hash table
-    previousScore = 0;
-    pvLength[0] = 0;
-    lastDepth = 0;
-    ttAge = 0;
+    mainThread.previousScore = 0;
+    mainThread.pvLength[0] = 0;
+    mainThread.lastDepth = 0;
+    mainThread.ttAge = 0;
     timeControl.searchStart = elapsedMs();
     think();
     return totalNodes();
@@ -76,7 +76,7 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
     savedPosition = pos;
     EngineOptions savedOptions = options;
     TimeControl savedTime = timeControl;
-    int16_t savedScore = previousScore;
+    int16_t savedScore = mainThread.previousScore;
     uint8_t savedAnalyzing = analyzing, savedPondering = pondering;
 
     options.optionFlags = OPT_XBOARD;  // no thinking output of any kind
@@ -98,11 +98,11 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
     pos = savedPosition;
     options = savedOptions;
     timeControl = savedTime;
-    previousScore = savedScore;
+    mainThread.previousScore = savedScore;
     analyzing = savedAnalyzing;
     pondering = savedPondering;
-    pvLength[0] = 0;
-    lastDepth = 0;
+    mainThread.pvLength[0] = 0;
+    mainThread.lastDepth = 0;
     initPieceSquareTables();
     return nodes;
 }

@@ -15,24 +15,21 @@ constexpr int32_t MARK_PV_MOVE = 1 << 30;
 constexpr int32_t MARK_HASH_MOVE = 1 << 29;
 constexpr int32_t MARK_SECOND_KILLER = 1 << 23;
 
-constinit thread_local int32_t history[4096];
-constinit thread_local Move killers[MAX_PLY][2];
-
 void clearHistoryAndKillers() {
-    std::memset(history, 0, sizeof history);
-    std::memset(killers, 0, sizeof killers);
+    std::memset(thisThread->history, 0, sizeof thisThread->history);
+    std::memset(thisThread->killers, 0, sizeof thisThread->killers);
 }
 
 void addHistory(Move move, int amount) {
-    int32_t &counter = history[move & 4095];
+    int32_t &counter = thisThread->history[move & 4095];
     counter += amount;
     if (counter <= HISTORY_LIMIT) return;
-    for (int32_t &entry : history) entry /= 2;
+    for (int32_t &entry : thisThread->history) entry /= 2;
 }
 
 void updateKillers(Move best) {
     if (best & (MF_CAPTURE | MF_PROMO)) return;
-    Move *slots = killers[pos.ply];
+    Move *slots = thisThread->killers[pos.ply];
     if (best == slots[0]) return;
     slots[1] = slots[0];
     slots[0] = best;
@@ -50,13 +47,13 @@ void markHashMove(Move move) {
 }
 
 void markPvMove() {
-    followPv = false;
+    thisThread->followPv = false;
     int ply = pos.ply;
-    if (ply >= pvLength[0] || !pvTable[0][ply]) return;
+    if (ply >= thisThread->pvLength[0] || !thisThread->pvTable[0][ply]) return;
     for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
-        if (sameSquares(entry->move, pvTable[0][ply])) {
+        if (sameSquares(entry->move, thisThread->pvTable[0][ply])) {
             entry->score |= MARK_PV_MOVE;
-            followPv = true;
+            thisThread->followPv = true;
             return;
         }
 }
@@ -188,12 +185,12 @@ void startPicker(MovePicker &picker, Move hashMove) {
 /// second killer's mark (the first was tried in its own stage).
 static void scoreQuietMoves() {
     int side = pos.sideToMove;
-    Move secondKiller = killers[pos.ply][1];
+    Move secondKiller = thisThread->killers[pos.ply][1];
     for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++) {
         Move move = entry->move;
         int type = pieceType(pos.board[moveFrom(move)]);
         int32_t score = pieceSquare[side][type][moveTo(move)] - pieceSquare[side][type][moveFrom(move)] + 32 +
-                        64 * history[move & 4095];
+                        64 * thisThread->history[move & 4095];
         if (move == secondKiller) score |= MARK_SECOND_KILLER;
         entry->score = score;
     }
@@ -223,7 +220,7 @@ Move nextPickedMove(MovePicker &picker) {
         [[fallthrough]];
     case STAGE_KILLER: {
         picker.stage = STAGE_FIRST_QUIET;
-        Move killer = killers[pos.ply][0];
+        Move killer = thisThread->killers[pos.ply][0];
         if (!sameSquares(killer, picker.hashMove) && killerIsValid(killer)) {
             picker.firstKiller = completeMove(killer);
             return picker.firstKiller;

@@ -7,12 +7,6 @@
 #include "board/position.h"
 #include "board/types.h"
 
-/// History counters indexed by from + 64 * to (the low 12 bits of a move).
-extern constinit thread_local int32_t history[4096];
-
-/// Two killer moves per search ply (full 32-bit moves).
-extern constinit thread_local Move killers[MAX_PLY][2];
-
 /// A history counter never grows past this: the quiet-move ordering score
 /// holds 64 times the counter, which must stay inside 32 bits.
 constexpr int32_t HISTORY_LIMIT = 1 << 24;

@@ -63,8 +63,8 @@ static void writeHeader(int depth, int score) {
         if (syzygy.largest > 0) std::snprintf(tbHits, sizeof tbHits, "tbhits %llu ", (unsigned long long)totalTbHits());
         std::snprintf(thinkingLine, THINKING_LINE_SIZE,
                       "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %s%spv", kind, value, depth,
-                      selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(), tbHits,
-                      options.multiPv >= 2 ? "multipv 1 " : "");
+                      thisThread->selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(),
+                      tbHits, options.multiPv >= 2 ? "multipv 1 " : "");
     } else {
         std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
                       (unsigned long)(elapsed / 10), (unsigned long)totalNodes());
@@ -75,14 +75,14 @@ static void writeHeader(int depth, int score) {
 /// position; false when the table has none that fits or the move's squares
 /// already occur in the line (which would lead round in a circle).
 static bool extendFromTable() {
-    if (!ttTable || pvLength[0] >= MAX_PLY - 1) return false;
+    if (!ttTable || thisThread->pvLength[0] >= MAX_PLY - 1) return false;
     TTEntry entry;
     if (!ttProbe(ttBucket(), &entry) || !entry.move) return false;
     Move move = unpackMove(entry.move);
     if (!isPieceOf(moveFrom(move), pos.sideToMove) || isPieceOf(moveTo(move), pos.sideToMove)) return false;
-    for (int i = 0; i < pvLength[0]; i++)
-        if ((pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;
-    pvTable[0][pvLength[0]++] = move;
+    for (int i = 0; i < thisThread->pvLength[0]; i++)
+        if ((thisThread->pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;
+    thisThread->pvTable[0][thisThread->pvLength[0]++] = move;
     return true;
 }
 
@@ -91,28 +91,27 @@ static void appendLine(int depth) {
     bool uci = uciMode();
     int made = 0;
     for (int i = 0;; i++) {
-        if (i >= pvLength[0] && (pvLength[0] >= depth || !extendFromTable())) break;
-        Move move = pvTable[0][i];
+        if (i >= thisThread->pvLength[0] && (thisThread->pvLength[0] >= depth || !extendFromTable())) break;
+        Move move = thisThread->pvTable[0][i];
         if (!move || !hashMoveIsSane(move)) {
-            pvLength[0] = uint8_t(i);
+            thisThread->pvLength[0] = uint8_t(i);
             break;
         }
         move = completeMove(move);
         char text[16];
         std::snprintf(text, sizeof text, "%s", uci ? moveToUci(move) : moveToSan(move));
         if (!makeMove(move)) {
-            pvLength[0] = uint8_t(i);  // a stale line ends at its first illegal move
+            thisThread->pvLength[0] = uint8_t(i);  // a stale line ends at its first illegal move
             break;
         }
         made++;
-        pvTable[0][i] = move;
+        thisThread->pvTable[0][i] = move;
         appendText(thinkingLine, " %s%s", text, !uci && inCheck() ? "+" : "");
     }
     while (made--) unmakeMove();
 }
 
 void printPV(int depth, int score) {
-    if (!isMainSearchThread()) return;
     if (depth > 0) {
         writeHeader(depth, score);
         appendLine(depth);
@@ -139,6 +138,6 @@ void pollSearch() {
         pollHelper();
         return;
     }
-    if ((nodeCount & 0xFFFF) != 0 || iterationDepth <= 2) return;
+    if ((thisThread->nodeCount & 0xFFFF) != 0 || thisThread->iterationDepth <= 2) return;
     pollSignals();
 }

@@ -40,5 +40,5 @@ void pollSearch();
 
 /// Counts a node of the running search and calls the poll every 1024.
 inline void countNode() {
-    if ((++nodeCount & 0x3FF) == 0) pollSearch();
+    if ((++thisThread->nodeCount & 0x3FF) == 0) pollSearch();
 }

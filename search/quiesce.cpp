@@ -14,14 +14,10 @@
 #include "search/state.h"
 #include "search/tt.h"
 
-// Exchange state: for each direction the next piece on that ray from the
-// target square, and per side the stage reached and the knight-list index.
-static constinit thread_local int8_t rayCursor[8];
-static constinit thread_local int8_t exchangeStage[2];
-static constinit thread_local int8_t knightIndex[2];
-
 /// Moves a ray cursor past the piece it stands on.
-static void advanceCursor(int direction) { rayCursor[direction] = pos.nearest[rayCursor[direction]][direction]; }
+static void advanceCursor(int direction) {
+    thisThread->rayCursor[direction] = pos.nearest[thisThread->rayCursor[direction]][direction];
+}
 
 static bool holds(int square, int side, int type) { return pos.board[square] == makePiece(side, type); }
 
@@ -30,10 +26,10 @@ static bool holds(int square, int side, int type) { return pos.board[square] == 
 /// bishops, rooks, queens, king.
 static int nextAttacker(int side, int from, int to) {
     // White pawns take from to + 7 and to + 9, Black pawns from to - 9, to - 7.
-    int8_t &stage = exchangeStage[side];
+    int8_t &stage = thisThread->exchangeStage[side];
     while (stage < 2) {
         int direction = PAWN_ATTACK_DIRECTION[side][stage++];
-        int square = rayCursor[direction];
+        int square = thisThread->rayCursor[direction];
         if (square == to + DIRECTION_DELTA[direction] && holds(square, side, PAWN)) {
             advanceCursor(direction);
             return 100;
@@ -41,7 +37,7 @@ static int nextAttacker(int side, int from, int to) {
     }
     if (stage == 2) {
         const auto &targets = knightTargets[to];
-        for (int8_t &i = knightIndex[side]; targets[i] >= 0;) {
+        for (int8_t &i = thisThread->knightIndex[side]; targets[i] >= 0;) {
             int square = targets[i++];
             if (square != from && holds(square, side, KNIGHT)) return 300;
         }
@@ -50,18 +46,18 @@ static int nextAttacker(int side, int from, int to) {
     if (stage == 3) {
         int queenDirection = -1;
         for (int direction : {4, 5, 6, 7}) {
-            if (holds(rayCursor[direction], side, BISHOP)) {
+            if (holds(thisThread->rayCursor[direction], side, BISHOP)) {
                 advanceCursor(direction);
                 return 300;
             }
-            if (holds(rayCursor[direction], side, QUEEN)) queenDirection = direction;
+            if (holds(thisThread->rayCursor[direction], side, QUEEN)) queenDirection = direction;
         }
         for (int direction : {0, 1, 2, 3}) {
-            if (holds(rayCursor[direction], side, ROOK)) {
+            if (holds(thisThread->rayCursor[direction], side, ROOK)) {
                 advanceCursor(direction);
                 return 500;
             }
-            if (holds(rayCursor[direction], side, QUEEN)) queenDirection = direction;
+            if (holds(thisThread->rayCursor[direction], side, QUEEN)) queenDirection = direction;
         }
         if (queenDirection >= 0) {
             advanceCursor(queenDirection);
@@ -83,10 +79,10 @@ bool captureIsSafe(int from, int to) {
     int risk = pieceValue[pieceType(pos.board[from])];
     for (int direction = 0; direction < 8; direction++) {
         int square = pos.nearest[to][direction];
-        rayCursor[direction] = int8_t(square == from ? pos.nearest[from][direction] : square);
+        thisThread->rayCursor[direction] = int8_t(square == from ? pos.nearest[from][direction] : square);
     }
-    exchangeStage[WHITE] = exchangeStage[BLACK] = 0;
-    knightIndex[WHITE] = knightIndex[BLACK] = 0;
+    thisThread->exchangeStage[WHITE] = thisThread->exchangeStage[BLACK] = 0;
+    thisThread->knightIndex[WHITE] = thisThread->knightIndex[BLACK] = 0;
     int us = pos.sideToMove, them = us ^ 1;
     int reply = nextAttacker(them, from, to);
     for (;;) {
@@ -147,9 +143,10 @@ static bool isStalePawnCapture(Move move) {
 /// Copies the child's line behind `move` into this ply's principal variation.
 static void updatePv(Move move) {
     int ply = pos.ply;
-    pvTable[ply][ply] = move;
-    for (int i = ply + 1; i < pvLength[ply + 1]; i++) pvTable[ply][i] = pvTable[ply + 1][i];
-    pvLength[ply] = pvLength[ply + 1];
+    thisThread->pvTable[ply][ply] = move;
+    for (int i = ply + 1; i < thisThread->pvLength[ply + 1]; i++)
+        thisThread->pvTable[ply][i] = thisThread->pvTable[ply + 1][i];
+    thisThread->pvLength[ply] = thisThread->pvLength[ply + 1];
 }
 
 /// Probes the quiescence table; true with *score set when the entry decides
@@ -165,8 +162,8 @@ static bool probeQuiesceTable(int16_t alpha, int16_t beta, int16_t *score, Move 
     }
     if (bound != BOUND_EXACT || !*hashMove || isStalePawnCapture(*hashMove)) return false;
     int ply = pos.ply;
-    pvTable[ply][ply] = completeMove(*hashMove);
-    pvLength[ply] = uint8_t(ply + 1);
+    thisThread->pvTable[ply][ply] = completeMove(*hashMove);
+    thisThread->pvLength[ply] = uint8_t(ply + 1);
     *score = entry.score;
     return true;
 }
@@ -186,8 +183,8 @@ int16_t quiesce(int16_t alpha, int16_t beta) {
     assert(alpha < beta);
     countNode();
     int ply = pos.ply;
-    pvLength[ply] = uint8_t(ply);
-    if (ply >= selDepth) selDepth = int16_t(ply);
+    thisThread->pvLength[ply] = uint8_t(ply);
+    if (ply >= thisThread->selDepth) thisThread->selDepth = int16_t(ply);
     if (ply >= MAX_PLY - 1) return beta;
 
     int16_t score;
@@ -213,7 +210,7 @@ int16_t quiesce(int16_t alpha, int16_t beta) {
         best = stand;
     }
     markHashMove(hashMove);
-    if (followPv) markPvMove();
+    if (thisThread->followPv) markPvMove();
 
     bool bothSidesHavePieces = pos.material[WHITE] >= 1000 && pos.material[BLACK] >= 1000;
     int deltaMargin = bothSidesHavePieces ? alpha - stand - 350 : 0;

@@ -70,7 +70,8 @@ static void updateMultiPv(Move move, int16_t score, int &filled, int depth) {
     Move *line = multiPvLines[place];
     int length = 0;
     line[length++] = move;
-    for (int i = 1; i < pvLength[1] && length < MAX_PLY - 1; i++) line[length++] = pvTable[1][i];
+    for (int i = 1; i < thisThread->pvLength[1] && length < MAX_PLY - 1; i++)
+        line[length++] = thisThread->pvTable[1][i];
     line[length] = 0;
     multiPvScores[place] = score;
     if (filled < count) filled++;
@@ -84,13 +85,13 @@ static void updateMultiPv(Move move, int16_t score, int &filled, int depth) {
 /// position the tables score as a win or loss.
 static bool leavesTablebaseDraw() {
     int16_t score;
-    return tbLimit == -2 && tbProbe(&score) && score != 0;
+    return thisThread->tbLimit == -2 && tbProbe(&score) && score != 0;
 }
 
 static void copyRootPv(Move move) {
-    pvTable[0][0] = move;
-    for (int i = 1; i < pvLength[1]; i++) pvTable[0][i] = pvTable[1][i];
-    pvLength[0] = pvLength[1];
+    thisThread->pvTable[0][0] = move;
+    for (int i = 1; i < thisThread->pvLength[1]; i++) thisThread->pvTable[0][i] = thisThread->pvTable[1][i];
+    thisThread->pvLength[0] = thisThread->pvLength[1];
 }
 
 int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
@@ -108,28 +109,29 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     orderRootMoves();
 
     uint32_t start = pos.moveListStart[0], end = pos.moveListStart[1];
-    rootMoveCount = int16_t(end - start);
-    rootLegalCount = rootMoveCount;
-    rootMoveNumber = 1;
+    thisThread->rootMoveCount = int16_t(end - start);
+    thisThread->rootLegalCount = thisThread->rootMoveCount;
+    thisThread->rootMoveNumber = 1;
     int16_t best = -SCORE_BOUND, rootAlpha = alpha;
     Move bestMove = 0;
     int filled = 0;
     bool firstMove = true;
-    for (uint32_t index = start; index < end; index++, rootMoveNumber++) {
+    for (uint32_t index = start; index < end; index++, thisThread->rootMoveNumber++) {
         Move move = pickNextMove(index);
         // Moves that spoil the tablebase result count as unplayable.
         if (!syzygyRootAllows(move) || !makeMove(move)) {
-            rootLegalCount--;
+            thisThread->rootLegalCount--;
             continue;
         }
         if (leavesTablebaseDraw()) {
             unmakeMove();
             continue;
         }
-        rootMove = move;
+        thisThread->rootMove = move;
         if (isMainSearchThread() && uciMode() && searchElapsedMs() > 1000)
             reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
-                  rootMoveNumber - rootMoveCount + rootLegalCount, (unsigned long)totalNodes(), nodesPerSecond());
+                  thisThread->rootMoveNumber - thisThread->rootMoveCount + thisThread->rootLegalCount,
+                  (unsigned long)totalNodes(), nodesPerSecond());
         bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
         int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, firstMove);
         firstMove = false;
@@ -137,18 +139,18 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
 
         if (score > best) {
             best = score;
-            currentScore = score;
+            thisThread->currentScore = score;
             bestMove = move;
             addHistory(move, depth);
         }
         if (score <= alpha) continue;
-        if (windowFail == 1 && score <= alphaWindow) {
+        if (thisThread->windowFail == 1 && score <= thisThread->alphaWindow) {
             alpha = score;  // the re-search after a fail high only raises alpha
             continue;
         }
         if (!multiPvAnalysis() || score > multiPvScores[0]) copyRootPv(move);
         bool multiPvUpdated = false;
-        if (iterationDepth >= 3 && isMainSearchThread()) {
+        if (thisThread->iterationDepth >= 3 && isMainSearchThread()) {
             if (uciMode() && multiPvAnalysis() && searchElapsedMs() > 100) {
                 updateMultiPv(move, score, filled, depth);
                 multiPvUpdated = true;
@@ -167,11 +169,11 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     }
 
     if (!bestMove) {
-        rootAbort = true;
+        thisThread->rootAbort = true;
         return checked ? int16_t(-SCORE_BOUND) : int16_t(0);
     }
     if (pos.fiftyCount >= 100) {
-        rootAbort = true;
+        thisThread->rootAbort = true;
         return 0;
     }
     uint8_t bound = best <= rootAlpha ? BOUND_UPPER : best >= beta ? BOUND_LOWER : BOUND_EXACT;

@@ -32,15 +32,15 @@ static int16_t ponderSavedScore;
 static int16_t materialDifference() { return int16_t(pos.material[pos.sideToMove] - pos.material[pos.otherSide]); }
 
 static void savePv() {
-    pvTable[0][pvLength[0]] = 0;
-    std::memcpy(savedPv, pvTable[0], sizeof savedPv);
+    mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
+    std::memcpy(mainThread.savedPv, mainThread.pvTable[0], sizeof mainThread.savedPv);
 }
 
 static void restorePv() {
-    std::memcpy(pvTable[0], savedPv, sizeof savedPv);
+    std::memcpy(mainThread.pvTable[0], mainThread.savedPv, sizeof mainThread.savedPv);
     int length = 0;
-    while (length < MAX_PLY - 1 && savedPv[length]) length++;
-    pvLength[0] = uint8_t(length);
+    while (length < MAX_PLY - 1 && mainThread.savedPv[length]) length++;
+    mainThread.pvLength[0] = uint8_t(length);
 }
 
 /// Time allocation for a period of several moves: sets the target, takes
@@ -54,28 +54,28 @@ static bool allocatePeriod(int32_t &avail, int32_t opponent) {
         int made = (rootPly + (rootSide() == WHITE ? rootPly & 1 : 0)) / 2;
         movesLeft = tc.movesPerControl - made % tc.movesPerControl;
     }
-    safetyMargin = tc.lagAllowance * movesLeft;
-    if (safetyMargin > avail - 5 * movesLeft) {
-        targetTime = 5;
+    mainThread.safetyMargin = tc.lagAllowance * movesLeft;
+    if (mainThread.safetyMargin > avail - 5 * movesLeft) {
+        mainThread.targetTime = 5;
         timeControl.moveTime = 5;
         return false;
     }
-    avail -= safetyMargin;
-    targetTime = std::min<int32_t>(2 * (tc.baseTime / tc.movesPerControl), avail / movesLeft);
+    avail -= mainThread.safetyMargin;
+    mainThread.targetTime = std::min<int32_t>(2 * (tc.baseTime / tc.movesPerControl), avail / movesLeft);
     if (movesLeft == 1) {
         timeControl.moveTime = uint32_t(avail);
         return false;
     }
-    targetTime += tc.increment;
-    if ((options.optionFlags & OPT_COMPUTER) && opponent > int64_t(avail) * 6 / 5 && previousScore > -80)
-        targetTime = std::max<int32_t>(5, int32_t(int64_t(targetTime) * avail / opponent));
+    mainThread.targetTime += tc.increment;
+    if ((options.optionFlags & OPT_COMPUTER) && opponent > int64_t(avail) * 6 / 5 && mainThread.previousScore > -80)
+        mainThread.targetTime = std::max<int32_t>(5, int32_t(int64_t(mainThread.targetTime) * avail / opponent));
     return true;
 }
 
 void allocateTime() {
     TimeControl &tc = timeControl;
     if (tc.movesPerControl == 0 && tc.baseTime == 0) {
-        targetTime = int32_t(tc.moveTime);
+        mainThread.targetTime = int32_t(tc.moveTime);
         return;
     }
     int side = rootSide();
@@ -83,28 +83,29 @@ void allocateTime() {
     int32_t opponent = tc.clock[side ^ 1];
     if (tc.movesPerControl == 0) {
         // Sudden death, or increment only.
-        safetyMargin = 300;
-        targetTime = std::max<int32_t>(avail / 40 + tc.increment, 5);
+        mainThread.safetyMargin = 300;
+        mainThread.targetTime = std::max<int32_t>(avail / 40 + tc.increment, 5);
         if (tc.increment == 0) {
-            int k = previousScore < -20 ? 8 - previousScore / 20 : 8;
+            int k = mainThread.previousScore < -20 ? 8 - mainThread.previousScore / 20 : 8;
             if (opponent > int64_t(k) * avail / 8)
-                targetTime = std::max<int32_t>(5, int32_t(int64_t(targetTime) * avail / opponent));
+                mainThread.targetTime =
+                    std::max<int32_t>(5, int32_t(int64_t(mainThread.targetTime) * avail / opponent));
         }
     } else {
         if (!allocatePeriod(avail, opponent)) return;
     }
-    int32_t hardLimit = std::min(avail / 3 + targetTime, 6 * targetTime);
+    int32_t hardLimit = std::min(avail / 3 + mainThread.targetTime, 6 * mainThread.targetTime);
     tc.moveTime = uint32_t(std::min(hardLimit, avail / 2 + tc.increment));
 }
 
-int32_t searchElapsedCs() { return int32_t((elapsedMs() - timeControl.searchStart) / 10) + timeCredit; }
+int32_t searchElapsedCs() { return int32_t((elapsedMs() - timeControl.searchStart) / 10) + mainThread.timeCredit; }
 
 /// How far the time may be stretched when the score falls below what the
 /// earlier iterations promised.
 static int32_t scoreDropLimit() {
-    int s = currentScore != -SCORE_BOUND ? currentScore : iterationScore;
-    int ref = std::max(previousScore, iterationScore);
-    int32_t t = targetTime;
+    int s = mainThread.currentScore != -SCORE_BOUND ? mainThread.currentScore : mainThread.iterationScore;
+    int ref = std::max(mainThread.previousScore, mainThread.iterationScore);
+    int32_t t = mainThread.targetTime;
     if (!(s < ref - 25 && (s <= 100 || s < ref - 15 * s / 100 - 10))) return t;
     if (s < ref - 500) return t * 7;
     if (s < ref - 350) return t * 6;
@@ -116,11 +117,11 @@ static int32_t scoreDropLimit() {
 }
 
 int32_t searchTimeLimit(int32_t elapsed) {
-    if (elapsed < targetTime) return targetTime;
-    bool clockRunsOut = elapsed - timeCredit > timeControl.clock[rootSide()] - safetyMargin;
+    if (elapsed < mainThread.targetTime) return mainThread.targetTime;
+    bool clockRunsOut = elapsed - mainThread.timeCredit > timeControl.clock[rootSide()] - mainThread.safetyMargin;
     if (elapsed >= int64_t(timeControl.moveTime) || clockRunsOut) return 0;
     int32_t limit = scoreDropLimit();
-    if (windowFail == -1) limit = std::max(limit, targetTime * 5 / 2);
+    if (mainThread.windowFail == -1) limit = std::max(limit, mainThread.targetTime * 5 / 2);
     return limit;
 }
 
@@ -130,12 +131,13 @@ void ponderHit() {
     timeControl.searchStart = elapsedMs();
     if (timeControl.moveTime != 0) {
         allocateTime();
-        int s = currentScore != -SCORE_BOUND ? currentScore : iterationScore;
-        if (s > -100 && s < 200 && s > previousScore - 15)
-            timeCredit = int32_t((timeControl.searchStart - ponderStart) / 10);
+        int s = mainThread.currentScore != -SCORE_BOUND ? mainThread.currentScore : mainThread.iterationScore;
+        if (s > -100 && s < 200 && s > mainThread.previousScore - 15)
+            mainThread.timeCredit = int32_t((timeControl.searchStart - ponderStart) / 10);
     }
-    ttAge = pendingTtAge;
-    rootMaterialDiff = pendingMaterialDiff;
+    mainThread.ttAge = pendingTtAge;
+    publishTableAge(mainThread.ttAge);
+    mainThread.rootMaterialDiff = pendingMaterialDiff;
     pondering = 0;
     searchSignal = SIG_NONE;
 }
@@ -162,48 +164,48 @@ void pollSignals() {
 /// line minus those two moves starts the new search one iteration early.
 static void carryOverOrClearPv() {
     Move lastMove = pos.gamePly > 0 ? pos.undoStack[pos.gamePly - 1].move : 0;
-    if (pvLength[0] >= 3 && lastDepth >= 3 && pos.gamePly == ttAge + 2 && lastMove &&
-        (lastMove & 0xFFF) == (pvTable[0][1] & 0xFFF)) {
-        pvTable[0][pvLength[0]] = 0;
-        for (int i = 0; i + 2 <= pvLength[0]; i++) pvTable[0][i] = pvTable[0][i + 2];
-        pvLength[0] = uint8_t(pvLength[0] - 2);
+    if (mainThread.pvLength[0] >= 3 && mainThread.lastDepth >= 3 && pos.gamePly == mainThread.ttAge + 2 && lastMove &&
+        (lastMove & 0xFFF) == (mainThread.pvTable[0][1] & 0xFFF)) {
+        mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
+        for (int i = 0; i + 2 <= mainThread.pvLength[0]; i++) mainThread.pvTable[0][i] = mainThread.pvTable[0][i + 2];
+        mainThread.pvLength[0] = uint8_t(mainThread.pvLength[0] - 2);
         savePv();
-        iterationDepth = int16_t(std::max(1, std::min<int>(lastDepth, timeControl.maxDepth) - 1));
-        printPV(iterationDepth, previousScore);
+        mainThread.iterationDepth = int16_t(std::max(1, std::min<int>(mainThread.lastDepth, timeControl.maxDepth) - 1));
+        printPV(mainThread.iterationDepth, mainThread.previousScore);
         return;
     }
-    std::memset(pvTable, 0, sizeof pvTable);
-    pvLength[0] = 0;
+    std::memset(mainThread.pvTable, 0, sizeof mainThread.pvTable);
+    mainThread.pvLength[0] = 0;
 }
 
 /// A capture that won material just before our turn, which only one of our
 /// pieces can answer: its square is where an easy recapture may be.
 static void findRecaptureCandidate() {
     recaptureSquare = NO_SQUARE;
-    if (pos.gamePly < 1 || pos.gamePly != ttAge + 2) return;
+    if (pos.gamePly < 1 || pos.gamePly != mainThread.ttAge + 2) return;
     int target = moveTo(pos.undoStack[pos.gamePly - 1].move);
-    if (rootMaterialDiff > materialDifference() + 200 && countAttackers(target, pos.sideToMove) == 1)
+    if (mainThread.rootMaterialDiff > materialDifference() + 200 && countAttackers(target, pos.sideToMove) == 1)
         recaptureSquare = target;
 }
 
 /// Everything the search needs before its first iteration.
 static void prepareSearch() {
-    timeCredit = 0;
+    mainThread.timeCredit = 0;
     if (timeControl.moveTime != 0 && !pondering) allocateTime();
     clearHistoryAndKillers();
     pos.ply = 0;
-    nodeCount = 0;
+    mainThread.nodeCount = 0;
     carryOverOrClearPv();
     findRecaptureCandidate();
     if (!pondering) {
-        rootMaterialDiff = materialDifference();
-        ttAge = pos.gamePly;
+        mainThread.rootMaterialDiff = materialDifference();
+        mainThread.ttAge = pos.gamePly;
     } else {
         pendingMaterialDiff = materialDifference();
         pendingTtAge = pos.gamePly;
-        ponderSavedScore = previousScore;
+        ponderSavedScore = mainThread.previousScore;
     }
-    lastDepth = 0;
+    mainThread.lastDepth = 0;
     if (analyzing && options.multiPv > 1) {
         clearMultiPv();
         initPieceSquareTables();
@@ -211,16 +213,16 @@ static void prepareSearch() {
     checkPhaseChange();
     int16_t tbScore;
     bool drawnRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore) && tbScore == 0;
-    tbLimit = drawnRoot ? -2 : tbState;
+    mainThread.tbLimit = drawnRoot ? -2 : tbState;
     // A Syzygy path set during the last search takes effect now.
     syzygyLoad();
     syzygyHits = 0;
     syzygyRankRootMoves();
-    syzygyLimit = int8_t(syzygySearchMen());
-    iterationScore = previousScore;
-    alphaWindow = int16_t(previousScore - ASPIRATION);
-    betaWindow = int16_t(previousScore + ASPIRATION);
-    windowFail = 0;
+    mainThread.syzygyLimit = int8_t(syzygySearchMen());
+    mainThread.iterationScore = mainThread.previousScore;
+    mainThread.alphaWindow = int16_t(mainThread.previousScore - ASPIRATION);
+    mainThread.betaWindow = int16_t(mainThread.previousScore + ASPIRATION);
+    mainThread.windowFail = 0;
 }
 
 static bool multiPvAnalysis() { return analyzing && options.multiPv > 1; }
@@ -228,20 +230,20 @@ static bool multiPvAnalysis() { return analyzing && options.multiPv > 1; }
 /// One iteration: the windowed search and, when the score falls outside the
 /// window, the full-window re-search. Returns the iteration's score.
 static int16_t searchIteration() {
-    int16_t score = searchRoot(alphaWindow, betaWindow, int8_t(iterationDepth));
-    if (rootAbort) return score;
-    if (score <= alphaWindow) {
-        windowFail = -1;
-        if (iterationDepth >= 3) printWindowFail(false);
+    int16_t score = searchRoot(mainThread.alphaWindow, mainThread.betaWindow, int8_t(mainThread.iterationDepth));
+    if (mainThread.rootAbort) return score;
+    if (score <= mainThread.alphaWindow) {
+        mainThread.windowFail = -1;
+        if (mainThread.iterationDepth >= 3) printWindowFail(false);
         restorePv();
-        currentScore = -SCORE_BOUND;
-        alphaWindow = -SCORE_BOUND;
-        score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(iterationDepth));
-    } else if (score >= betaWindow) {
-        windowFail = 1;
-        if (iterationDepth >= 3) printWindowFail(true);
-        alphaWindow = int16_t(score - 1);
-        score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(iterationDepth));
+        mainThread.currentScore = -SCORE_BOUND;
+        mainThread.alphaWindow = -SCORE_BOUND;
+        score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(mainThread.iterationDepth));
+    } else if (score >= mainThread.betaWindow) {
+        mainThread.windowFail = 1;
+        if (mainThread.iterationDepth >= 3) printWindowFail(true);
+        mainThread.alphaWindow = int16_t(score - 1);
+        score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(mainThread.iterationDepth));
     }
     return score;
 }
@@ -250,13 +252,14 @@ static int16_t searchIteration() {
 /// single legal move, or the expected easy recapture confirmed.
 static bool iterationEndsSearch(int16_t score) {
     bool playing = !pondering && !analyzing;
-    if (iterationDepth >= 3 && std::abs(score) > MATE_REPORT && !(multiPvAnalysis() && iterationDepth < 32))
+    if (mainThread.iterationDepth >= 3 && std::abs(score) > MATE_REPORT &&
+        !(multiPvAnalysis() && mainThread.iterationDepth < 32))
         return true;
-    if (rootLegalCount == 1 && iterationDepth >= 3 && playing) return true;
+    if (mainThread.rootLegalCount == 1 && mainThread.iterationDepth >= 3 && playing) return true;
     if (recaptureSquare != NO_SQUARE) {
-        if (moveTo(pvTable[0][0]) != recaptureSquare)
+        if (moveTo(mainThread.pvTable[0][0]) != recaptureSquare)
             recaptureSquare = NO_SQUARE;
-        else if (playing && iterationDepth >= 6)
+        else if (playing && mainThread.iterationDepth >= 6)
             return true;
     }
     return false;
@@ -264,24 +267,24 @@ static bool iterationEndsSearch(int16_t score) {
 
 /// Iterative deepening; returns the score of the last search.
 static int16_t deepen() {
-    int16_t score = previousScore;
-    while (iterationDepth <= timeControl.maxDepth) {
-        publishIterationDepth(iterationDepth);
-        followPv = true;
-        rootAbort = false;
-        currentScore = -SCORE_BOUND;
-        selDepth = iterationDepth;
+    int16_t score = mainThread.previousScore;
+    while (mainThread.iterationDepth <= timeControl.maxDepth) {
+        publishIterationDepth(mainThread.iterationDepth);
+        mainThread.followPv = true;
+        mainThread.rootAbort = false;
+        mainThread.currentScore = -SCORE_BOUND;
+        mainThread.selDepth = mainThread.iterationDepth;
         score = searchIteration();
-        if (rootAbort) break;
-        windowFail = 0;
-        lastDepth = iterationDepth;
-        alphaWindow = multiPvAnalysis() ? int16_t(-SCORE_BOUND) : int16_t(score - ASPIRATION);
-        betaWindow = multiPvAnalysis() ? int16_t(SCORE_BOUND) : int16_t(score + ASPIRATION);
+        if (mainThread.rootAbort) break;
+        mainThread.windowFail = 0;
+        mainThread.lastDepth = mainThread.iterationDepth;
+        mainThread.alphaWindow = multiPvAnalysis() ? int16_t(-SCORE_BOUND) : int16_t(score - ASPIRATION);
+        mainThread.betaWindow = multiPvAnalysis() ? int16_t(SCORE_BOUND) : int16_t(score + ASPIRATION);
         savePv();
-        iterationScore = score;
-        if (iterationDepth < 3) printPV(iterationDepth, score);
+        mainThread.iterationScore = score;
+        if (mainThread.iterationDepth < 3) printPV(mainThread.iterationDepth, score);
         if (iterationEndsSearch(score)) break;
-        iterationDepth++;
+        mainThread.iterationDepth++;
     }
     return score;
 }
@@ -302,22 +305,23 @@ static void waitForEnd() {
 static void abandonSearch() {
     while (pos.ply > 0) unmakeMove();
     if (pondering) {
-        pvLength[0] = 0;
-        previousScore = ponderSavedScore;
+        mainThread.pvLength[0] = 0;
+        mainThread.previousScore = ponderSavedScore;
         return;
     }
-    if (currentScore > alphaWindow) {
-        previousScore = currentScore;
-        if (searchSignal == SIG_MOVE_NOW && iterationDepth < 3) printPV(iterationDepth, currentScore);
+    if (mainThread.currentScore > mainThread.alphaWindow) {
+        mainThread.previousScore = mainThread.currentScore;
+        if (searchSignal == SIG_MOVE_NOW && mainThread.iterationDepth < 3)
+            printPV(mainThread.iterationDepth, mainThread.currentScore);
     } else {
         restorePv();
-        previousScore = iterationScore;
+        mainThread.previousScore = mainThread.iterationScore;
     }
 }
 
 void think() {
     searching = 1;
-    iterationDepth = 1;
+    mainThread.iterationDepth = 1;
     searchSignal = SIG_NONE;
     try {
         prepareSearch();
@@ -325,7 +329,7 @@ void think() {
         int16_t score = deepen();
         stopHelpers();
         waitForEnd();
-        previousScore = score;
+        mainThread.previousScore = score;
     } catch (const SearchAbandoned &) {
         stopHelpers();
         abandonSearch();

@@ -17,37 +17,39 @@
 #include "search/state.h"
 #include "search/think.h"
 
-/// One helper search thread: the system thread, and what it tells the main
-/// thread while it runs.
-struct SearchThread {
+/// One helper search thread: the system thread, its search record, and
+/// what it tells the main thread while it runs.
+struct HelperThread {
     std::thread thread;
     int id;                        // 1, 2, ...: which depths it searches
-    std::atomic<uint32_t> nodes;   // its nodeCount, published every 1024 nodes
+    SearchThread search;           // its own tables, written only by it
+    std::atomic<uint64_t> nodes;   // its nodeCount, published every 1024 nodes
     std::atomic<uint64_t> tbHits;  // its syzygyHits, published with the nodes
 };
 
-static SearchThread helpers[MAX_SEARCH_THREADS - 1];
+static HelperThread helpers[MAX_SEARCH_THREADS - 1];
 static int helperCount;
 
 /// The helper this thread is, nullptr on the main thread.
-static constinit thread_local SearchThread *currentHelper = nullptr;
+static constinit thread_local HelperThread *currentHelper = nullptr;
 
 // What the helpers start from: a copy of the root position and the main
 // thread's search settings, written before they start and read-only after.
 static Position rootPosition;
-static int16_t rootTtAge, rootScore;
+static int16_t rootScore;
 static int8_t rootTbLimit, rootSyzygyLimit;
 static int rootMaxDepth;
 
 static std::atomic<bool> stopRequested;
 static std::atomic<int> mainIterationDepth;
-
-bool isMainSearchThread() { return currentHelper == nullptr; }
+static std::atomic<int16_t> mainTtAge;
 
 void publishIterationDepth(int depth) { mainIterationDepth.store(depth, std::memory_order_relaxed); }
 
-uint32_t totalNodes() {
-    uint32_t nodes = nodeCount;
+void publishTableAge(int16_t age) { mainTtAge.store(age, std::memory_order_relaxed); }
+
+uint64_t totalNodes() {
+    uint64_t nodes = mainThread.nodeCount;
     for (int i = 0; i < helperCount; i++) nodes += helpers[i].nodes.load(std::memory_order_relaxed);
     return nodes;
 }
@@ -60,12 +62,13 @@ uint64_t totalTbHits() {
 
 /// Makes this helper's counts visible to the main thread.
 static void publishCounts() {
-    currentHelper->nodes.store(nodeCount, std::memory_order_relaxed);
+    currentHelper->nodes.store(thisThread->nodeCount, std::memory_order_relaxed);
     currentHelper->tbHits.store(syzygyHits, std::memory_order_relaxed);
 }
 
 void pollHelper() {
     publishCounts();
+    thisThread->ttAge = mainTtAge.load(std::memory_order_relaxed);  // changes on a ponder hit
     if (stopRequested.load(std::memory_order_relaxed)) throw SearchAbandoned{};
 }
 
@@ -82,15 +85,15 @@ static int nextDepth(int last, int id) {
 /// One iteration with an aspiration window around the last score; a score
 /// outside the window is searched again with the full window.
 static int16_t helperIteration(int16_t last, int depth) {
-    windowFail = 0;
-    currentScore = -SCORE_BOUND;
-    alphaWindow = int16_t(std::max(last - ASPIRATION, -SCORE_BOUND));
-    betaWindow = int16_t(std::min(last + ASPIRATION, int(SCORE_BOUND)));
-    int16_t score = searchRoot(alphaWindow, betaWindow, int8_t(depth));
-    if (rootAbort || (score > alphaWindow && score < betaWindow)) return score;
-    currentScore = -SCORE_BOUND;
-    alphaWindow = -SCORE_BOUND;
-    betaWindow = SCORE_BOUND;
+    thisThread->windowFail = 0;
+    thisThread->currentScore = -SCORE_BOUND;
+    thisThread->alphaWindow = int16_t(std::max(last - ASPIRATION, -SCORE_BOUND));
+    thisThread->betaWindow = int16_t(std::min(last + ASPIRATION, int(SCORE_BOUND)));
+    int16_t score = searchRoot(thisThread->alphaWindow, thisThread->betaWindow, int8_t(depth));
+    if (thisThread->rootAbort || (score > thisThread->alphaWindow && score < thisThread->betaWindow)) return score;
+    thisThread->currentScore = -SCORE_BOUND;
+    thisThread->alphaWindow = -SCORE_BOUND;
+    thisThread->betaWindow = SCORE_BOUND;
     return searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(depth));
 }
 
@@ -99,30 +102,31 @@ static int16_t helperIteration(int16_t last, int depth) {
 static void prepareHelper() {
     pos = rootPosition;
     clearHistoryAndKillers();
-    std::memset(pvTable, 0, sizeof pvTable);
-    pvLength[0] = 0;
-    nodeCount = 0;
-    ttAge = rootTtAge;
-    tbLimit = rootTbLimit;
-    syzygyLimit = rootSyzygyLimit;
+    std::memset(thisThread->pvTable, 0, sizeof thisThread->pvTable);
+    thisThread->pvLength[0] = 0;
+    thisThread->nodeCount = 0;
+    thisThread->ttAge = mainTtAge.load(std::memory_order_relaxed);
+    thisThread->tbLimit = rootTbLimit;
+    thisThread->syzygyLimit = rootSyzygyLimit;
     syzygyHits = 0;
-    previousScore = rootScore;
-    lastDepth = 0;
+    thisThread->previousScore = rootScore;
+    thisThread->lastDepth = 0;
 }
 
-static void runHelper(SearchThread *self) {
+static void runHelper(HelperThread *self) {
     currentHelper = self;
+    thisThread = &self->search;
     if (!pawnHashAllocate()) return;  // without its pawn hash it cannot evaluate
     prepareHelper();
     try {
         int16_t score = rootScore;
         for (int depth = nextDepth(0, self->id);; depth = nextDepth(depth, self->id)) {
-            iterationDepth = int16_t(depth);
-            followPv = true;
-            rootAbort = false;
-            selDepth = int16_t(depth);
+            thisThread->iterationDepth = int16_t(depth);
+            thisThread->followPv = true;
+            thisThread->rootAbort = false;
+            thisThread->selDepth = int16_t(depth);
             score = helperIteration(score, depth);
-            if (rootAbort) break;
+            if (thisThread->rootAbort) break;
         }
     } catch (const SearchAbandoned &) {
     }
@@ -135,15 +139,15 @@ void startHelpers() {
     int count = std::clamp<int>(options.threads, 1, MAX_SEARCH_THREADS) - 1;
     if (count == 0 || timeControl.maxDepth < 1) return;
     rootPosition = pos;
-    rootTtAge = ttAge;
-    rootTbLimit = tbLimit;
-    rootSyzygyLimit = syzygyLimit;
-    rootScore = previousScore;
+    mainTtAge.store(mainThread.ttAge);
+    rootTbLimit = mainThread.tbLimit;
+    rootSyzygyLimit = mainThread.syzygyLimit;
+    rootScore = mainThread.previousScore;
     rootMaxDepth = std::min<int>(timeControl.maxDepth, MAX_PLY - 1);
     stopRequested.store(false);
-    mainIterationDepth.store(iterationDepth);
+    mainIterationDepth.store(mainThread.iterationDepth);
     for (helperCount = 0; helperCount < count; helperCount++) {
-        SearchThread &helper = helpers[helperCount];
+        HelperThread &helper = helpers[helperCount];
         helper.id = helperCount + 1;
         helper.nodes.store(0);
         helper.tbHits.store(0);

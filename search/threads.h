@@ -6,9 +6,6 @@
 
 #include <cstdint>
 
-/// False on a helper search thread, true on every other thread.
-bool isMainSearchThread();
-
 /// Starts options.threads - 1 helpers on the current position and the
 /// main thread's search state (table age, tablebase limit, score). Call
 /// after the search has been prepared, with no helpers running.
@@ -22,9 +19,13 @@ void stopHelpers();
 /// helpers search ahead of.
 void publishIterationDepth(int depth);
 
+/// The main thread's table age, which the helpers stamp their entries with;
+/// it changes when a ponder search becomes the real one.
+void publishTableAge(int16_t age);
+
 /// Nodes of the running (or last) search: this thread's and every
 /// helper's.
-uint32_t totalNodes();
+uint64_t totalNodes();
 
 /// Successful Syzygy probes of the running (or last) search, over every
 /// thread.

@@ -118,7 +118,7 @@ bool ttMatches(const TTEntry &entry) {
            entry.keyLow16 == uint16_t(pos.hashKey);
 }
 
-int ttWorth(const TTEntry &entry) { return entry.depth - (ttAge - entry.age); }
+int ttWorth(const TTEntry &entry) { return entry.depth - (thisThread->ttAge - entry.age); }
 
 TTSlot *ttBucket() {
     assert(ttTable);
@@ -149,7 +149,7 @@ static void writeEntry(TTSlot &slot, const TTEntry &old, Move move, int16_t scor
     entry.keyLow16 = uint16_t(pos.hashKey);
     entry.score = score;
     entry.depth = int8_t(depth);
-    entry.age = ttAge;
+    entry.age = thisThread->ttAge;
     entry.flags = flags;
     ttWrite(slot, entry);
 }

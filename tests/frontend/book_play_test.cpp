@@ -84,7 +84,7 @@ TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {
     std::string output = runSession("d7d6\nquit\n");
     EXPECT_EQ(output.find("0 0 0 0"), std::string::npos);
     EXPECT_EQ(game.bookAllowance, 2);
-    EXPECT_EQ(game.earlyScores[0], previousScore);
+    EXPECT_EQ(game.earlyScores[0], mainThread.previousScore);
 }
 
 TEST_F(BookPlay, BookMoveThatRepeatsAPositionIsLeftToTheSearch) {

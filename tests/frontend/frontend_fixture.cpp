@@ -32,7 +32,7 @@ void FrontendTest::SetUp() {
     timeControl.baseTime = 500;
     timeControl.moveTime = 500;
     timeControl.maxDepth = 64;
-    pvLength[0] = 0;
+    mainThread.pvLength[0] = 0;
     capture = open_memstream(&captureBuffer, &captureSize);
     ASSERT_NE(capture, nullptr);
     outputStream = capture;

@@ -22,8 +22,8 @@ protected:
 
     /// A value that only a new game resets: tells a continued game from a
     /// rebuilt one.
-    static void markGame() { previousScore = 55; }
-    static bool gameWasRebuilt() { return previousScore == 0; }
+    static void markGame() { mainThread.previousScore = 55; }
+    static bool gameWasRebuilt() { return mainThread.previousScore == 0; }
 
     static void expectConsistentPosition() {
         const char *fault = positionFault();

@@ -17,9 +17,9 @@ class AlphaBetaTest : public SearchTest {
 protected:
     void SetUp() override {
         SearchTest::SetUp();
-        iterationDepth = 4;
-        followPv = false;
-        tbLimit = 0;
+        mainThread.iterationDepth = 4;
+        mainThread.followPv = false;
+        mainThread.tbLimit = 0;
     }
 };
 
@@ -71,9 +71,9 @@ TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
     setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
     ASSERT_TRUE(playMoves("f1b5"));
     setSearchPly(63);
-    nodeCount = 0;
+    mainThread.nodeCount = 0;
     EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
-    EXPECT_EQ(nodeCount, 1u);
+    EXPECT_EQ(mainThread.nodeCount, 1u);
 }
 
 TEST_F(AlphaBetaTest, NullMoveDepths) {

@@ -77,8 +77,8 @@ TEST_F(OrderingTest, KillersShiftAndIgnoreCaptures) {
     updateKillers(Move(200));  // the same move again changes nothing
     updateKillers(Move(300) | MF_CAPTURE);
     updateKillers(Move(400) | MF_PROMO);
-    EXPECT_EQ(killers[3][0], Move(200));
-    EXPECT_EQ(killers[3][1], Move(100));
+    EXPECT_EQ(mainThread.killers[3][0], Move(200));
+    EXPECT_EQ(mainThread.killers[3][1], Move(100));
     pos.ply = 0;
 }
 
@@ -96,8 +96,8 @@ const char *STAGED_POSITION = "r3k2r/ppp2ppp/2n1bn2/3pp3/2PP4/2N1PN2/PP3PPP/R1B1
 TEST_F(OrderingTest, StagedPickerOrderDeliversEveryMoveOnce) {
     setPosition(STAGED_POSITION);
     Move hashMove = findMove("f1e2");
-    killers[0][0] = findMove("h2h3");
-    killers[0][1] = findMove("a2a3");
+    mainThread.killers[0][0] = findMove("h2h3");
+    mainThread.killers[0][1] = findMove("a2a3");
     std::vector<Move> picked = pickAll(hashMove & 0xFFF);
     ASSERT_GE(picked.size(), 8u);
     EXPECT_EQ(picked[0], hashMove);
@@ -107,8 +107,8 @@ TEST_F(OrderingTest, StagedPickerOrderDeliversEveryMoveOnce) {
     EXPECT_EQ(text(picked[2]), "d4e5");
     EXPECT_EQ(text(picked[3]), "c3d5");
     EXPECT_EQ(text(picked[4]), "f3e5");
-    EXPECT_EQ(picked[5], killers[0][0]);  // then the first killer
-    EXPECT_EQ(picked[6], killers[0][1]);  // the second killer leads the quiet moves
+    EXPECT_EQ(picked[5], mainThread.killers[0][0]);  // then the first killer
+    EXPECT_EQ(picked[6], mainThread.killers[0][1]);  // the second killer leads the quiet moves
     std::vector<Move> all = generatedMoves();
     std::sort(picked.begin(), picked.end());
     std::sort(all.begin(), all.end());
@@ -118,7 +118,7 @@ TEST_F(OrderingTest, StagedPickerOrderDeliversEveryMoveOnce) {
 TEST_F(OrderingTest, StagedPickerSkipsRepeatsAndStaleHashMoves) {
     setPosition(STAGED_POSITION);
     Move hashMove = findMove("h2h3");
-    killers[0][0] = hashMove;  // the first killer is the hash move: tried once
+    mainThread.killers[0][0] = hashMove;  // the first killer is the hash move: tried once
     std::vector<Move> picked = pickAll(hashMove & 0xFFF);
     EXPECT_EQ(picked[0], hashMove);
     EXPECT_EQ(std::count(picked.begin(), picked.end(), hashMove), 1);

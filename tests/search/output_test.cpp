@@ -21,16 +21,16 @@ protected:
     void setLine(const char *moves) {
         int16_t start = pos.gamePly;
         ASSERT_TRUE(playMoves(moves));
-        pvLength[0] = uint8_t(pos.gamePly - start);
-        for (int ply = start; ply < pos.gamePly; ply++) pvTable[0][ply - start] = pos.undoStack[ply].move;
+        mainThread.pvLength[0] = uint8_t(pos.gamePly - start);
+        for (int ply = start; ply < pos.gamePly; ply++) mainThread.pvTable[0][ply - start] = pos.undoStack[ply].move;
         while (pos.gamePly > start) unmakeMove();
         pos.ply = 0;
     }
 
     /// Prints a line as after 1.5 seconds and 40000 nodes.
     std::string lineOf(int depth, int score) {
-        nodeCount = 40000;
-        selDepth = 7;
+        mainThread.nodeCount = 40000;
+        mainThread.selDepth = 7;
         timeControl.searchStart = elapsedMs() - 1500;
         startCapture();
         printPV(depth, score);
@@ -53,7 +53,7 @@ TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
     EXPECT_EQ(lineOf(1, 23), "");
     options.optionFlags = OPT_XBOARD | OPT_POST;
     std::string first = lineOf(1, 23);
-    nodeCount = 99;
+    mainThread.nodeCount = 99;
     startCapture();
     printPV(0, 0);  // depth 0 prints the last line again
     EXPECT_EQ(stopCapture(), first);
@@ -117,10 +117,10 @@ TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
     options.optionFlags = OPT_XBOARD | OPT_POST;
     setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     setLine("e2e4 e7e5");
-    pvTable[0][2] = pvTable[0][0];  // e2-e4 again: no white pawn on e2 any more
-    pvLength[0] = 3;
+    mainThread.pvTable[0][2] = mainThread.pvTable[0][0];  // e2-e4 again: no white pawn on e2 any more
+    mainThread.pvLength[0] = 3;
     EXPECT_EQ(movesOf(lineOf(3, 10)), " e4 e5\n");
-    EXPECT_EQ(pvLength[0], 2);
+    EXPECT_EQ(mainThread.pvLength[0], 2);
 }
 
 TEST_F(OutputTest, WindowFailMarksOnlyInXboardWithPost) {

@@ -34,10 +34,10 @@ class QuiesceTest : public SearchTest {
 protected:
     /// Runs quiesce and returns the number of nodes it visited.
     uint32_t nodesOf(int16_t alpha, int16_t beta, int16_t *score = nullptr) {
-        nodeCount = 0;
+        mainThread.nodeCount = 0;
         int16_t result = quiesce(alpha, beta);
         if (score) *score = result;
-        return nodeCount;
+        return mainThread.nodeCount;
     }
 };
 

@@ -61,10 +61,10 @@ void resetEngine() {
     timeControl.maxDepth = 64;
     analyzing = pondering = 0;
     newGame();
-    previousScore = 0;
-    pvLength[0] = 0;
-    lastDepth = 0;
-    ttAge = 0;
+    mainThread.previousScore = 0;
+    mainThread.pvLength[0] = 0;
+    mainThread.lastDepth = 0;
+    mainThread.ttAge = 0;
     initPieceSquareTables();
     clearHistoryAndKillers();
     ttClear();

@@ -40,7 +40,7 @@ TEST_F(SyzygySearch, TablebaseWinIsShownInCentipawnsWithHits) {
     startCapture();
     thinkToDepth(5);
     std::string output = stopCapture();
-    EXPECT_EQ(previousScore, TB_WIN_SCORE - 1);
+    EXPECT_EQ(mainThread.previousScore, TB_WIN_SCORE - 1);
     EXPECT_EQ(output.find("mate"), std::string::npos) << output;
     std::string line = lastScoreLine(output);
     EXPECT_EQ(line.rfind("info score cp " + std::to_string(TB_WIN_SCORE - 1) + " depth 5 ", 0), 0u) << line;

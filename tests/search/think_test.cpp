@@ -27,16 +27,16 @@ int occurrences(const std::string &text, const std::string &part) {
 TEST_F(ThinkTest, MateInOneIsPlayedAfterTheThirdIteration) {
     setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
     thinkToDepth(20);
-    EXPECT_EQ(text(pvTable[0][0]), "d1d8");
-    EXPECT_EQ(previousScore, SCORE_BOUND - 1);
-    EXPECT_EQ(lastDepth, 3);
+    EXPECT_EQ(text(mainThread.pvTable[0][0]), "d1d8");
+    EXPECT_EQ(mainThread.previousScore, SCORE_BOUND - 1);
+    EXPECT_EQ(mainThread.lastDepth, 3);
 }
 
 TEST_F(ThinkTest, NoLegalMoveLeavesNoMove) {
     setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
     thinkToDepth(10);
-    EXPECT_EQ(pvTable[0][0], Move(0));
-    EXPECT_EQ(previousScore, 0);
+    EXPECT_EQ(mainThread.pvTable[0][0], Move(0));
+    EXPECT_EQ(mainThread.previousScore, 0);
 }
 
 /// Searches the hanging-queen position to depth 1 after a previous score,
@@ -46,7 +46,7 @@ int rootSearchesAfter(int16_t previous) {
     // a second "info depth 1" line.
     options.optionFlags = OPT_UCI;
     setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
-    previousScore = previous;
+    mainThread.previousScore = previous;
     startCapture();
     thinkToDepth(1);
     return occurrences(stopCapture(), "info depth 1 seldepth 1\n");
@@ -54,11 +54,11 @@ int rootSearchesAfter(int16_t previous) {
 
 TEST_F(ThinkTest, ScoreOutsideTheWindowIsSearchedAgain) {
     EXPECT_EQ(rootSearchesAfter(30), 2);  // window (-11, 71): the queen is worth far more
-    int16_t score = previousScore;
+    int16_t score = mainThread.previousScore;
     EXPECT_GT(score, 71);
     EXPECT_EQ(rootSearchesAfter(int16_t(score - 40)), 1);  // the window now holds the score
     EXPECT_EQ(rootSearchesAfter(int16_t(score + 41)), 2);  // fail low
-    EXPECT_EQ(previousScore, score);
+    EXPECT_EQ(mainThread.previousScore, score);
 }
 
 TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
@@ -71,7 +71,7 @@ TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
     stopCapture();
     EXPECT_EQ(pondering, 0);
     EXPECT_EQ(searchSignal, SIG_NONE);
-    EXPECT_NE(pvTable[0][0], Move(0));
+    EXPECT_NE(mainThread.pvTable[0][0], Move(0));
 }
 
 using AbandonTest = RootSearchTest;
@@ -83,11 +83,11 @@ TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
     timeControl.searchStart = elapsedMs() - 100000;
     think();
     EXPECT_EQ(searchSignal, SIG_MOVE_NOW);
-    EXPECT_EQ(nodeCount, 65536u);  // the clock is only read every 65536 nodes
+    EXPECT_EQ(mainThread.nodeCount, 65536u);  // the clock is only read every 65536 nodes
     expectPositionRestored();
-    ASSERT_NE(pvTable[0][0], Move(0));
-    EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
-    EXPECT_GT(lastDepth, 1);
+    ASSERT_NE(mainThread.pvTable[0][0], Move(0));
+    EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
+    EXPECT_GT(mainThread.lastDepth, 1);
 }
 
 TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
@@ -96,7 +96,7 @@ TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
     thinkToDepth(64);
     EXPECT_EQ(searchSignal, SIG_ABORT);
     EXPECT_EQ(game.pendingCommand, CMD_FORCE);
-    EXPECT_EQ(nodeCount, 65536u);  // seen at the first poll after iteration 2
+    EXPECT_EQ(mainThread.nodeCount, 65536u);  // seen at the first poll after iteration 2
     expectPositionRestored();
     game.pendingCommand = 0;
 }
@@ -110,7 +110,7 @@ TEST_F(AbandonTest, WithoutAnInputReaderTheSearchRunsToItsDepthAndLeavesCommands
     analyzing = 0;
     setInputPoller(frontEndReader);
     EXPECT_EQ(searchSignal, SIG_NONE);
-    EXPECT_EQ(lastDepth, 4);
+    EXPECT_EQ(mainThread.lastDepth, 4);
     EXPECT_EQ(game.pendingCommand, 0u);
     expectPositionRestored();
     checkInput(true);  // the command is still there for the front end

@@ -62,11 +62,11 @@ TEST_F(ThreadedSearch, EveryBenchPositionGetsALegalMoveAndASaneScore) {
             startPosition(benchPosition(i));
             thinkToDepth(4);
             expectPositionRestored();
-            ASSERT_NE(pvTable[0][0], Move(0));
-            EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
-            EXPECT_GT(previousScore, -SCORE_BOUND);
-            EXPECT_LT(previousScore, SCORE_BOUND);
-            EXPECT_GT(totalNodes(), nodeCount);  // the helpers' nodes are counted
+            ASSERT_NE(mainThread.pvTable[0][0], Move(0));
+            EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
+            EXPECT_GT(mainThread.previousScore, -SCORE_BOUND);
+            EXPECT_LT(mainThread.previousScore, SCORE_BOUND);
+            EXPECT_GT(totalNodes(), mainThread.nodeCount);  // the helpers' nodes are counted
         }
     }
 }
@@ -86,9 +86,9 @@ TEST_F(ThreadedSearch, HelpersDoNotChangeTheAnswerOfClearPositions) {
             startPosition(c.fen);
             thinkToDepth(6);
             expectPositionRestored();
-            EXPECT_EQ(pvTable[0][0] ? text(pvTable[0][0]) : "", c.move);
-            EXPECT_GE(previousScore, c.lowest);
-            EXPECT_LE(previousScore, c.highest);
+            EXPECT_EQ(mainThread.pvTable[0][0] ? text(mainThread.pvTable[0][0]) : "", c.move);
+            EXPECT_GE(mainThread.previousScore, c.lowest);
+            EXPECT_LE(mainThread.previousScore, c.highest);
         }
     }
 }
@@ -120,11 +120,11 @@ TEST_F(ThreadedSearch, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
             }
             stopCapture();
             EXPECT_EQ(searchSignal, c.signal);
-            EXPECT_EQ(nodeCount, 65536u);  // the main thread's first poll after iteration 2
+            EXPECT_EQ(mainThread.nodeCount, 65536u);  // the main thread's first poll after iteration 2
             expectPositionRestored();
             EXPECT_TRUE(tableIsQuiet());
             if (c.signal == SIG_MOVE_NOW) {
-                EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+                EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
             }
             game.pendingCommand = 0;
             game.engineSide = NO_SIDE;
@@ -156,7 +156,7 @@ TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
         thinkToDepth(64);
         stopCapture();
         EXPECT_EQ(searchSignal, c.signal);
-        EXPECT_EQ(nodeCount, 3 * 65536u);  // one command per poll
+        EXPECT_EQ(mainThread.nodeCount, 3 * 65536u);  // one command per poll
         EXPECT_EQ(options.threads, c.threadsAfter);
         expectPositionRestored();
         EXPECT_TRUE(tableIsQuiet());
@@ -188,8 +188,8 @@ TEST_F(ThreadedSearch, HelpersProbeTheNalimovTablesThroughTheirLock) {
         startPosition("8/8/8/3k4/8/8/8/Q3K3 b - -");  // Black to move: every reply leaves a table win
         thinkToDepth(5);
         expectPositionRestored();
-        EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
-        EXPECT_LT(previousScore, -MATE_REPORT);  // lost, as the table says
+        EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
+        EXPECT_LT(mainThread.previousScore, -MATE_REPORT);  // lost, as the table says
     }
     tbRelease();
     options.egtbPath[0] = '\0';
@@ -210,8 +210,8 @@ TEST_F(ThreadedSearch, HelpersProbeTheSyzygyTablesAndTheirHitsAreCounted) {
         startPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
         thinkToDepth(6);
         expectPositionRestored();
-        EXPECT_EQ(previousScore, TB_WIN_SCORE - 1);
-        EXPECT_NE(findMove(text(pvTable[0][0]).c_str()), Move(0));
+        EXPECT_EQ(mainThread.previousScore, TB_WIN_SCORE - 1);
+        EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
         if (threads == 1) {
             EXPECT_EQ(totalTbHits(), syzygyHits);
         } else {
@@ -223,27 +223,37 @@ TEST_F(ThreadedSearch, HelpersProbeTheSyzygyTablesAndTheirHitsAreCounted) {
 }
 
 TEST_F(ThreadedSearch, HelpersPrintNothing) {
-    // The main thread announces each depth once, or twice with a re-search.
-    // Helpers search ahead of it and, at the depth limit, again and again:
-    // a line of theirs would show a depth out of order or too often.
+    // The main thread announces each depth once, or twice with a re-search,
+    // and its lines ("info depth" and the "info score ... depth" lines of the
+    // principal variation) come in order of depth. Helpers search ahead of
+    // it and, at the depth limit, again and again: a line of theirs would
+    // show a depth out of order or too often.
     options.optionFlags = OPT_UCI | OPT_POST;
     options.threads = 4;
     startPosition(MIDDLEGAME_POSITION);
     startCapture();
     thinkToDepth(6);
     std::string output = stopCapture();
-    int shown[7] = {}, lastDepthShown = 0;
-    for (size_t at = output.find("info depth "); at != std::string::npos; at = output.find("info depth ", at + 1)) {
-        int depth = std::atoi(output.c_str() + at + std::strlen("info depth "));
+    int announced[7] = {}, lastDepthShown = 0, pvLines = 0;
+    for (size_t at = 0, end; (end = output.find('\n', at)) != std::string::npos; at = end + 1) {
+        std::string line = output.substr(at, end - at);
+        size_t depthAt = line.find("depth ");
+        if (line.rfind("info ", 0) != 0 || depthAt == std::string::npos) continue;
+        SCOPED_TRACE(line);
+        int depth = std::atoi(line.c_str() + depthAt + std::strlen("depth "));
         ASSERT_GE(depth, lastDepthShown);
         ASSERT_LE(depth, 6);
-        shown[depth]++;
         lastDepthShown = depth;
+        if (line.rfind("info depth ", 0) == 0)
+            announced[depth]++;
+        else if (line.find(" pv ") != std::string::npos)
+            pvLines++;
     }
     for (int depth = 1; depth <= 6; depth++) {
-        EXPECT_GE(shown[depth], 1) << "depth " << depth;
-        EXPECT_LE(shown[depth], 2) << "depth " << depth;
+        EXPECT_GE(announced[depth], 1) << "depth " << depth;
+        EXPECT_LE(announced[depth], 2) << "depth " << depth;
     }
+    EXPECT_GE(pvLines, 6);  // at least one line per depth
 }
 
 TEST_F(ThreadedSearch, OneThreadSearchesExactlyAsTheSingleThreadedEngine) {

@@ -25,16 +25,16 @@ protected:
 TEST_F(TimeTest, FortyMovesInFiveMinutesAtTheFirstMove) {
     allocate(40, 30000, 0, 30000, 30000);
     // 40 moves left, avail 29700 - 800 = 28900, target min(1500, 722).
-    EXPECT_EQ(safetyMargin, 800);
-    EXPECT_EQ(targetTime, 722);
+    EXPECT_EQ(mainThread.safetyMargin, 800);
+    EXPECT_EQ(mainThread.targetTime, 722);
     EXPECT_EQ(timeControl.moveTime, 4332u);  // min(9633 + 722, 6 x 722, 14450)
 }
 
 TEST_F(TimeTest, SuddenDeathSixtySeconds) {
     allocate(0, 6000, 0, 6000, 6000);
     // avail 5700, target 142, and the opponent's 6000 > 5700 scales it to 134.
-    EXPECT_EQ(safetyMargin, 300);
-    EXPECT_EQ(targetTime, 134);
+    EXPECT_EQ(mainThread.safetyMargin, 300);
+    EXPECT_EQ(mainThread.targetTime, 134);
     EXPECT_EQ(timeControl.moveTime, 804u);  // min(1900 + 134, 6 x 134, 2850)
 }
 
@@ -57,9 +57,9 @@ TEST_F(TimeTest, PeriodEndMovesToGoShortClockLosingScoreAndIncrement) {
                    Case{0, 6000, 200, 6000, 9000, 0, 0, false, 342, 2052}}) {
         options.optionFlags = c.uci ? OPT_UCI : OPT_XBOARD;
         pos.gamePly = int16_t(c.gamePly);
-        previousScore = int16_t(c.score);
+        mainThread.previousScore = int16_t(c.score);
         allocate(c.moves, c.base, c.increment, c.white, c.black);
-        EXPECT_EQ(targetTime, c.target) << c.white << " " << c.black;
+        EXPECT_EQ(mainThread.targetTime, c.target) << c.white << " " << c.black;
         EXPECT_EQ(timeControl.moveTime, c.moveTime) << c.white << " " << c.black;
     }
 }
@@ -67,7 +67,7 @@ TEST_F(TimeTest, PeriodEndMovesToGoShortClockLosingScoreAndIncrement) {
 TEST_F(TimeTest, FixedTimePerMove) {
     timeControl.moveTime = 500;
     allocateTime();
-    EXPECT_EQ(targetTime, 500);
+    EXPECT_EQ(mainThread.targetTime, 500);
     EXPECT_EQ(timeControl.moveTime, 500u);
     EXPECT_EQ(searchTimeLimit(499), 500);
     EXPECT_EQ(searchTimeLimit(500), 0);  // the hard limit is reached
@@ -88,16 +88,16 @@ TEST_F(TimeTest, ScoreDropsBuyMoreTimeUpToTheHardLimitAndTheClock) {
                    Case{50, 50, 50, -1, 150, 100000, 250},     // a fail-low re-search
                    Case{50, 50, -900, 0, 999, 100000, 700}, Case{50, 50, -900, 0, 1000, 100000, 0},
                    Case{50, 50, 50, 0, 150, 400, 0}}) {        // 150 > 400 - 300
-        targetTime = 100;
+        mainThread.targetTime = 100;
         timeControl.moveTime = 1000;
-        safetyMargin = 300;
-        timeCredit = 0;
+        mainThread.safetyMargin = 300;
+        mainThread.timeCredit = 0;
         timeControl.clock[WHITE] = c.clock;
         timeControl.clock[BLACK] = 100000;
-        previousScore = c.previous;
-        iterationScore = c.iteration;
-        currentScore = c.current;
-        windowFail = int8_t(c.fail);
+        mainThread.previousScore = c.previous;
+        mainThread.iterationScore = c.iteration;
+        mainThread.currentScore = c.current;
+        mainThread.windowFail = int8_t(c.fail);
         EXPECT_EQ(searchTimeLimit(c.elapsed), c.limit) << c.current << " after " << c.elapsed;
     }
 }

@@ -34,7 +34,7 @@ class TableTest : public SearchTest {};
 TEST_F(TableTest, WorthFallsWithAge) {
     TTSlot *bucket = ttBucket();
     ttWrite(bucket[0], foreignEntry(6, 20));
-    ttAge = 22;
+    mainThread.ttAge = 22;
     EXPECT_EQ(ttWorth(ttRead(bucket[0])), 4);
     // A depth-4 result of another position now replaces it; the old entry
     // moves down to the second place.
@@ -46,7 +46,7 @@ TEST_F(TableTest, WorthFallsWithAge) {
 
 TEST_F(TableTest, ShallowResultGoesBehindDeeperEntries) {
     TTSlot *bucket = ttBucket();
-    ttAge = 0;
+    mainThread.ttAge = 0;
     ttWrite(bucket[0], foreignEntry(8, 0));
     ttWrite(bucket[1], foreignEntry(7, 0, G1F3));
     ttWrite(bucket[2], foreignEntry(6, 0));
@@ -62,7 +62,7 @@ TEST_F(TableTest, ShallowResultGoesBehindDeeperEntries) {
 
 TEST_F(TableTest, DeeperEntryOfTheSamePositionIsKept) {
     TTSlot *bucket = ttBucket();
-    ttAge = 0;
+    mainThread.ttAge = 0;
     ttStore(bucket, E2E4, 10, 6, BOUND_EXACT, false);
     ttWrite(bucket[1], foreignEntry(2, 0));
     ttStore(bucket, D2D4, 20, 4, BOUND_EXACT, false);
