@@ -97,14 +97,30 @@ static bool legalMoveExists() {
     return false;
 }
 
+/// True when no sequence of legal moves can end in mate: no pawns, and at
+/// most a lone knight or bishop on the board, or one bishop each running on
+/// squares of the same colour. K+B against K+N, two knights, or bishops on
+/// opposite colours can still mate (with the losing side's help), and an
+/// interface rejects a draw claim there.
+static bool mateIsImpossible() {
+    if (pos.pieceCount[WHITE][PAWN] != 0 || pos.pieceCount[BLACK][PAWN] != 0) return false;
+    if (pos.material[WHITE] >= 500 || pos.material[BLACK] >= 500) return false;  // a rook, or two minors
+    if (pos.material[WHITE] == 0 || pos.material[BLACK] == 0) return true;       // one minor piece at most
+    if (pos.pieceCount[WHITE][BISHOP] != 1 || pos.pieceCount[BLACK][BISHOP] != 1) return false;
+    int bishopColour[2];
+    for (int square = 0; square < 64; square++)
+        if (pieceType(pos.board[square]) == BISHOP)
+            bishopColour[pieceSide(pos.board[square])] = (row(square) + column(square)) & 1;
+    return bishopColour[WHITE] == bishopColour[BLACK];
+}
+
 /// The result line of the position, or nullptr while the game goes on.
 static const char *gameResult() {
     static char line[48];
     if (legalMoveExists()) {
         if (repetitionCount() == 2) return "1/2-1/2 {Draw by repetition}";
         if (pos.fiftyCount >= 100) return "1/2-1/2 {Draw by fifty move rule}";
-        bool noPawns = pos.pieceCount[WHITE][PAWN] == 0 && pos.pieceCount[BLACK][PAWN] == 0;
-        if (noPawns && pos.material[WHITE] < 500 && pos.material[BLACK] < 500) return "1/2-1/2 {Insufficient material}";
+        if (mateIsImpossible()) return "1/2-1/2 {Insufficient material}";
         return nullptr;
     }
     if (!inCheck()) return "1/2-1/2 {Stalemate}";

@@ -60,9 +60,16 @@ class GameResults(engine.EngineTest):
         self.assertEqual(self.engine.output_for("setboard 7k/8/8/8/8/8/P7/K7 w - -", "force", *moves[:99]), "")
         self.assertEqual(self.engine.output_for(moves[99]), "1/2-1/2 {Draw by fifty move rule}\n")
 
-    def test_bishop_against_knight_is_insufficient_material(self):
-        self.assertEqual(self.engine.output_for("setboard 4k3/8/2n5/8/1R6/8/8/4KB2 b - -", "force", "c6b4"),
-                         "1/2-1/2 {Insufficient material}\n")
+    def test_insufficient_material_only_where_no_mate_is_possible(self):
+        # Black takes the last rook; what is left decides. A lone minor piece
+        # or bishops on squares of one colour cannot mate; bishop against
+        # knight or bishops on opposite colours can, with the other side's help.
+        drawn = "1/2-1/2 {Insufficient material}\n"
+        for fen, move, result in [("4k3/8/2n5/8/1R6/8/8/4K3 b - -", "c6b4", drawn),  # knight alone
+                                  ("4k3/8/4b3/8/2R5/8/8/4KB2 b - -", "e6c4", drawn),  # c4 and f1: both light
+                                  ("4k3/8/2n5/8/1R6/8/8/4KB2 b - -", "c6b4", ""),  # bishop against knight
+                                  ("4k3/8/3b4/8/1R6/8/8/4KB2 b - -", "d6b4", "")]:  # b4 dark, f1 light
+            self.assertEqual(self.engine.output_for("setboard " + fen, "force", move), result, fen)
 
     def test_two_knights_or_a_pawn_are_enough_material(self):
         self.assertEqual(self.engine.output_for("setboard 4k3/8/8/3N4/8/2r5/8/1N2K3 w - -", "force", "d5c3"), "")

@@ -104,9 +104,9 @@ class UciSession(engine.EngineTest):
                 self.assertRegex(line.split()[2], "^" + UCI_MOVE + "$", line)
 
     def test_go_is_answered_in_a_position_that_ended_the_game(self):
-        # Bishop against knight: drawn for the engine's game record, but the
+        # A lone knight: drawn for the engine's game record, but the
         # interface decides whether the game goes on, and waits for a move.
-        text = self.bestmove("position fen 4k3/8/2n5/8/1R6/8/8/4KB2 b - - moves c6b4", "go depth 3")
+        text = self.bestmove("position fen 4k3/8/2n5/8/1R6/8/8/4K3 b - - moves c6b4", "go depth 3")
         self.assertTrue(text.startswith("1/2-1/2 {Insufficient material}\n"), text[:60])
         self.assertRegex(text.splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
         shuffle = "g1f3 g8f6 f3g1 f6g8 " * 2
