@@ -1,10 +1,7 @@
 #include "tests/book/book_fixture.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -17,13 +14,7 @@
 #include "tests/support/board_helpers.h"
 
 void BookTest::SetUp() {
-    char buffer[4096];
-    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-    previousDirectory = buffer;
-    char pattern[] = "/tmp/quor-book-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    directory = pattern;
-    ASSERT_EQ(chdir(directory.c_str()), 0);
+    makeScratchDirectory(scratch, "book-test", true);
     ASSERT_TRUE(ttAllocate(16));
     ASSERT_TRUE(pawnHashAllocate());
     options = EngineOptions{};
@@ -45,10 +36,7 @@ void BookTest::TearDown() {
     outputStream = stdout;
     std::fclose(capture);
     std::free(captureBuffer);
-    EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
-    std::error_code ignored;
-    std::filesystem::permissions(directory, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(directory, ignored);
+    removeScratchDirectory(scratch);
     resetSetupArrays();
     setupPosition();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "book/bookfile.h"
+#include "tests/support/scratch_dir.h"
 
 /// One record of a hand-made book: the position after `moves` (coordinate
 /// moves from the fixture's start position).
@@ -48,7 +49,7 @@ protected:
     std::string startFen;
 
 private:
-    std::string directory, previousDirectory;
+    ScratchDirectory scratch;
     FILE *capture = nullptr;
     char *captureBuffer = nullptr;
     size_t captureSize = 0, captureRead = 0;

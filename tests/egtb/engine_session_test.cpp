@@ -3,45 +3,35 @@
 // test writes into a temporary directory.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_dir.h"
+
 namespace {
 
 class EngineSession : public ::testing::Test {
 protected:
+    ScratchDirectory scratch;
     std::string dir;
 
     void SetUp() override {
-        char pattern[] = "/tmp/quor-egtb-session-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        makeScratchDirectory(scratch, "egtb-session", false);
+        dir = scratch.path;
         // "kqk" with white to move: every byte 30 (a win, score 9806 at the root).
-        writeFile("kqk.nbw", std::string(28644, char(30)));
+        writeScratchFile(scratch, "kqk.nbw", std::string(28644, char(30)));
     }
 
-    void TearDown() override {
-        std::string command = "rm -rf " + dir;
-        EXPECT_EQ(std::system(command.c_str()), 0);
-    }
-
-    void writeFile(const std::string &name, const std::string &bytes) {
-        FILE *file = std::fopen((dir + "/" + name).c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-    }
+    void TearDown() override { removeScratchDirectory(scratch); }
 
     /// Runs the engine in the directory with `input` on its standard input
     /// and returns everything it printed.
     std::string run(const std::string &input) {
         const char *binary = std::getenv("QUOR_BINARY");
         if (!binary) return "QUOR_BINARY is not set";
-        writeFile("input.txt", input);
+        writeScratchFile(scratch, "input.txt", input);
         std::string command = "cd " + dir + " && " + binary + " < input.txt";
         FILE *pipe = popen(command.c_str(), "r");
         if (!pipe) return "cannot start the engine";
@@ -75,11 +65,11 @@ TEST_F(EngineSession, BannerEgtbCommandAndNalimovCacheDebugLines) {
          {"info string *** " + dir + "/krk.nbw corrupted\n", "Maximum 3 piece TB found\n", "Max 3 , Score 9806\n",
           "TB failed to initialize\n"}},
     };
-    writeFile("krk.nbw", "short");
+    writeScratchFile(scratch, "krk.nbw", "short");
     for (const Case &c : cases) {
         std::remove((dir + "/quor.cfg").c_str());
         bool uci = c.input.rfind("uci", 0) == 0;
-        if (c.config) writeFile("quor.cfg", (uci ? "" : "EGTB_PATH " + dir + "\n") + c.config);
+        if (c.config) writeScratchFile(scratch, "quor.cfg", (uci ? "" : "EGTB_PATH " + dir + "\n") + c.config);
         std::string out = run(c.input);
         for (const std::string &line : c.shown) EXPECT_NE(out.find(line), std::string::npos) << line << out;
     }

@@ -4,8 +4,6 @@
 // win/draw/loss file of KBNvK).
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -17,6 +15,7 @@
 #include "egtb/syzygy.h"
 #include "engine/output.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -215,8 +214,9 @@ void copyTable(const std::string &directory, const char *name, long length) {
 }
 
 TEST(SyzygyLoading, TruncatedOrEmptyFilesAreNotInTheTables) {
-    char directory[] = "/tmp/quor-syzygy-XXXXXX";
-    ASSERT_NE(mkdtemp(directory), nullptr);
+    ScratchDirectory scratch;
+    ASSERT_NO_FATAL_FAILURE(makeScratchDirectory(scratch, "syzygy", false));
+    const char *directory = scratch.path.c_str();
     copyTable(directory, "KQvK.rtbw", -1);
     copyTable(directory, "KQvK.rtbz", -1);
     copyTable(directory, "KRvK.rtbw", 100);
@@ -238,9 +238,7 @@ TEST(SyzygyLoading, TruncatedOrEmptyFilesAreNotInTheTables) {
         syzygyRankRootMoves();
         EXPECT_FALSE(syzygy.rootFilter) << fen;
     }
-    for (const char *name : {"KQvK.rtbw", "KQvK.rtbz", "KRvK.rtbw", "KRvK.rtbz", "KPvK.rtbw", "KPvKP.rtbw"})
-        std::remove((std::string(directory) + "/" + name).c_str());
-    rmdir(directory);
+    removeScratchDirectory(scratch);
 }
 
 }  // namespace

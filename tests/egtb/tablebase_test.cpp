@@ -1,8 +1,9 @@
 // Probing tables the tests write themselves: files of the recorded length
 // whose bytes make the expected value easy to work out by hand.
-#include <gtest/gtest.h>
+#include "egtb/tablebase.h"
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,11 +15,11 @@
 
 #include "board/position.h"
 #include "egtb/nalimov.h"
-#include "egtb/tablebase.h"
 #include "egtb/verify.h"
 #include "engine/output.h"
 #include "engine/settings.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -46,14 +47,14 @@ uint64_t kqkIndex() {
 
 class TablebaseFiles : public ::testing::Test {
 protected:
+    ScratchDirectory scratch;
     std::string dir;
     char previous[512];
     FILE *capture = nullptr;
 
     void SetUp() override {
-        char pattern[] = "/tmp/quor-egtb-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        makeScratchDirectory(scratch, "egtb", false);
+        dir = scratch.path;
         ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
         capture = std::tmpfile();
         outputStream = capture;
@@ -68,7 +69,7 @@ protected:
         outputStream = stdout;
         std::fclose(capture);
         EXPECT_EQ(chdir(previous), 0);
-        EXPECT_EQ(std::system(("rm -rf " + dir).c_str()), 0);
+        removeScratchDirectory(scratch);
     }
 
     /// Writes a file of `length` bytes, byte i being fill(i).

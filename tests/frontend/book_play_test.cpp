@@ -4,11 +4,9 @@
 // "bk" and OwnBook. Each test works in a folder of its own, where the book
 // is built from a small PGN file.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -22,18 +20,13 @@
 #include "search/state.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 class BookPlay : public FrontendTest {
 protected:
     void SetUp() override {
         FrontendTest::SetUp();
-        char buffer[4096];
-        ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-        previousDirectory = buffer;
-        char pattern[] = "/tmp/quor-book-play-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
-        ASSERT_EQ(chdir(directory.c_str()), 0);
+        makeScratchDirectory(scratch, "book-play", true);
         // Ten games of a Ruy Lopez won by White: every position of it is in
         // the book ten times, White's with win/loss +10.
         std::ofstream pgn("games.pgn");
@@ -67,12 +60,11 @@ protected:
     void TearDown() override {
         usePolyglotBook("");
         closeBook();
-        EXPECT_EQ(chdir(previousDirectory.c_str()), 0);
-        std::filesystem::remove_all(directory);
+        removeScratchDirectory(scratch);
         FrontendTest::TearDown();
     }
 
-    std::string directory, previousDirectory;
+    ScratchDirectory scratch;
 };
 
 TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {

@@ -1,35 +1,27 @@
 // The settings file quor.cfg, read from a temporary current directory.
-#include <gtest/gtest.h>
+#include "frontend/config.h"
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "frontend/config.h"
 #include "frontend/control.h"
 #include "search/tt.h"
+#include "tests/support/scratch_dir.h"
 
 class ConfigFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/quor-config-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory = pattern;
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(chdir(directory.c_str()), 0);
+        makeScratchDirectory(scratch, "config", true);
         options = EngineOptions{};
         options.optionFlags = OPT_XBOARD | OPT_POST;
         options.ttShift = 16;
         options.egtbCacheMB = 2;
     }
 
-    void TearDown() override {
-        std::remove("quor.cfg");
-        EXPECT_EQ(chdir(previous), 0);
-        rmdir(directory.c_str());
-    }
+    void TearDown() override { removeScratchDirectory(scratch); }
 
     /// Writes quor.cfg with the given text and reads it.
     static void readSettings(const char *text) {
@@ -40,8 +32,7 @@ protected:
         readConfigFile();
     }
 
-    std::string directory;
-    char previous[4096];
+    ScratchDirectory scratch;
 };
 
 TEST_F(ConfigFile, TablebaseCacheOutsideOneToSixtyFourGivesTwo) {
