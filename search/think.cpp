@@ -195,6 +195,7 @@ static void prepareSearch() {
     clearHistoryAndKillers();
     pos.ply = 0;
     mainThread.nodeCount = 0;
+    forgetHelpers();
     carryOverOrClearPv();
     findRecaptureCandidate();
     if (!pondering) {

@@ -134,6 +134,8 @@ static void runHelper(HelperThread *self) {
     pawnHashRelease();
 }
 
+void forgetHelpers() { helperCount = 0; }
+
 void startHelpers() {
     helperCount = 0;
     int count = std::clamp<int>(options.threads, 1, MAX_SEARCH_THREADS) - 1;

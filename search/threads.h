@@ -6,6 +6,10 @@
 
 #include <cstdint>
 
+/// Forgets the last search's helpers, whose nodes and tablebase hits then
+/// no longer count. Call as a new search starts, with no helpers running.
+void forgetHelpers();
+
 /// Starts options.threads - 1 helpers on the current position and the
 /// main thread's search state (table age, tablebase limit, score). Call
 /// after the search has been prepared, with no helpers running.

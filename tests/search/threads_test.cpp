@@ -1,8 +1,8 @@
 // The parallel search: helpers' moves and scores, stopping, node counts and
 // the shared table.
-#include <gtest/gtest.h>
+#include "search/threads.h"
 
-#include <unistd.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -20,10 +20,10 @@
 #include "search/bench.h"
 #include "search/state.h"
 #include "search/think.h"
-#include "search/threads.h"
 #include "search/tt.h"
 #include "tests/search/search_fixture.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/scratch_dir.h"
 
 namespace {
 
@@ -168,15 +168,10 @@ TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
 TEST_F(ThreadedSearch, HelpersProbeTheNalimovTablesThroughTheirLock) {
     // A queen-against-king table in which every position with White to move
     // is a win: all threads probe it at once below the root.
-    char pattern[] = "/tmp/quor-threads-egtb-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    std::string dir = pattern, file = dir + "/kqk.nbw";
-    FILE *table = std::fopen(file.c_str(), "wb");
-    ASSERT_NE(table, nullptr);
-    std::string bytes(28644, char(30));
-    std::fwrite(bytes.data(), 1, bytes.size(), table);
-    std::fclose(table);
-    std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", dir.c_str());
+    ScratchDirectory scratch;
+    ASSERT_NO_FATAL_FAILURE(makeScratchDirectory(scratch, "threads-egtb", false));
+    writeScratchFile(scratch, "kqk.nbw", std::string(28644, char(30)));
+    std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", scratch.path.c_str());
     options.egtbCacheMB = 1;
     tbVerify = false;
     tbState = -1;
@@ -194,8 +189,7 @@ TEST_F(ThreadedSearch, HelpersProbeTheNalimovTablesThroughTheirLock) {
     tbRelease();
     options.egtbPath[0] = '\0';
     tbVerify = true;
-    std::remove(file.c_str());
-    rmdir(dir.c_str());
+    removeScratchDirectory(scratch);
 }
 
 TEST_F(ThreadedSearch, HelpersProbeTheSyzygyTablesAndTheirHitsAreCounted) {
@@ -254,6 +248,28 @@ TEST_F(ThreadedSearch, HelpersPrintNothing) {
         EXPECT_LE(announced[depth], 2) << "depth " << depth;
     }
     EXPECT_GE(pvLines, 6);  // at least one line per depth
+}
+
+TEST_F(ThreadedSearch, TheCarriedOverLineCountsNoNodeOfTheLastSearch) {
+    // After our move and the expected reply, the next search first shows
+    // the rest of the last line, before it has searched a node: the last
+    // search's helpers must not be counted in it.
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    options.threads = 2;
+    startPosition(MIDDLEGAME_POSITION);
+    thinkToDepth(6);
+    ASSERT_GE(mainThread.pvLength[0], 3);
+    ASSERT_GT(totalNodes(), mainThread.nodeCount);
+    ASSERT_TRUE(recordAndMakeMove(mainThread.pvTable[0][0]));
+    ASSERT_TRUE(recordAndMakeMove(mainThread.pvTable[0][1]));
+    startCapture();
+    thinkToDepth(7);
+    std::string output = stopCapture();
+    int depth = 0, score = 0;
+    unsigned long time = 1, nodes = 1;
+    ASSERT_EQ(std::sscanf(output.c_str(), "%d %d %lu %lu", &depth, &score, &time, &nodes), 4) << output;
+    EXPECT_EQ(depth, 5);  // the last depth less one
+    EXPECT_EQ(nodes, 0u) << output.substr(0, output.find('\n'));
 }
 
 TEST_F(ThreadedSearch, OneThreadSearchesExactlyAsTheSingleThreadedEngine) {
