@@ -137,7 +137,6 @@ static void runHelper(HelperThread *self) {
 void forgetHelpers() { helperCount = 0; }
 
 void startHelpers() {
-    helperCount = 0;
     int count = std::clamp<int>(options.threads, 1, MAX_SEARCH_THREADS) - 1;
     if (count == 0 || timeControl.maxDepth < 1) return;
     rootPosition = pos;

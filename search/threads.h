@@ -12,7 +12,8 @@ void forgetHelpers();
 
 /// Starts options.threads - 1 helpers on the current position and the
 /// main thread's search state (table age, tablebase limit, score). Call
-/// after the search has been prepared, with no helpers running.
+/// after the search has been prepared and forgetHelpers, with no helpers
+/// running.
 void startHelpers();
 
 /// Tells the helpers to stop and waits until all have; does nothing when

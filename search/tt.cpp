@@ -104,12 +104,6 @@ void ttWrite(TTSlot &slot, const TTEntry &entry) {
     storeWord(slot.data, data);
 }
 
-/// Copies a slot as it stands, a torn one included.
-static void copySlot(TTSlot &to, const TTSlot &from) {
-    storeWord(to.check, loadWord(from.check));
-    storeWord(to.data, loadWord(from.data));
-}
-
 // Probing and storing. A bucket is three consecutive entries; the search
 // keeps the deepest, most recent results in front and pushes older ones back.
 
@@ -132,6 +126,13 @@ TTSlot *ttProbe(TTSlot *bucket, TTEntry *found) {
     return nullptr;
 }
 
+/// Gives the entry the current position's key.
+static void setCurrentKey(TTEntry &entry) {
+    entry.keyHigh = uint32_t(pos.hashKey >> 32);
+    entry.keyMid = uint16_t(pos.hashKey >> 16);
+    entry.keyLow16 = uint16_t(pos.hashKey);
+}
+
 /// True when a result of this depth may overwrite the entry.
 static bool mayReplace(const TTEntry &entry, int depth) {
     return depth >= ttWorth(entry) || (ttMatches(entry) && depth >= entry.depth);
@@ -144,9 +145,7 @@ static void writeEntry(TTSlot &slot, const TTEntry &old, Move move, int16_t scor
                        bool failLow) {
     TTEntry entry;
     entry.move = failLow && ttMatches(old) ? old.move : packMove(move);
-    entry.keyHigh = uint32_t(pos.hashKey >> 32);
-    entry.keyMid = uint16_t(pos.hashKey >> 16);
-    entry.keyLow16 = uint16_t(pos.hashKey);
+    setCurrentKey(entry);
     entry.score = score;
     entry.depth = int8_t(depth);
     entry.age = thisThread->ttAge;
@@ -154,21 +153,26 @@ static void writeEntry(TTSlot &slot, const TTEntry &old, Move move, int16_t scor
     ttWrite(slot, entry);
 }
 
+// An entry pushed back is written again as it was read; a torn one stays
+// torn, as its key and data words are written back unchanged.
+
 void ttStore(TTSlot *bucket, Move best, int16_t score, int depth, uint8_t flags, bool failLow) {
-    TTEntry first = ttRead(bucket[0]), second = ttRead(bucket[1]), third = ttRead(bucket[2]);
+    TTEntry first = ttRead(bucket[0]);
     if (mayReplace(first, depth)) {
         if (!ttMatches(first)) {
-            copySlot(bucket[2], bucket[1]);
-            copySlot(bucket[1], bucket[0]);
+            ttWrite(bucket[2], ttRead(bucket[1]));
+            ttWrite(bucket[1], first);
         }
         writeEntry(bucket[0], first, best, score, depth, flags, failLow);
-    } else if (ttMatches(first)) {
-        return;  // a better result for this position is already in front
-    } else if (mayReplace(second, depth)) {
-        if (!ttMatches(second)) copySlot(bucket[2], bucket[1]);
+        return;
+    }
+    if (ttMatches(first)) return;  // a better result for this position is already in front
+    TTEntry second = ttRead(bucket[1]);
+    if (mayReplace(second, depth)) {
+        if (!ttMatches(second)) ttWrite(bucket[2], second);
         writeEntry(bucket[1], second, best, score, depth, flags, failLow);
     } else if (!ttMatches(second)) {
-        writeEntry(bucket[2], third, best, score, depth, flags, failLow);
+        writeEntry(bucket[2], ttRead(bucket[2]), best, score, depth, flags, failLow);
     }
 }
 
@@ -189,7 +193,7 @@ void ttStoreRoot(Move best, int16_t score, int depth, uint8_t bound, bool failLo
     TTEntry first = ttRead(bucket[0]);
     if (mayReplace(first, depth)) {
         // The old front entry moves to the slot its own key selects.
-        if (!ttMatches(first)) copySlot(bucket[1 + (first.keyHigh & 1)], bucket[0]);
+        if (!ttMatches(first)) ttWrite(bucket[1 + (first.keyHigh & 1)], first);
         writeEntry(bucket[0], first, best, score, depth, bound, failLow);
         return;
     }
@@ -214,10 +218,8 @@ void quiesceStore(Move best, int16_t score, uint8_t bound) {
     TTSlot *bucket = quiesceBucket();
     // The quiescence search keeps no depth or age: the slot's stay as they are.
     TTEntry entry = ttRead(bucket[0]);
-    if (!ttMatches(entry)) copySlot(bucket[1], bucket[0]);
-    entry.keyHigh = uint32_t(pos.hashKey >> 32);
-    entry.keyMid = uint16_t(pos.hashKey >> 16);
-    entry.keyLow16 = uint16_t(pos.hashKey);
+    if (!ttMatches(entry)) ttWrite(bucket[1], entry);
+    setCurrentKey(entry);
     entry.move = packMove(best);
     entry.score = score;
     entry.flags = bound;
