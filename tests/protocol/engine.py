@@ -8,6 +8,9 @@ import unittest
 
 BINARY = None
 
+# A move in the UCI coordinate form: from, to, and a promotion letter.
+UCI_MOVE = r"[a-h][1-8][a-h][1-8][nbrq]?"
+
 
 class Engine:
     """One running engine process with raw access to its pipes."""
@@ -109,6 +112,20 @@ class EngineTest(unittest.TestCase):
 
     def tearDown(self):
         self.engine.stop()
+
+
+class UciEngineTest(EngineTest):
+    """A test case with a fresh engine switched to UCI; its answer to "uci"
+    is kept in self.identification."""
+
+    def setUp(self):
+        super().setUp()
+        self.engine.send("uci")
+        self.identification = self.engine.read_until("uciok")
+
+
+def is_bestmove(line):
+    return line.startswith("bestmove ")
 
 
 def engine_name():

@@ -58,12 +58,7 @@ class XboardBadInput(engine.EngineTest):
         self.engine.read_until(lambda line: line.startswith("move "), timeout=5)
 
 
-class UciBadInput(engine.EngineTest):
-    def setUp(self):
-        super().setUp()
-        self.engine.send("uci")
-        self.engine.read_until("uciok")
-
+class UciBadInput(engine.UciEngineTest):
     def board(self):
         return self.engine.board(uci=True)
 

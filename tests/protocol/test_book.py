@@ -53,7 +53,7 @@ class Book(engine.unittest.TestCase):
         self.assertTrue(uci.output_until_ready("uci").endswith("uciok\n"))
         uci.send("position startpos", "go wtime 300000 btime 300000")
         started = time.monotonic()
-        self.assertEqual(uci.read_until(lambda line: line.startswith("bestmove")), "bestmove e2e4\n")
+        self.assertEqual(uci.read_until(engine.is_bestmove), "bestmove e2e4\n")
         self.assertLess(time.monotonic() - started, 1.0)
 
     def test_scoring_and_merging_report_what_they_cannot_do(self):

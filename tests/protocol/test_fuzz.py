@@ -170,7 +170,7 @@ class Fuzz(engine.EngineTest):
         self.engine.send("uci")
         self.engine.read_until("uciok")
         self.engine.send("debug off", "ucinewgame", "position startpos moves e2e4", "go depth 2")
-        self.engine.read_until(lambda line: line.startswith("bestmove "), timeout=10)
+        self.engine.read_until(engine.is_bestmove, timeout=10)
 
 
 if __name__ == "__main__":

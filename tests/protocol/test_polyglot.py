@@ -80,7 +80,7 @@ class PolyglotBook(engine.unittest.TestCase):
 
     def bestmove(self, started, *lines):
         started.send(*lines)
-        return started.read_until(lambda line: line.startswith("bestmove "))
+        return started.read_until(engine.is_bestmove)
 
     def test_bk_shows_the_moves_and_shares_of_the_dump(self):
         shares = dumped_shares(self.directory)

@@ -66,7 +66,7 @@ class SyzygyGames(engine.EngineTest):
 
     def engine_move(self, game):
         self.engine.send(f"position fen {game.start} moves {' '.join(game.moves)}".rstrip(), "go movetime 100")
-        return self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20).split()[-1]
+        return self.engine.read_until(engine.is_bestmove, timeout=20).split()[-1]
 
     def test_queen_and_rook_endings_are_mated_within_the_fifty_move_rule(self):
         for fen in ("8/8/8/4k3/8/8/8/K6Q w - - 0 1", "8/8/3k4/8/8/8/8/KQ6 w - - 0 1",
@@ -125,11 +125,11 @@ class SyzygySettings(engine.EngineTest):
         time.sleep(0.2)
         during = self.engine.output_until_ready("setoption name SyzygyPath value " + TABLES)
         self.engine.send("stop")
-        during += self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20)
+        during += self.engine.read_until(engine.is_bestmove, timeout=20)
         self.assertNotIn("Syzygy", during)
         self.assertNotIn("tbhits", during)
         self.engine.send("position fen 8/8/8/4k3/8/8/8/K6Q w - -", "go depth 4")
-        after = self.engine.read_until(lambda l: l.startswith("bestmove "), timeout=20)
+        after = self.engine.read_until(engine.is_bestmove, timeout=20)
         self.assertIn("info string Syzygy tablebases: 4 men\n", after)
         self.assertIn(" tbhits ", after)
 

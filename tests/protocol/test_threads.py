@@ -5,8 +5,7 @@ import time
 
 import engine
 import test_selfplay
-
-UCI_MOVE = r"[a-h][1-8][a-h][1-8][nbrq]?"
+from engine import UCI_MOVE, is_bestmove
 
 
 def thread_count(process):
@@ -28,16 +27,7 @@ def settled_thread_count(process, expected, seconds=3.0):
     return count
 
 
-def is_bestmove(line):
-    return line.startswith("bestmove ")
-
-
-class UciThreads(engine.EngineTest):
-    def setUp(self):
-        super().setUp()
-        self.engine.send("uci")
-        self.engine.read_until("uciok")
-
+class UciThreads(engine.UciEngineTest):
     def test_threads_set_while_idle_and_during_a_search_apply_to_the_next_search(self):
         process = self.engine.process
         self.engine.output_until_ready("setoption name Threads value 2")

@@ -4,21 +4,10 @@ import re
 import time
 
 import engine
-from engine import board_of_fen
-
-UCI_MOVE = r"[a-h][1-8][a-h][1-8][nbrq]?"
+from engine import UCI_MOVE, board_of_fen, is_bestmove
 
 
-def is_bestmove(line):
-    return line.startswith("bestmove ")
-
-
-class UciSession(engine.EngineTest):
-    def setUp(self):
-        super().setUp()
-        self.engine.send("uci")
-        self.identification = self.engine.read_until("uciok")
-
+class UciSession(engine.UciEngineTest):
     def bestmove(self, *lines, timeout=10):
         """Sends the lines and returns everything up to the bestmove line."""
         self.engine.send(*lines)
