@@ -41,13 +41,6 @@ static bool castleRook(int to, int side) {
     return true;
 }
 
-/// True when moving a pinned piece off its pin line would expose the king.
-static bool leavesPin(int from, int to, int king, int side) {
-    int dk = lineDirection[from][king];
-    return dk >= 0 && pos.nearest[from][dk] == king && lineDirection[to][king] != dk &&
-           isLineAttacker(pos.board[pos.nearest[from][dk ^ 1]], dk, side ^ 1);
-}
-
 /// Removes the captured piece from the keys and the material records.
 static void removeCaptured(int square, int type, int enemy) {
     uint64_t key = pieceKey(enemy, type, square);

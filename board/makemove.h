@@ -1,7 +1,17 @@
 // Playing and taking back moves on the global position.
 #pragma once
 
+#include "board/position.h"
+#include "board/tables.h"
 #include "board/types.h"
+
+/// True when moving the piece on `from` to `to` takes it off the line on
+/// which it is pinned to its king (on `king`, of `side`) and so exposes it.
+inline bool leavesPin(int from, int to, int king, int side) {
+    int dk = lineDirection[from][king];
+    return dk >= 0 && pos.nearest[from][dk] == king && lineDirection[to][king] != dk &&
+           isLineAttacker(pos.board[pos.nearest[from][dk ^ 1]], dk, side ^ 1);
+}
 
 /// Plays a pseudo-legal move (as a generator or text parser built it) and
 /// computes the new check state. Returns false, with the position unchanged,

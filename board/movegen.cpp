@@ -34,6 +34,21 @@ static int32_t quietScore(int from, int to, Move move) {
     return score;
 }
 
+Move flaggedMove(int from, int to, int promotion) {
+    Move move = Move(from | to << 6 | promotion << 16);
+    if (pos.board[to] != EMPTY) move |= MF_CAPTURE;
+    int type = pieceType(pos.board[from]);
+    if (type == PAWN) {
+        move |= MF_PAWN;
+        if (row(to) == 0 || row(to) == 7) move |= MF_PROMO;
+        if (to - from == 16 || from - to == 16) move |= MF_DOUBLE;
+        if (to == pos.epSquare) move |= MF_EP | MF_CAPTURE;
+    } else if (type == KING && (column(to) - column(from) == 2 || column(from) - column(to) == 2)) {
+        move |= MF_CASTLE;
+    }
+    return move;
+}
+
 void addMove(int from, int to, int flags) {
     if ((flags & FLAG_PAWN) && (row(to) == 0 || row(to) == 7)) {
         int captured = pos.board[to] == EMPTY ? 0 : pieceType(pos.board[to]);
@@ -322,4 +337,11 @@ void genEvasions() {
 void genPositionMoves() {
     if (inCheck()) genEvasions();
     else genAllMoves();
+}
+
+bool isGeneratedMove(Move move) {
+    genPositionMoves();
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++)
+        if (entry->move == move) return true;
+    return false;
 }

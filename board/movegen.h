@@ -5,6 +5,11 @@
 #include "board/position.h"
 #include "board/types.h"
 
+/// The move from `from` to `to` (promotion type or 0) with the flags the
+/// generator gives it in the current position: capture, pawn, promotion,
+/// double step, en passant, castling.
+Move flaggedMove(int from, int to, int promotion);
+
 /// Appends one move (four for a promotion) with its ordering score.
 void addMove(int from, int to, int flags);
 
@@ -23,6 +28,10 @@ void genEvasions();
 /// The moves of the position as the front end, book and tests want them:
 /// genEvasions when the side to move is in check, else genAllMoves.
 void genPositionMoves();
+
+/// Generates the position's moves at the current ply and tells whether
+/// `move` (with its flags) is one of them; legality is not tested.
+bool isGeneratedMove(Move move);
 
 /// First and one-past-last entries of the current ply's list.
 inline MoveEntry *plyMovesBegin() { return pos.moveList + pos.moveListStart[pos.ply]; }

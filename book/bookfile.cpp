@@ -263,7 +263,7 @@ bool probeBook(Move *move, int mode) {
     weighCandidates(candidates, count, stats, mode);
     sortCandidates(candidates, count);
     limitOpeningVariety(candidates, count);
-    if (options.optionFlags & OPT_XBOARD) showCandidates(candidates, count, mode);
+    if (!uciMode()) showCandidates(candidates, count, mode);
     if (mode != PROBE_PLAY) return true;
     Move chosen = drawCandidate(candidates, count);
     if (chosen) *move = chosen;

@@ -26,19 +26,6 @@ static int pieceTypeOfLetter(char c) {
     return found ? int(found - "NBRQK") + KNIGHT : NO_PIECE;
 }
 
-/// False when the piece on `square` is pinned to its king along a line
-/// other than `direction` (-1: any move at all leaves the line).
-static bool mayMoveAlong(int square, int direction) {
-    int side = pos.sideToMove;
-    int king = pos.kingSquare[side];
-    int d = lineDirection[square][king];
-    if (d < 0 || pos.nearest[square][d] != king) return true;
-    int far = pos.nearest[square][d ^ 1];
-    if (far == NO_SQUARE || pieceSide(pos.board[far]) != (side ^ 1)) return true;
-    if (direction == d || direction == (d ^ 1)) return true;
-    return !isLineAttacker(pos.board[far], d, side ^ 1);
-}
-
 /// Whether a square fits the disambiguation character of a piece move
 /// (a file letter or a rank digit; 0 for none).
 static bool fitsHint(int square, char hint) {
@@ -52,7 +39,9 @@ static bool fitsHint(int square, char hint) {
 static int knightOrigin(int to, char hint) {
     uint8_t knight = makePiece(pos.sideToMove, KNIGHT);
     for (const int8_t *s = knightTargets[to].data(); *s >= 0; s++)
-        if (pos.board[*s] == knight && fitsHint(*s, hint) && mayMoveAlong(*s, -1)) return *s;
+        if (pos.board[*s] == knight && fitsHint(*s, hint) &&
+            !leavesPin(*s, to, pos.kingSquare[pos.sideToMove], pos.sideToMove))
+            return *s;
     return NO_SQUARE;
 }
 
@@ -64,7 +53,9 @@ static int sliderOrigin(int type, int to, char hint) {
         if ((type == BISHOP && d < 4) || (type == ROOK && d >= 4)) continue;
         int s = stepSquare[to][d];
         while (s != NO_SQUARE && pos.board[s] == EMPTY) s = stepSquare[s][d];
-        if (s != NO_SQUARE && pos.board[s] == piece && fitsHint(s, hint) && mayMoveAlong(s, d ^ 1)) return s;
+        if (s != NO_SQUARE && pos.board[s] == piece && fitsHint(s, hint) &&
+            !leavesPin(s, to, pos.kingSquare[pos.sideToMove], pos.sideToMove))
+            return s;
     }
     return NO_SQUARE;
 }
@@ -100,22 +91,6 @@ static bool pawnSquares(const char *kept, int length, int *from, int *to) {
     return *from >= 0 && *from < 64;
 }
 
-/// The move from `from` to `to` with the flags the generator would give it.
-static Move formMove(int from, int to, int promotion) {
-    Move move = Move(from | to << 6 | promotion << 16);
-    if (pos.board[to] != EMPTY) move |= MF_CAPTURE;
-    int type = pieceType(pos.board[from]);
-    if (type == PAWN) {
-        move |= MF_PAWN;
-        if (row(to) == 0 || row(to) == 7) move |= MF_PROMO;
-        if (to - from == 16 || from - to == 16) move |= MF_DOUBLE;
-        if (to == pos.epSquare) move |= MF_EP | MF_CAPTURE;
-    } else if (type == KING && (column(to) - column(from) == 2 || column(from) - column(to) == 2)) {
-        move |= MF_CASTLE;
-    }
-    return move;
-}
-
 bool parseSan(const char *token, Move *move) {
     if (token[0] == '0' || token[0] == 'O' || token[0] == 'o') {
         int from = pos.kingSquare[pos.sideToMove];
@@ -142,7 +117,7 @@ bool parseSan(const char *token, Move *move) {
         int last = pieceTypeOfLetter(kept[length - 1]);
         if (last != NO_PIECE) promotion = last;
     }
-    *move = formMove(from, to, promotion);
+    *move = flaggedMove(from, to, promotion);
     return true;
 }
 
@@ -312,14 +287,9 @@ static bool playToken(const char *token) {
     Move parsed;
     if (!parseSan(token, &parsed)) return false;
     pos.ply = 0;
-    genPositionMoves();
-    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {
-        if (entry->move != parsed) continue;
-        if (!makeMove(parsed)) return false;
-        pos.ply = 0;
-        return true;
-    }
-    return false;
+    if (!isGeneratedMove(parsed) || !makeMove(parsed)) return false;
+    pos.ply = 0;
+    return true;
 }
 
 enum class GameEnd { Done, Error, Full };

@@ -62,8 +62,7 @@ static void learnMove(BookRecord &record, int k, int exitPly, int amount, int re
         if (k + 1 > limit) record.blockCount = uint8_t(std::min(record.blockCount + (k + 1 > 3 * limit / 2 ? 2 : 1), 255));
         delta = std::min((exitPly - k) / 2 + amount, -1);
     }
-    int learned = std::min(record.learned + delta, 32767);
-    if (learned < -32767) learned = -32768;
+    int learned = std::clamp(record.learned + delta, -32768, 32767);
     if (learned == 0) learned = delta < 1 ? -1 : 1;
     record.learned = int16_t(learned);
 }
@@ -120,9 +119,7 @@ static bool searchBookPosition(ScoringRun &run) {
     *run.saved = pos;
     char fen[128];
     writeFen(fen);
-    // A fresh game from the same position: the search sees no history.
-    setupPosition();
-    readFen(fen);
+    readFen(fen);  // a fresh game from the same position: the search sees no history
     initPieceSquareTables();
     print("\rScoring %d out of %d", run.counter, run.records);
     flushOutput();

@@ -51,10 +51,10 @@ static uint64_t readBigEndian(const unsigned char *bytes, int size) {
     return value;
 }
 
-/// Decodes the 16 bytes of one entry.
+/// Decodes one 16-byte entry; its last four bytes (a learning field) are
+/// not used.
 static PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes) {
-    return {readBigEndian(bytes, 8), uint16_t(readBigEndian(bytes + 8, 2)), uint16_t(readBigEndian(bytes + 10, 2)),
-            uint32_t(readBigEndian(bytes + 12, 4))};
+    return {readBigEndian(bytes, 8), uint16_t(readBigEndian(bytes + 8, 2)), uint16_t(readBigEndian(bytes + 10, 2))};
 }
 
 /// The reason the whole file cannot serve as a book, nullptr when it can;

@@ -21,7 +21,6 @@ struct PolyglotEntry {
     uint64_t key;
     uint16_t move;  // bits 0-2 to file, 3-5 to row, 6-8 from file, 9-11 from row, 12-14 promotion
     uint16_t weight;
-    uint32_t learn;
 };
 
 /// A legal move of the position found in the book, with the entry's weight.

@@ -107,11 +107,7 @@ static void playListedMoves() {
     for (int ply = pos.gamePly; ply < MAX_RECORDED_PLY && game.moveText[ply][0]; ply++) {
         Move move;
         if (!parseCoordMove(game.moveText[ply], &move)) break;
-        genPositionMoves();
-        bool generated = false;
-        for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd() && !generated; entry++)
-            generated = entry->move == move;
-        if (!generated || !recordAndMakeMove(move)) break;
+        if (!isGeneratedMove(move) || !recordAndMakeMove(move)) break;
     }
     game.moveText[pos.gamePly][0] = '\0';
 }

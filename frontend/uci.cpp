@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/movegen.h"
 #include "board/position.h"
 #include "book/bookfile.h"
 #include "egtb/syzygy.h"
@@ -263,15 +264,6 @@ bool parseCoordMove(const char *text, Move *move) {
         if (!letter) return false;
         promotion = int(letter - PROMOTION_LETTERS) + KNIGHT;
     }
-    Move flags = pos.board[to] != EMPTY ? MF_CAPTURE : 0;
-    if (type == PAWN) {
-        flags |= MF_PAWN;
-        if (row(to) == 0 || row(to) == 7) flags |= MF_PROMO;
-        else if (to - from == 16 || from - to == 16) flags |= MF_DOUBLE;
-        else if (to == pos.epSquare) flags = MF_EP | MF_PAWN | MF_CAPTURE;
-    } else if (type == KING && (column(to) - column(from) == 2 || column(from) - column(to) == 2)) {
-        flags |= MF_CASTLE;
-    }
-    *move = Move(from | to << 6 | promotion << 16) | flags;
+    *move = flaggedMove(from, to, promotion);
     return true;
 }
