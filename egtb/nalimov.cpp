@@ -270,6 +270,12 @@ static void buildLeadingPawnRanges() {
     for (int count = 1; count <= 3; count++) leadingPawnRange[count] = uint32_t(largest[count] + 1);
 }
 
+int nalimovTableNumber(const char *name) {
+    for (int t = 0; t < TB_TABLES; t++)
+        if (tbTables[t].name && !std::strcmp(tbTables[t].name, name)) return t;
+    return -1;
+}
+
 int nalimovTableFor(const uint8_t counts[10]) {
     for (int i = 0; i < 10; i++)
         if (counts[i] > 3) return 0;

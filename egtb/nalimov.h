@@ -34,6 +34,9 @@ extern TbDescriptor tbTables[TB_TABLES];
 /// lookup and the index tables. Runs its work once; later calls do nothing.
 void nalimovSetup();
 
+/// The number of the table with this name ("kqk"), -1 when there is none.
+int nalimovTableNumber(const char *name);
+
 /// The signed table number for the ten piece counts (white pawn, knight,
 /// bishop, rook, queen, then black): positive when white is the first-named
 /// side, negative when colours are exchanged, 0 when there is no table.

@@ -111,11 +111,10 @@ SyzygyLoad syzygyLoad() {
     syzygy.largest = 0;
     syzygy.rootFilter = syzygy.rootDrawn = false;
     if (!syzygy.path[0]) return SyzygyLoad::Off;
-    const char *prefix = uciMode() ? "info string " : "";
     if (!directoriesExist(syzygy.path)) {
         // xboard sends its default "egtpath syzygy /EGT/Syzygy" at start-up and
         // takes any line saying "not found" for an engine that failed to start.
-        reply("%sSyzygy path %s does not exist\n", prefix, syzygy.path);
+        notice("Syzygy path %s does not exist", syzygy.path);
         return SyzygyLoad::MissingDirectory;
     }
     // Fathom's release routine cannot be called twice; a new initialisation

@@ -7,7 +7,6 @@
 // files are named in one message and left out; the engine goes on.
 #include "egtb/tablebase.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,17 +54,6 @@ static int32_t oldestEntry = NO_ENTRY, newestEntry = NO_ENTRY, freeEntry = NO_EN
 static CacheEntry &entryAt(int32_t i) { return *reinterpret_cast<CacheEntry *>(cacheMemory + size_t(i) * CACHE_ENTRY_BYTES); }
 static uint8_t *blockOf(int32_t i) { return cacheMemory + size_t(i) * CACHE_ENTRY_BYTES + sizeof(CacheEntry); }
 
-/// One message line about a table file: an "info string" in UCI mode.
-static void tableMessage(const char *format, ...) __attribute__((format(printf, 1, 2)));
-static void tableMessage(const char *format, ...) {
-    char text[400];
-    va_list arguments;
-    va_start(arguments, format);
-    std::vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
-    reply("%s%s\n", uciMode() ? "info string " : "", text);
-}
-
 static void closeTableFiles() {
     for (TbDescriptor &d : tbTables)
         for (FILE *&file : d.file)
@@ -100,27 +88,36 @@ static void refuseCompressedFile(FILE *file, const char *name) {
     uint8_t fixed[80];
     if (std::fread(fixed, 1, 80, file) != 80 || fixed[58] != '\r' || fixed[59] != '\n' ||
         bigEndian(fixed + 60) != 0) {
-        tableMessage("*** Unable to read %s - read error", name);
+        notice("*** Unable to read %s - read error", name);
         return;
     }
     uint32_t headerLength = bigEndian(fixed + 64);
     if (headerLength < 84 || headerLength > (1u << 26) || fixed[70] > 16 || fixed[71] != 24 ||
         bigEndian(fixed + 76) != 0x004001F5u) {
-        tableMessage("*** Unable to read %s - file broken", name);
+        notice("*** Unable to read %s - file broken", name);
         return;
     }
     uint8_t *header = static_cast<uint8_t *>(std::malloc(headerLength));
     if (!header) {
-        tableMessage("*** Unable to read %s - out of memory", name);
+        notice("*** Unable to read %s - out of memory", name);
         return;
     }
     std::memcpy(header, fixed, 80);
     bool whole = std::fread(header + 80, 1, headerLength - 80, file) == headerLength - 80;
     bool crcMatches = whole && crc32(header, headerLength - 4) == bigEndian(header + headerLength - 4);
     std::free(header);
-    if (!crcMatches) tableMessage("*** Unable to read %s - file broken", name);
-    else if (fixed[70] != 13) tableMessage("*** %s: Unsupported block size %d", name, 1 << fixed[70]);
-    else tableMessage("%s: compressed table blocks cannot be decoded by this engine", name);
+    if (!crcMatches)
+        notice("*** Unable to read %s - file broken", name);
+    else if (fixed[70] != 13)
+        notice("*** %s: Unsupported block size %d", name, 1 << fixed[70]);
+    else
+        notice("%s: compressed table blocks cannot be decoded by this engine", name);
+}
+
+/// The value stored at `bytes`: a little-endian signed 16-bit number in a
+/// wide table, else one byte.
+static int32_t decodeValue(const uint8_t *bytes, bool wide) {
+    return wide ? int32_t(int8_t(bytes[1])) * 256 + bytes[0] : tbValueForByte(int8_t(bytes[0]));
 }
 
 /// Reads the value at `index` straight from an open table file.
@@ -129,11 +126,11 @@ static int32_t readValueFromFile(FILE *file, int table, uint64_t index) {
     uint8_t bytes[2];
     if (std::fseek(file, long(wide ? 2 * index : index), SEEK_SET) != 0) return VALUE_UNAVAILABLE;
     if (std::fread(bytes, 1, wide ? 2 : 1, file) != (wide ? 2u : 1u)) return VALUE_UNAVAILABLE;
-    return wide ? int32_t(int8_t(bytes[1])) * 256 + bytes[0] : tbValueForByte(int8_t(bytes[0]));
+    return decodeValue(bytes, wide);
 }
 
 struct ProbeTarget {
-    int table, side, fileSide;
+    int table, side;
     uint64_t index;
 };
 static bool locatePosition(ProbeTarget &target);
@@ -162,16 +159,16 @@ static bool acceptTableFile(int table, int side, FILE *file, const char *name) {
     if (!(d.flags & TB_16BIT)) {
         long length = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
         if (length < 0) {
-            tableMessage("*** Seek in %s failed", name);
+            notice("*** Seek in %s failed", name);
             return false;
         }
         if (uint64_t(length) != d.count[side]) {
-            tableMessage("*** %s corrupted", name);
+            notice("*** %s corrupted", name);
             return false;
         }
     }
     if (tbVerify && !fileMatchesProvenValues(table, side, file)) {
-        tableMessage("%s does not match this engine's tablebase indexing", name);
+        notice("%s does not match this engine's tablebase indexing", name);
         return false;
     }
     return true;
@@ -359,7 +356,8 @@ int16_t tbScoreForValue(int32_t value, int ply) {
 
 static bool isKppkpSpecialIndex(int table, int side, uint64_t index) {
     static const uint64_t SPECIAL[] = {0x362BC7C, 0x362DE44, 0x3637648, 0x3639810, 0x38D4F29, 0x40A2CAB, 0x43C778C};
-    if (side != 1 || std::strcmp(tbTables[table].name, "kppkp")) return false;
+    static const int KPPKP = nalimovTableNumber("kppkp");
+    if (side != 1 || table != KPPKP) return false;
     for (uint64_t special : SPECIAL)
         if (index == special) return true;
     return false;
@@ -374,7 +372,7 @@ static int32_t readValue(int table, int fileSide, int side, uint64_t index) {
     uint32_t length;
     const uint8_t *bytes = cachedBlock(table, fileSide, block, &length);
     if (!bytes || offset + (wide ? 2 : 1) > length) return VALUE_UNAVAILABLE;
-    return wide ? int32_t(int8_t(bytes[offset + 1])) * 256 + bytes[offset] : tbValueForByte(int8_t(bytes[offset]));
+    return decodeValue(bytes + offset, wide);
 }
 
 /// tbTableValue for a caller that holds the table lock.
@@ -424,17 +422,21 @@ static bool locatePosition(ProbeTarget &target) {
     bool invert = signedTable < 0;
     target.table = invert ? -signedTable : signedTable;
     target.side = invert ? pos.otherSide : pos.sideToMove;
-    target.fileSide = tbTables[target.table].flags & TB_SYMMETRIC ? 0 : target.side;
     target.index = nalimovIndex(target.table, target.side, lists[invert ? BLACK : WHITE],
                                 lists[invert ? WHITE : BLACK], enPassantTarget(), invert);
     return target.index != TB_NO_INDEX;
 }
 
 int tbProbe(int16_t *score) {
-    std::lock_guard<std::mutex> lock(tableLock);
+    // The index needs only this thread's position and the table layout,
+    // which is fixed once set up: only the files and the cache need the lock.
     ProbeTarget target;
-    if (tbState < 1 || !locatePosition(target)) return 0;
-    int32_t value = tableValue(target.table, target.side, target.index);
+    if (!locatePosition(target)) return 0;
+    int32_t value;
+    {
+        std::lock_guard<std::mutex> lock(tableLock);
+        value = tbState < 1 ? VALUE_UNAVAILABLE : tableValue(target.table, target.side, target.index);
+    }
     if (value == VALUE_UNAVAILABLE) return 0;
     *score = tbScoreForValue(value, pos.ply);
     return 1;

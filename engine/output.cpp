@@ -25,6 +25,16 @@ void reply(const char *format, ...) {
     std::fflush(outputStream);
 }
 
+void notice(const char *format, ...) {
+    if (uciMode()) std::fputs("info string ", outputStream);
+    va_list arguments;
+    va_start(arguments, format);
+    std::vfprintf(outputStream, format, arguments);
+    va_end(arguments);
+    std::fputc('\n', outputStream);
+    std::fflush(outputStream);
+}
+
 void debugPrint(const char *format, ...) {
     if ((options.optionFlags & (OPT_UCI | OPT_DEBUG)) != (OPT_UCI | OPT_DEBUG)) return;
     va_list arguments;

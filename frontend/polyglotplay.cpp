@@ -13,7 +13,6 @@
 static char bookPath[256];
 static bool booksOn = true;
 
-
 /// Opens the remembered book when books are on; names a refused file in one
 /// message: an info string in UCI mode, a plain line in xboard mode.
 static void openRememberedBook() {
@@ -21,8 +20,7 @@ static void openRememberedBook() {
     if (!booksOn || !bookPath[0]) return;
     const char *message = polyglotOpen(bookPath);
     if (!message) return;
-    if (uciMode()) reply("info string %s\n", message);
-    else reply("%s\n", message);
+    notice("%s", message);
 }
 
 void setPolyglotBookPath(const char *path) { std::snprintf(bookPath, sizeof bookPath, "%s", path); }

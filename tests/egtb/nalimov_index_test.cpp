@@ -5,19 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <unordered_map>
 #include <vector>
 
 #include "egtb/nalimov.h"
 
 namespace {
-
-int tableNumber(const char *name) {
-    for (int t = 0; t < TB_TABLES; t++)
-        if (!std::strcmp(tbTables[t].name, name)) return t;
-    return -1;
-}
 
 class NalimovRegistry : public ::testing::Test {
 protected:
@@ -36,7 +29,7 @@ TEST_F(NalimovRegistry, MaterialLookupFindsTheTableAndTheColourOrder) {
         {{2, 0, 0, 0, 0, 1, 0, 0, 0, 0}, "kppkp", 1},  {{1, 0, 0, 0, 0, 2, 0, 0, 0, 0}, "kppkp", -1},
         {{0, 0, 0, 1, 1, 0, 0, 0, 2, 0}, "kqrkrr", 1},
     };
-    for (const Case &c : cases) EXPECT_EQ(nalimovTableFor(c.counts), c.sign * tableNumber(c.table)) << c.table;
+    for (const Case &c : cases) EXPECT_EQ(nalimovTableFor(c.counts), c.sign * nalimovTableNumber(c.table)) << c.table;
     const uint8_t noTable[][10] = {
         {0, 0, 2, 0, 0, 1, 1, 0, 0, 0},  // kbbknp: no six-man table with pawns
         {4, 0, 0, 0, 0, 0, 0, 0, 0, 0},  // four pawns
@@ -50,7 +43,7 @@ TEST_F(NalimovRegistry, RecordedCountsAreTheRangesOfTheIndexFunctions) {
         for (int side = 0; side < 2; side++) EXPECT_EQ(tbTables[t].count[side], nalimovIndexRange(t, side)) << t;
     // Four ways to place a king pair (the 462 of the pawnless tables) and a
     // queen on one of the 62 free squares.
-    EXPECT_EQ(tbTables[tableNumber("kqk")].count[0], 28644u);
+    EXPECT_EQ(tbTables[nalimovTableNumber("kqk")].count[0], 28644u);
 }
 
 // ---------------------------------------------------------------------------
@@ -162,7 +155,7 @@ void checkExhaustively(int table) {
 // covers them all.
 TEST_F(NalimovRegistry, EveryThreeAndFourManLayoutIndexesEachPositionOnce) {
     for (const char *name : {"kpk", "knk", "kbk", "krk", "kqk", "kqkr", "kqqk", "kqkp", "kpkp", "kppk", "kqpk"})
-        checkExhaustively(tableNumber(name));
+        checkExhaustively(nalimovTableNumber(name));
 }
 
 /// Five-man tables on samples: random placements, each compared with its
@@ -171,7 +164,7 @@ TEST_F(NalimovRegistry, EveryThreeAndFourManLayoutIndexesEachPositionOnce) {
 TEST_F(NalimovRegistry, FiveManTablesOnSamples) {
     uint32_t state = 12345;
     for (const char *name : {"kppkp", "kqrkr", "kqqqk", "kbnkp", "krppk", "knnkn"}) {
-        Shape s = shapeOf(tableNumber(name));
+        Shape s = shapeOf(nalimovTableNumber(name));
         std::unordered_map<uint64_t, uint64_t> keyOfIndex;
         for (int sample = 0; sample < 20000; sample++) {
             int squares[8], moved[8];
@@ -198,8 +191,8 @@ TEST_F(NalimovRegistry, FiveManTablesOnSamples) {
 
 TEST_F(NalimovRegistry, AdjacentKingsAndEdgePawnsHaveNoIndex) {
     int touching[3] = {0, 9, 40}, edgePawn[3] = {0, 63, 60};
-    EXPECT_EQ(indexOf(shapeOf(tableNumber("kqk")), touching), TB_NO_INDEX);
-    EXPECT_EQ(indexOf(shapeOf(tableNumber("kpk")), edgePawn), TB_NO_INDEX);
+    EXPECT_EQ(indexOf(shapeOf(nalimovTableNumber("kqk")), touching), TB_NO_INDEX);
+    EXPECT_EQ(indexOf(shapeOf(nalimovTableNumber("kpk")), edgePawn), TB_NO_INDEX);
 }
 
 }  // namespace

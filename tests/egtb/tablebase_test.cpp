@@ -27,9 +27,7 @@ const char *KQK = "8/8/8/8/8/8/Q7/K1k5 w - - 0 1";  // kqk index 6
 
 int tableNumber(const char *name) {
     nalimovSetup();
-    for (int t = 0; t < TB_TABLES; t++)
-        if (!std::strcmp(tbTables[t].name, name)) return t;
-    return -1;
+    return nalimovTableNumber(name);
 }
 
 uint64_t countOf(const char *name, int side) { return tbTables[tableNumber(name)].count[side]; }
