@@ -38,12 +38,23 @@ TEST_F(NalimovRegistry, MaterialLookupFindsTheTableAndTheColourOrder) {
     for (const auto &counts : noTable) EXPECT_EQ(nalimovTableFor(counts), 0);
 }
 
-TEST_F(NalimovRegistry, RecordedCountsAreTheRangesOfTheIndexFunctions) {
-    for (int t = 1; t < TB_TABLES; t++)
-        for (int side = 0; side < 2; side++) EXPECT_EQ(tbTables[t].count[side], nalimovIndexRange(t, side)) << t;
-    // Four ways to place a king pair (the 462 of the pawnless tables) and a
-    // queen on one of the 62 free squares.
-    EXPECT_EQ(tbTables[nalimovTableNumber("kqk")].count[0], 28644u);
+TEST_F(NalimovRegistry, RecordedCountsFollowFromTheKingPairsAndTheFreeSquares) {
+    // Pawnless tables place the kings in one of 462 pairs, pawn tables in
+    // one of 3612 (all non-adjacent pairs of distinct squares) with the
+    // leading pawn on one of 24 squares (files a-d, ranks 2-7); every other
+    // man takes one of the squares still free.
+    const struct {
+        const char *table;
+        uint64_t count;
+    } cases[] = {
+        {"kqk", 462 * 62},         // 28644
+        {"kpk", 24 * 3612},        // 86688
+        {"kqkr", 462 * 62 * 61},   // 1747284
+        {"kqkp", 24 * 3612 * 61},  // 5287968
+    };
+    for (const auto &c : cases)
+        for (int side = 0; side < 2; side++)
+            EXPECT_EQ(tbTables[nalimovTableNumber(c.table)].count[side], c.count) << c.table << " side " << side;
 }
 
 // ---------------------------------------------------------------------------
