@@ -41,7 +41,8 @@ uint32_t bookKey() { return uint32_t(pos.hashKey >> 32) ^ castleKey[pos.castleRi
 
 int bookBucket() { return int(uint32_t(pos.hashKey) & (BOOK_BUCKETS - 1)); }
 
-void readBookIndex(FILE *file, uint32_t *index) {
+/// Reads a book file's index; entries a short file does not hold are empty.
+static void readBookIndex(FILE *file, uint32_t *index) {
     size_t entries = std::fseek(file, 0, SEEK_SET) == 0 ? std::fread(index, 4, BOOK_BUCKETS, file) : 0;
     for (size_t i = entries; i < size_t(BOOK_BUCKETS); i++) index[i] = EMPTY_BUCKET;
 }
@@ -55,35 +56,38 @@ void openBook() {
         book.writable = false;
         book.file = std::fopen(BOOK_FILE_NAME, "rb");
     }
-    if (!book.file) return;
-    book.index = static_cast<uint32_t *>(std::malloc(BOOK_INDEX_BYTES));
-    book.records = static_cast<BookRecord *>(std::malloc(BUCKET_RECORDS * sizeof(BookRecord)));
-    if (!book.index || !book.records) {
-        closeBook();
-        return;
-    }
-    std::fseek(book.file, 0, SEEK_END);
-    book.fileSize = std::ftell(book.file);
-    readBookIndex(book.file, book.index);
+    if (book.file && !loadBookFile(book)) closeBook();
 }
 
-void closeBook() {
-    std::free(book.index);
-    std::free(book.records);
-    if (book.file) std::fclose(book.file);
-    book = BookFile{};
+bool loadBookFile(BookFile &file) {
+    file.index = static_cast<uint32_t *>(std::malloc(BOOK_INDEX_BYTES));
+    file.records = static_cast<BookRecord *>(std::malloc(BUCKET_RECORDS * sizeof(BookRecord)));
+    if (!file.index || !file.records) return false;
+    std::fseek(file.file, 0, SEEK_END);
+    file.fileSize = std::ftell(file.file);
+    readBookIndex(file.file, file.index);
+    return true;
 }
 
-uint32_t readBucketFrom(FILE *file, long fileSize, uint32_t offset, BookRecord *records) {
-    if (offset == EMPTY_BUCKET || long(offset) < BOOK_INDEX_BYTES || long(offset) + 4 > fileSize) return 0;
+void releaseBookFile(BookFile &file) {
+    std::free(file.index);
+    std::free(file.records);
+    if (file.file) std::fclose(file.file);
+    file = BookFile{};
+}
+
+void closeBook() { releaseBookFile(book); }
+
+uint32_t readBucketFrom(BookFile &file, uint32_t offset) {
+    if (offset == EMPTY_BUCKET || long(offset) < BOOK_INDEX_BYTES || long(offset) + 4 > file.fileSize) return 0;
     uint32_t count = 0;
-    if (std::fseek(file, long(offset), SEEK_SET) != 0 || std::fread(&count, 4, 1, file) != 1) return 0;
+    if (std::fseek(file.file, long(offset), SEEK_SET) != 0 || std::fread(&count, 4, 1, file.file) != 1) return 0;
     if (count > BUCKET_RECORDS) count = BUCKET_RECORDS;
-    if (std::fread(records, sizeof(BookRecord), count, file) != count) return 0;
+    if (std::fread(file.records, sizeof(BookRecord), count, file.file) != count) return 0;
     return count;
 }
 
-uint32_t readBucket(uint32_t offset) { return readBucketFrom(book.file, book.fileSize, offset, book.records); }
+uint32_t readBucket(uint32_t offset) { return readBucketFrom(book, offset); }
 
 /// The position of the first record with the current position's key in the
 /// bucket just read, or -1.

@@ -65,15 +65,20 @@ void closeBook();
 
 inline bool bookIsOpen() { return book.file != nullptr; }
 
-/// Reads a book file's index; entries a short file does not hold are empty.
-void readBookIndex(FILE *file, uint32_t *index);
+/// Allocates the index and bucket buffers of a book file whose `file` is
+/// open, and reads its size and index; false when memory is short (what was
+/// allocated is left for releaseBookFile).
+bool loadBookFile(BookFile &file);
 
-/// Reads the bucket at `offset` of a book file of `fileSize` bytes into
-/// `records` (room for BUCKET_RECORDS); returns its record count, 0 for an
-/// empty, out-of-range or damaged bucket.
-uint32_t readBucketFrom(FILE *file, long fileSize, uint32_t offset, BookRecord *records);
+/// Releases a book file's buffers, closes it and empties the record.
+void releaseBookFile(BookFile &file);
 
-/// readBucketFrom the open book into book.records.
+/// Reads the bucket at `offset` of a loaded book file into its records
+/// buffer; returns the record count, 0 for an empty, out-of-range or
+/// damaged bucket.
+uint32_t readBucketFrom(BookFile &file, uint32_t offset);
+
+/// readBucketFrom the open book.
 uint32_t readBucket(uint32_t offset);
 
 /// Looks the current position up: copies its record and sets its file

@@ -213,9 +213,9 @@ static bool mergeRecord(BookRecord &into, const BookRecord &from, bool overwrite
 }
 
 /// Merges one bucket of the source into the same bucket of the book.
-static void mergeBucket(int bucket, FILE *source, long sourceSize, uint32_t sourceOffset, BookRecord *sourceRecords,
-                        bool overwrite) {
-    uint32_t sourceCount = readBucketFrom(source, sourceSize, sourceOffset, sourceRecords);
+static void mergeBucket(int bucket, BookFile &source, bool overwrite) {
+    uint32_t sourceCount = readBucketFrom(source, source.index[bucket]);
+    const BookRecord *sourceRecords = source.records;
     uint32_t count = readBucket(book.index[bucket]);
     bool changed = false;
     for (uint32_t i = 0; i < count; i++) {
@@ -230,26 +230,20 @@ static void mergeBucket(int bucket, FILE *source, long sourceSize, uint32_t sour
 
 void mergeBook(const char *path, bool overwrite) {
     if (!bookIsOpen()) return;
-    FILE *source = std::fopen(path, "rb");
-    if (!source) {
+    BookFile source{};
+    source.file = std::fopen(path, "rb");
+    if (!source.file) {
         print("Cannot open source file '%s'\n", path);
         flushOutput();
         return;
     }
-    uint32_t *sourceIndex = static_cast<uint32_t *>(std::malloc(BOOK_INDEX_BYTES));
-    BookRecord *sourceRecords = static_cast<BookRecord *>(std::malloc(BUCKET_RECORDS * sizeof(BookRecord)));
-    if (!sourceIndex || !sourceRecords) {
+    if (!loadBookFile(source)) {
         print("Not enough memory!\n");
     } else {
-        std::fseek(source, 0, SEEK_END);
-        long sourceSize = std::ftell(source);
-        readBookIndex(source, sourceIndex);
         for (int bucket = 0; bucket < BOOK_BUCKETS; bucket++)
-            if (sourceIndex[bucket] != EMPTY_BUCKET && book.index[bucket] != EMPTY_BUCKET)
-                mergeBucket(bucket, source, sourceSize, sourceIndex[bucket], sourceRecords, overwrite);
+            if (source.index[bucket] != EMPTY_BUCKET && book.index[bucket] != EMPTY_BUCKET)
+                mergeBucket(bucket, source, overwrite);
     }
-    std::free(sourceIndex);
-    std::free(sourceRecords);
-    std::fclose(source);
+    releaseBookFile(source);
     flushOutput();
 }
