@@ -227,7 +227,12 @@ static int registerTables(const char *path) {
         element += std::strcspn(element, ",;");
         if (!*element++) break;
     }
-    return highest >= 146 ? 6 : highest >= 36 ? 5 : highest >= 6 ? 4 : highest >= 1 ? 3 : 0;
+    if (highest == 0) return 0;
+    // Tables are numbered in order of their men: the highest has the most.
+    int men = 2;
+    for (const uint8_t *count : tbTables[highest].men)
+        for (int type = 0; type < 5; type++) men += count[type];
+    return men;
 }
 
 // ---------------------------------------------------------------------------
