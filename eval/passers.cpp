@@ -142,9 +142,10 @@ int passerTerms(int side, uint8_t passedFiles, const EvalWeights &w, RaceState &
     int enemy = side ^ 1;
     int enemyMaterial = pos.material[enemy];
     int score = 0;
-    for (int file = 0; file < 8; file++) {
+    for (uint8_t files = passedFiles; files; files &= uint8_t(files - 1)) {
+        int file = std::countr_zero(files);
         int square = mostAdvancedPawn(side, file);
-        if (!(passedFiles >> file & 1) || square == 64) continue;  // no pawn: a foreign record after a key collision
+        if (square == 64) continue;  // no pawn: a foreign record after a key collision
         int pawnRow = relativeRow(square, side);
         int bonus = w.weight[7 - pawnRow];
         int front = square + (side == WHITE ? -8 : 8);
@@ -297,6 +298,7 @@ int resolveRace(const RaceState race[2]) {
 }  // namespace
 
 int evalPassedPawns(const PawnHashEntry &entry, const EvalWeights &w) {
+    if (!(entry.passedFiles[WHITE] | entry.passedFiles[BLACK])) return 0;  // no passed pawns: nothing to score, no race
     RaceState race[2] = {NEW_RACE, NEW_RACE};
     int score = passerTerms(WHITE, entry.passedFiles[WHITE], w, race[WHITE]);
     pairUpCandidates(WHITE, race[WHITE]);
