@@ -1,7 +1,9 @@
-// The piece pass: one walk over each side's pieces in square order.
+// The piece pass: each side's pieces one type at a time, each type in
+// square order.
 #include "eval/pieces.h"
 
-#include <cassert>
+#include <bit>
+#include <cstdint>
 
 #include "board/position.h"
 #include "board/tables.h"
@@ -28,31 +30,66 @@ int bishopTerms(int square, int side, int &mobility) {
     return pieceSquare[side][BISHOP][square] - trappedBishopPenalty(square, side);
 }
 
-/// The value of one piece of side for the pass, from its side's view.
-int pieceTerms(int square, int side, int &mobility, KingThreats &threats) {
-    int type = pieceType(pos.board[square]);
-    switch (type) {
-    case PAWN: {
-        int front = square + (side == WHITE ? -8 : 8);
-        assert(front >= 0 && front < 64);
-        return pos.board[front] == EMPTY ? 0 : -4;  // a blocked pawn
+/// One side's pieces as a square mask per type.
+struct PiecesByType {
+    uint64_t of[6];
+};
+
+/// Sorts a side's pieces by type in one pass over its squares, so that the
+/// terms below run one type at a time instead of branching on every piece.
+PiecesByType piecesByType(int side) {
+    PiecesByType pieces = {};
+    for (uint64_t rest = pos.sideOccupied[side]; rest;) {
+        int square = lowestSquareOf(rest);
+        rest &= squareClear[square];
+        pieces.of[pieceType(pos.board[square])] |= squareBit[square];
     }
-    case KNIGHT:
+    return pieces;
+}
+
+/// -4 for every pawn of side with a piece on the square in front of it.
+int blockedPawnPenalty(uint64_t pawns, int side) {
+    // Square s is mask bit 63 - s, so the square ahead of a white pawn (s - 8) is 8 bits higher.
+    uint64_t fronts = side == WHITE ? pawns << 8 : pawns >> 8;
+    return -4 * std::popcount(fronts & pos.occupied);
+}
+
+/// The sum of term(square) over the squares of the mask, in ascending order.
+template <typename Term>
+int sumOverSquares(uint64_t mask, Term term) {
+    int sum = 0;
+    while (mask) {
+        int square = lowestSquareOf(mask);
+        mask &= squareClear[square];
+        sum += term(square);
+    }
+    return sum;
+}
+
+/// The pass over one side's pieces (kings excluded), from its side's view.
+int sideTerms(int side, int &mobility, KingThreats &threats) {
+    PiecesByType pieces = piecesByType(side);
+    int score = blockedPawnPenalty(pieces.of[PAWN], side);
+    score += sumOverSquares(pieces.of[KNIGHT], [&](int square) {
         countKingAttack(KNIGHT, square, side, threats);
         return pieceSquare[side][KNIGHT][square];
-    case BISHOP:
+    });
+    score += sumOverSquares(pieces.of[BISHOP], [&](int square) {
         countKingAttack(BISHOP, square, side, threats);
         return bishopTerms(square, side, mobility);
-    case ROOK:
+    });
+    score += sumOverSquares(pieces.of[ROOK], [&](int square) {
         countKingAttack(ROOK, square, side, threats);
         mobility += lineMobilityOf(square, 1) + lineMobilityOf(square, 3);
         return rookBonus(square, side);
-    case QUEEN:
+    });
+    // In ascending order, so that of several queens the last one's guard counts.
+    score += sumOverSquares(pieces.of[QUEEN], [&](int square) {
         countKingAttack(QUEEN, square, side, threats);
         recordQueenGuard(square, side, threats);
         return pieceSquare[side][QUEEN][square];
-    default: return 0;  // the king is valued by the king-safety term
-    }
+    });
+    return score;
 }
 
 }  // namespace
@@ -120,17 +157,8 @@ int rookBonus(int square, int side) {
 
 int evalPieces(int &mobilityScore, KingThreats &threats) {
     resetKingThreats(threats);
-    int score = 0;
     int mobility[2] = {0, 0};
-    for (int side = WHITE; side <= BLACK; side++) {
-        int sideScore = 0;
-        for (uint64_t pieces = pos.sideOccupied[side]; pieces;) {
-            int square = lowestSquareOf(pieces);
-            pieces &= squareClear[square];
-            sideScore += pieceTerms(square, side, mobility[side], threats);
-        }
-        score += side == WHITE ? sideScore : -sideScore;
-    }
+    int score = sideTerms(WHITE, mobility[WHITE], threats) - sideTerms(BLACK, mobility[BLACK], threats);
     mobilityScore = mobility[WHITE] - mobility[BLACK];
     return score;
 }

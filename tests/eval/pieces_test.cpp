@@ -62,4 +62,26 @@ TEST_F(PiecePass, BlockedPawnAndKnightTableValue) {
     EXPECT_EQ(threats.attackerCount[WHITE], 0);
 }
 
+TEST_F(PiecePass, BlockedPawnsOfEitherSide) {
+    struct Case { const char *fen; int score; };
+    for (Case c : {Case{"8/8/8/8/4k3/4P3/8/K7 w - -", -4},  // White e3 under the black king
+                   Case{"8/8/8/4p3/4K3/8/8/k7 w - -", 4},   // Black e5 above the white king
+                   Case{"8/8/8/3p4/3P4/8/8/K1k5 w - -", 0},  // d4 and d5 block each other
+                   Case{"8/p7/8/8/8/8/7P/K1k5 w - -", 0}}) {   // a7 and h2 are free
+        setFen(c.fen);
+        EXPECT_EQ(pass(), c.score) << c.fen;
+    }
+}
+
+TEST_F(PiecePass, OfTwoQueensTheLastInSquareOrderSetsTheGuard) {
+    // The a8 queen reaches the black king's zone at d8 (distance 4 from e8)
+    // and has no line to the white king's zone (guard 4); the h1 queen has no
+    // line to the black king (15) and sees its own king across f1 and g1 (0).
+    setFen("Q3k3/8/8/8/8/8/8/4K2Q b - -");
+    pass();
+    EXPECT_EQ(threats.queenGuard[WHITE].reach, 15);
+    EXPECT_EQ(threats.queenGuard[WHITE].guard, 0);
+    EXPECT_EQ(threats.attackerCount[WHITE], 1);  // only the a8 queen bears on the zone
+}
+
 }  // namespace
