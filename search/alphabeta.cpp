@@ -117,6 +117,13 @@ bool nullMoveAllowed(uint8_t flags, bool checked, bool mateThreat, int depth, in
     return depth > 2 || !checkThreat(pos.sideToMove, true);
 }
 
+/// Starts fetching the table bucket that a child searched at `depth` probes
+/// first: the main table's, or the quiescence table's below depth 1.
+static void prefetchChildBucket(int depth) {
+    if (depth >= 1) ttPrefetch();
+    else quiescePrefetch();
+}
+
 /// The node's score after passing, searched with a null window at `bound`.
 static int16_t nullWindowScore(int bound, int depth) {
     if (depth < 1) return int16_t(-quiesce(int16_t(-bound), int16_t(-bound + 1)));
@@ -128,6 +135,7 @@ static int16_t nullWindowScore(int bound, int depth) {
 static bool nullMoveCuts(int16_t beta, int nullDepth, bool &mateThreat, bool &reduceQuiet, int16_t *score) {
     int ply = pos.ply;
     makeNullMove();
+    prefetchChildBucket(nullDepth);
     *score = nullWindowScore(beta, nullDepth);
     if (*score >= beta) {
         unmakeMove();
@@ -287,6 +295,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
         uint8_t childFlags = NODE_NULL_ALLOWED;
         if (!makeMove(move)) continue;
         extendOrReduce(move, side, flags, reduceQuiet, newDepth, fraction, childFlags);
+        prefetchChildBucket(newDepth);
         score = searchChild(alpha, beta, newDepth, fraction, childFlags, firstMove);
         firstMove = false;
         unmakeMove();

@@ -220,6 +220,7 @@ int16_t quiesce(int16_t alpha, int16_t beta) {
         Move move = pickNextMove(index);
         if ((move & (MF_CAPTURE | MF_PROMO)) == MF_CAPTURE && captureIsPruned(move, deltaMargin)) continue;
         if (!makeMove(move)) continue;
+        quiescePrefetch();
         searched = true;
         score = int16_t(-quiesce(int16_t(-beta), int16_t(-alpha)));
         unmakeMove();

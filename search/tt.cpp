@@ -114,12 +114,6 @@ bool ttMatches(const TTEntry &entry) {
 
 int ttWorth(const TTEntry &entry) { return entry.depth - (thisThread->ttAge - entry.age); }
 
-TTSlot *ttBucket() {
-    assert(ttTable);
-    uint32_t index = uint32_t(pos.hashKey) >> options.ttShift;
-    return ttTable + uint64_t(index) * TT_BUCKET_ENTRIES;
-}
-
 TTSlot *ttProbe(TTSlot *bucket, TTEntry *found) {
     for (int i = 0; i < TT_BUCKET_ENTRIES; i++)
         if (slotHolds(bucket[i], found)) return &bucket[i];
@@ -200,11 +194,6 @@ void ttStoreRoot(Move best, int16_t score, int depth, uint8_t bound, bool failLo
     TTSlot &slot = bucket[1 + (uint32_t(pos.hashKey >> 32) & 1)];
     TTEntry old = ttRead(slot);
     if (mayReplace(old, depth)) writeEntry(slot, old, best, score, depth, bound, false);
-}
-
-static TTSlot *quiesceBucket() {
-    uint32_t index = (uint32_t(pos.hashKey) >> 16) & (QUIESCE_BUCKETS - 1);
-    return quiesceTable + index * QUIESCE_BUCKET_ENTRIES;
 }
 
 bool quiesceProbe(TTEntry *found) {

@@ -1,9 +1,12 @@
 // The transposition table and the quiescence table.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
+#include "board/position.h"
 #include "board/types.h"
+#include "engine/settings.h"
 
 constexpr uint8_t BOUND_EXACT = 1;
 constexpr uint8_t BOUND_LOWER = 2;  // score >= beta
@@ -87,7 +90,34 @@ bool ttMatches(const TTEntry &entry);
 int ttWorth(const TTEntry &entry);
 
 /// The three-entry bucket of the current position.
-TTSlot *ttBucket();
+inline TTSlot *ttBucket() {
+    assert(ttTable);
+    uint32_t index = uint32_t(pos.hashKey) >> options.ttShift;
+    return ttTable + uint64_t(index) * TT_BUCKET_ENTRIES;
+}
+
+/// The two-entry quiescence bucket of the current position.
+inline TTSlot *quiesceBucket() {
+    uint32_t index = (uint32_t(pos.hashKey) >> 16) & (QUIESCE_BUCKETS - 1);
+    return quiesceTable + index * QUIESCE_BUCKET_ENTRIES;
+}
+
+/// Starts loading the bucket that begins at `bucket`, `bytes` long, into the
+/// cache while other work goes on; a bucket may straddle two cache lines.
+inline void prefetchBucket(const TTSlot *bucket, int bytes) {
+    __builtin_prefetch(bucket);
+    __builtin_prefetch(reinterpret_cast<const char *>(bucket) + bytes - 1);
+}
+
+/// Prefetches the current position's bucket of the main table, for a probe
+/// that follows soon.
+inline void ttPrefetch() { prefetchBucket(ttBucket(), TT_BUCKET_ENTRIES * sizeof(TTSlot)); }
+
+/// Prefetches the current position's quiescence bucket, when the table
+/// exists.
+inline void quiescePrefetch() {
+    if (quiesceTable) prefetchBucket(quiesceBucket(), QUIESCE_BUCKET_ENTRIES * sizeof(TTSlot));
+}
 
 /// Interior probe: the first slot of the bucket holding the current
 /// position, with its entry copied to *found; nullptr when none does.
