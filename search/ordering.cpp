@@ -58,13 +58,23 @@ void markPvMove() {
         }
 }
 
+/// The first entry of list[from .. end) with the highest score, the scores
+/// compared as unsigned numbers.
+static uint32_t bestEntry(const MoveEntry *list, uint32_t from, uint32_t end) {
+    uint32_t best = from, bestScore = uint32_t(list[from].score);
+    for (uint32_t i = from + 1; i < end; i++) {
+        uint32_t score = uint32_t(list[i].score);
+        // Selects without a branch: which entry wins is too random to predict.
+        best = score > bestScore ? i : best;
+        bestScore = score > bestScore ? score : bestScore;
+    }
+    return best;
+}
+
 Move pickNextMove(uint32_t index) {
     MoveEntry *list = pos.moveList;
-    uint32_t end = pos.moveListStart[pos.ply + 1];
-    assert(index < end);
-    uint32_t best = index;
-    for (uint32_t i = index + 1; i < end; i++)
-        if (uint32_t(list[i].score) > uint32_t(list[best].score)) best = i;
+    assert(index < pos.moveListStart[pos.ply + 1]);
+    uint32_t best = bestEntry(list, index, pos.moveListStart[pos.ply + 1]);
     Move chosen = list[best].move;
     list[best] = list[index];
     return chosen;
@@ -82,9 +92,7 @@ Move pickMoveExcluding(uint32_t index, Move exclude1, Move exclude2) {
             i++;
     }
     if (index >= end) return 0;
-    uint32_t best = index;
-    for (uint32_t i = index + 1; i < end; i++)
-        if (uint32_t(list[i].score) > uint32_t(list[best].score)) best = i;
+    uint32_t best = bestEntry(list, index, end);
     if (list[best].score <= 0) return 0;
     Move chosen = list[best].move;
     list[best] = list[index];
