@@ -115,9 +115,10 @@ int wingMajority(const PawnWalk &walk, const EvalWeights &w) {
 int backwardPawnPenalty(int side, uint8_t weakFiles) {
     int enemy = side ^ 1;
     int score = 0;
-    for (int file = 0; file < 8; file++) {
+    for (uint8_t files = weakFiles; files; files &= uint8_t(files - 1)) {
+        int file = std::countr_zero(files);
         uint8_t pawns = pawnsOnFile(side, file);
-        if (!(weakFiles >> file & 1) || !pawns) continue;  // no pawn: a foreign record after a key collision
+        if (!pawns) continue;  // no pawn: a foreign record after a key collision
         if (!pawnsOnFile(enemy, file) && pos.pieceCount[enemy][ROOK] > 0) score -= 15;
         int frontRow = side == WHITE ? std::countr_zero(pawns) - 1 : std::bit_width(pawns);
         assert(frontRow >= 0 && frontRow <= 7);
