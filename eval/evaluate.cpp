@@ -23,9 +23,6 @@ namespace {
 constexpr uint8_t MIDDLEGAME = 1;
 constexpr uint8_t ENDGAME = 2;
 
-/// Either side still has more than the endgame's share of material.
-bool inMiddlegame() { return pos.material[WHITE] > ENDGAME_MATERIAL || pos.material[BLACK] > ENDGAME_MATERIAL; }
-
 /// The bishop pair is worth less the more own pawns block the diagonals.
 constexpr int8_t BISHOP_PAIR_BONUS[10] = {24, 24, 22, 22, 20, 20, 18, 14, 6, 0};
 
@@ -115,8 +112,6 @@ DrawDamping dampingFlags(const PieceBalance &balance) {
 }
 
 }  // namespace
-
-const EvalWeights &currentWeights() { return inMiddlegame() ? middlegameWeights : endgameWeights; }
 
 int materialBalance() { return materialScore(pieceBalance()); }
 

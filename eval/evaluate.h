@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "board/position.h"
+
 /// One set of phase-dependent weights. weight[0..7] is the passed-pawn bonus
 /// by relative rank 1..8; the other entries are named by the W_* indices.
 /// pawnTag is mixed into the pawn hash key, so that the pawn scores of the
@@ -39,9 +41,14 @@ int16_t evaluate(int16_t alpha, int16_t beta);
 /// the transposition, quiescence and pawn hash tables and stores the phase.
 void checkPhaseChange();
 
+/// Either side still has more than the endgame's share of material.
+inline bool inMiddlegame() {
+    return pos.material[WHITE] > ENDGAME_MATERIAL || pos.material[BLACK] > ENDGAME_MATERIAL;
+}
+
 /// The weight set of the current position: middlegame while either side has
 /// more than 1200 of material, endgame otherwise.
-const EvalWeights &currentWeights();
+inline const EvalWeights &currentWeights() { return inMiddlegame() ? middlegameWeights : endgameWeights; }
 
 /// Pawns and pieces, White minus Black, with the correction for unequal
 /// trades (minor pieces against rooks and queens).

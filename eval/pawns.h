@@ -39,6 +39,12 @@ void pawnHashClear();
 /// or computed and stored in its slot.
 PawnHashEntry &probePawnHash(const EvalWeights &w);
 
+/// Starts loading the record that the next evaluation of the current
+/// position reads first, while other work goes on.
+inline void prefetchPawnRecord() {
+    __builtin_prefetch(pawnHash + ((pos.pawnKey ^ currentWeights().pawnTag) & (PAWN_HASH_ENTRIES - 1)));
+}
+
 /// Scores the current pawns under w into entry: score, weakFiles and
 /// passedFiles (the key and the shelter bytes are left alone).
 void scorePawnStructure(const EvalWeights &w, PawnHashEntry &entry);

@@ -15,6 +15,7 @@
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "eval/evaluate.h"
+#include "eval/pawns.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/quiesce.h"
@@ -117,11 +118,13 @@ bool nullMoveAllowed(uint8_t flags, bool checked, bool mateThreat, int depth, in
     return depth > 2 || !checkThreat(pos.sideToMove, true);
 }
 
-/// Starts fetching the table bucket that a child searched at `depth` probes
-/// first: the main table's, or the quiescence table's below depth 1.
-static void prefetchChildBucket(int depth) {
+/// Starts fetching what a child searched at `depth` reads first: its table
+/// bucket (the main table's, or the quiescence table's below depth 1) and the
+/// pawn hash record its evaluation needs.
+static void prefetchChild(int depth) {
     if (depth >= 1) ttPrefetch();
     else quiescePrefetch();
+    prefetchPawnRecord();
 }
 
 /// The node's score after passing, searched with a null window at `bound`.
@@ -135,7 +138,7 @@ static int16_t nullWindowScore(int bound, int depth) {
 static bool nullMoveCuts(int16_t beta, int nullDepth, bool &mateThreat, bool &reduceQuiet, int16_t *score) {
     int ply = pos.ply;
     makeNullMove();
-    prefetchChildBucket(nullDepth);
+    prefetchChild(nullDepth);
     *score = nullWindowScore(beta, nullDepth);
     if (*score >= beta) {
         unmakeMove();
@@ -295,7 +298,7 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
         uint8_t childFlags = NODE_NULL_ALLOWED;
         if (!makeMove(move)) continue;
         extendOrReduce(move, side, flags, reduceQuiet, newDepth, fraction, childFlags);
-        prefetchChildBucket(newDepth);
+        prefetchChild(newDepth);
         score = searchChild(alpha, beta, newDepth, fraction, childFlags, firstMove);
         firstMove = false;
         unmakeMove();

@@ -9,6 +9,7 @@
 #include "board/movegen.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
+#include "eval/pawns.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/state.h"
@@ -221,6 +222,7 @@ int16_t quiesce(int16_t alpha, int16_t beta) {
         if ((move & (MF_CAPTURE | MF_PROMO)) == MF_CAPTURE && captureIsPruned(move, deltaMargin)) continue;
         if (!makeMove(move)) continue;
         quiescePrefetch();
+        prefetchPawnRecord();
         searched = true;
         score = int16_t(-quiesce(int16_t(-beta), int16_t(-alpha)));
         unmakeMove();
