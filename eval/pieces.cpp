@@ -39,9 +39,8 @@ struct PiecesByType {
 /// terms below run one type at a time instead of branching on every piece.
 PiecesByType piecesByType(int side) {
     PiecesByType pieces = {};
-    for (uint64_t rest = pos.sideOccupied[side]; rest;) {
-        int square = lowestSquareOf(rest);
-        rest &= squareClear[square];
+    for (uint64_t rest = pos.sideOccupied[side]; rest; rest = withoutHighestSquare(rest)) {
+        int square = highestSquareOf(rest);
         pieces.of[pieceType(pos.board[square])] |= squareBit[square];
     }
     return pieces;
