@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "board/position.h"
@@ -79,7 +80,8 @@ static bool extendFromTable() {
     TTEntry entry;
     if (!ttProbe(ttBucket(), &entry) || !entry.move) return false;
     Move move = unpackMove(entry.move);
-    if (!isPieceOf(moveFrom(move), pos.sideToMove) || isPieceOf(moveTo(move), pos.sideToMove)) return false;
+    if (!isPieceOf(moveFrom(move), pos.sideToMove)) return false;
+    if (isPieceOf(moveTo(move), pos.sideToMove) && !castlingMoveFor(moveFrom(move), moveTo(move))) return false;
     for (int i = 0; i < thisThread->pvLength[0]; i++)
         if ((thisThread->pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;
     thisThread->pvTable[0][thisThread->pvLength[0]++] = move;
