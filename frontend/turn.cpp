@@ -110,10 +110,11 @@ static bool startPondering() {
 
 /// The opening book's move for the engine's turn, or 0. The book is asked
 /// while the allowance of searched moves lasts, never while pondering or
-/// analysing; a book move that would repeat a position is left to the
-/// search. When the engine's own book gives no move, the Polyglot book may.
+/// analysing, and never in Chess960, whose positions no book holds; a book
+/// move that would repeat a position is left to the search. When the
+/// engine's own book gives no move, the Polyglot book may.
 static Move bookMoveForTurn() {
-    if (game.bookAllowance == 0 || pondering || analyzing) return 0;
+    if (game.bookAllowance == 0 || pondering || analyzing || chess960) return 0;
     Move move = 0;
     probeBook(&move, PROBE_PLAY);
     if (!move) return polyglotBookMove();

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "board/movegen.h"
+#include "board/notation.h"
 #include "board/position.h"
 #include "book/bookfile.h"
 #include "egtb/syzygy.h"
@@ -41,6 +42,7 @@ static void identify() {
     print("option name SyzygyPath type string default %s\n", syzygy.path);
     print("option name SyzygyProbeLimit type spin default 7 min 0 max 7\n");
     print("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
+    print("option name UCI_Chess960 type check default false\n");
     reply("uciok\n");
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
@@ -121,6 +123,7 @@ static void setOption() {
     else if (sameWord(name, "syzygypath")) syzygySetPath(sameWord(value, "<empty>") ? "" : value);
     else if (sameWord(name, "syzygyprobelimit")) syzygy.probeLimit = std::clamp(std::atoi(value), 0, 7);
     else if (sameWord(name, "threads")) options.threads = searchThreadCount(std::strtol(value, nullptr, 10));
+    else if (sameWord(name, "uci_chess960")) chess960 = value[0] == 't' || value[0] == 'T';
 }
 
 /// "position startpos|fen FEN [moves M1 M2 ...]".

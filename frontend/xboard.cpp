@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/notation.h"
 #include "book/bookfile.h"
 #include "egtb/syzygy.h"
@@ -34,7 +35,7 @@ static void showFeatures() {
     print("feature sigint=0 sigterm=0 reuse=1 analyze=1\n");
     print("feature myname=\"%s\" name=1\n", engineName);
     print("feature playother=1 colors=0\n");
-    print("feature variants=\"normal\"\n");
+    print("feature variants=\"normal,fischerandom\"\n");
     print("feature egt=\"syzygy\"\n");
     print("feature smp=1\n");
     print("feature done=1\n");
@@ -133,10 +134,31 @@ static void setBoard() {
     defer(CMD_SETUP);
 }
 
-/// A move in coordinate notation, left for the main loop.
-static void receiveMove(const char *word) {
-    abortSearch();
-    if (std::strlen(word) < 4) return;
+/// The wing of castling written as O-O or O-O-O (also with zeros, and with
+/// a check sign), or -1 for any other text.
+static int castlingTextWing(const char *word) {
+    char letter = word[0];
+    if ((letter != 'O' && letter != '0') || word[1] != '-' || word[2] != letter) return -1;
+    if (word[3] == '-' && word[4] == letter && (!word[5] || word[5] == '+' || word[5] == '#')) return LONG_SIDE;
+    return !word[3] || word[3] == '+' || word[3] == '#' ? SHORT_SIDE : -1;
+}
+
+/// The squares of a received move: the coordinate text, or castling in
+/// either of the forms the interface may send, O-O / O-O-O or the king
+/// moving onto its own rook (e1h1), as the squares of the move the
+/// generators write. `mover` is the side that plays it: while the engine
+/// ponders, the expected reply already stands on the board.
+static void readReceivedSquares(const char *word, int mover) {
+    game.userPromo = 0;
+    int writtenWing = castlingTextWing(word);
+    if (writtenWing >= 0) {
+        // Without the right on record, the king "moving" to its own square
+        // is what the main loop answers as an illegal move.
+        Move castling = castlingMove(mover, writtenWing);
+        game.userFrom = int8_t(castling ? moveFrom(castling) : pos.kingSquare[mover]);
+        game.userTo = int8_t(castling ? moveTo(castling) : pos.kingSquare[mover]);
+        return;
+    }
     auto square = [](const char *text) {
         int8_t value = int8_t(uint8_t(text[0] - 8 * text[1] + 95));
         return value >= 0 && value < 64 ? value : int8_t(-1);
@@ -144,7 +166,22 @@ static void receiveMove(const char *word) {
     game.userFrom = square(word);
     game.userTo = square(word + 2);
     game.userPromo = word[4];
-    if (game.userFrom < 0 || game.userTo < 0) game.userFrom = game.userTo = -1;
+    if (game.userFrom < 0 || game.userTo < 0) {
+        game.userFrom = game.userTo = -1;
+        return;
+    }
+    for (int wing : {SHORT_SIDE, LONG_SIDE}) {
+        Move castling = castlingMove(mover, wing);
+        if (castling && game.userFrom == moveFrom(castling) && game.userTo == castlingRookSquare(castling))
+            game.userTo = int8_t(moveTo(castling));
+    }
+}
+
+/// A move in coordinate notation, or castling, left for the main loop.
+static void receiveMove(const char *word) {
+    abortSearch();
+    if (std::strlen(word) < 4 && castlingTextWing(word) < 0) return;
+    readReceivedSquares(word, pondering ? pos.otherSide : pos.sideToMove);
     std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", word);
     // The expected reply is already on the board: the ponder search becomes
     // the search for the engine's move.
@@ -198,9 +235,10 @@ static void leaveAnalysis() {
 
 /// "result": the game is over. With learning on, the book learns from the
 /// result ("1-0", "0-1", anything else a draw) once the main loop holds
-/// the game's position again.
+/// the game's position again; not from a Chess960 game, which it never
+/// played from.
 static void endGame(const char *token) {
-    if ((options.optionFlags & OPT_LEARN) && token) {
+    if ((options.optionFlags & OPT_LEARN) && token && !chess960) {
         game.learnResult = int8_t(token[1] != '-' ? 0 : token[0] == '1' ? 1 : -1);
         game.pendingCommand = CMD_LEARN;
     }
@@ -209,9 +247,17 @@ static void endGame(const char *token) {
 }
 
 /// "bk": the book's moves in the current position; the Polyglot book's when
-/// the engine's own book has none.
+/// the engine's own book has none. Chess960 games have no book.
 static void showBookMoves() {
+    if (chess960) return;
     if (!probeBook(nullptr, PROBE_SHOW)) showPolyglotCandidates();
+}
+
+/// "variant NAME": the game that the next set-up starts is Chess960 for
+/// "fischerandom", standard chess for any other name.
+static void setVariant() {
+    const char *name = nextToken();
+    chess960 = name && !std::strcmp(name, "fischerandom");
 }
 
 void xboardCommand(const char *word) {
@@ -221,7 +267,10 @@ void xboardCommand(const char *word) {
         const char *token = nextToken();
         abortSearch();
         reply("pong %s\n", token ? token : "");
-    } else if (is("new")) defer(CMD_NEW);
+    } else if (is("new")) {
+        chess960 = false;  // a new game is standard chess until "variant" says otherwise
+        defer(CMD_NEW);
+    } else if (is("variant")) setVariant();
     else if (is("quit")) defer(CMD_QUIT);
     else if (is("force")) {
         if (!game.forceMode) defer(CMD_FORCE);
