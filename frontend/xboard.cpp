@@ -135,22 +135,22 @@ static void setBoard() {
 }
 
 /// The wing of castling written as O-O or O-O-O (also with zeros, and with
-/// a check sign), or -1 for any other text.
+/// a check sign), or -1 for any other text. The command word arrives in
+/// lower case.
 static int castlingTextWing(const char *word) {
     char letter = word[0];
-    if ((letter != 'O' && letter != '0') || word[1] != '-' || word[2] != letter) return -1;
+    if ((letter != 'o' && letter != 'O' && letter != '0') || word[1] != '-' || word[2] != letter) return -1;
     if (word[3] == '-' && word[4] == letter && (!word[5] || word[5] == '+' || word[5] == '#')) return LONG_SIDE;
     return !word[3] || word[3] == '+' || word[3] == '#' ? SHORT_SIDE : -1;
 }
 
 /// The squares of a received move: the coordinate text, or castling in
-/// either of the forms the interface may send, O-O / O-O-O or the king
-/// moving onto its own rook (e1h1), as the squares of the move the
-/// generators write. `mover` is the side that plays it: while the engine
-/// ponders, the expected reply already stands on the board.
-static void readReceivedSquares(const char *word, int mover) {
+/// either of the forms the interface may send, O-O / O-O-O (`writtenWing`)
+/// or the king moving onto its own rook (e1h1), as the squares of the move
+/// the generators write. `mover` is the side that plays it: while the
+/// engine ponders, the expected reply already stands on the board.
+static void readReceivedSquares(const char *word, int writtenWing, int mover) {
     game.userPromo = 0;
-    int writtenWing = castlingTextWing(word);
     if (writtenWing >= 0) {
         // Without the right on record, the king "moving" to its own square
         // is what the main loop answers as an illegal move.
@@ -180,9 +180,12 @@ static void readReceivedSquares(const char *word, int mover) {
 /// A move in coordinate notation, or castling, left for the main loop.
 static void receiveMove(const char *word) {
     abortSearch();
-    if (std::strlen(word) < 4 && castlingTextWing(word) < 0) return;
-    readReceivedSquares(word, pondering ? pos.otherSide : pos.sideToMove);
-    std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", word);
+    int writtenWing = castlingTextWing(word);
+    if (std::strlen(word) < 4 && writtenWing < 0) return;
+    readReceivedSquares(word, writtenWing, pondering ? pos.otherSide : pos.sideToMove);
+    // The command word arrives in lower case: castling is named O-O again.
+    const char *text = writtenWing < 0 ? word : writtenWing == LONG_SIDE ? "O-O-O" : "O-O";
+    std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", text);
     // The expected reply is already on the board: the ponder search becomes
     // the search for the engine's move.
     Move expected = game.expectedReply;
