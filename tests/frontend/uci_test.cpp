@@ -166,6 +166,36 @@ TEST_F(UciHandler, CoordinateMovesOfEveryKind) {
     }
 }
 
+TEST_F(UciHandler, CastlingIsReadInBothFormsAndWrittenAsTheOptionSays) {
+    // Standard chess: e1g1 and e1h1 are the one castling move, written e1g1;
+    // with UCI_Chess960 on it is written as the king onto its rook.
+    setFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -");
+    Move kingStep = 0, ontoRook = 0;
+    ASSERT_TRUE(parseCoordMove("e1g1", &kingStep));
+    ASSERT_TRUE(parseCoordMove("e1h1", &ontoRook));
+    EXPECT_EQ(kingStep, ontoRook);
+    EXPECT_EQ(kingStep, Move(sq("e1") | sq("g1") << 6 | MF_CASTLE));
+    EXPECT_STREQ(moveToUci(kingStep), "e1g1");
+    ASSERT_TRUE(parseCoordMove("e1a1", &ontoRook));
+    EXPECT_STREQ(moveToUci(ontoRook), "e1c1");
+    send("setoption name UCI_Chess960 value true");
+    EXPECT_STREQ(moveToUci(kingStep), "e1h1");
+    EXPECT_STREQ(moveToUci(ontoRook), "e1a1");
+    // Chess960: the king on b1 castles long onto a1 and short onto h1, and
+    // still steps to c1 as an ordinary king move.
+    setFen("rk5r/8/8/8/8/8/8/RK5R w HAha -");
+    struct Case { const char *text; bool castling; };
+    for (Case c : {Case{"b1a1", true}, Case{"b1h1", true}, Case{"b1c1", false}, Case{"b1a2", false}}) {
+        Move move = 0;
+        ASSERT_TRUE(parseCoordMove(c.text, &move)) << c.text;
+        EXPECT_EQ((move & MF_CASTLE) != 0, c.castling) << c.text;
+        EXPECT_EQ(move & MF_CAPTURE, 0u) << c.text;
+        EXPECT_STREQ(moveToUci(move), c.text);
+    }
+    send("setoption name UCI_Chess960 value false");
+    EXPECT_FALSE(chess960);
+}
+
 
 TEST_F(UciHandler, ThreadsAreBroughtIntoOneToSixtyFour) {
     struct Case { const char *line; int threads; };

@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+#include "board/makemove.h"
+#include "board/notation.h"
 #include "board/position.h"
 #include "frontend/control.h"
 #include "search/state.h"
@@ -97,6 +99,44 @@ TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
         EXPECT_EQ(searchSignal, c.signal) << c.word;
         EXPECT_EQ(game.userFrom, c.signal == SIG_ABORT ? sq("e7") : -1) << c.word;
     }
+}
+
+TEST_F(XboardHandler, CastlingIsReceivedAsOOOrAsTheKingOntoItsRook) {
+    struct Case { const char *fen, *word, *from, *to; };
+    const char *standard = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", *shuffled = "rk5r/8/8/8/8/8/8/RK5R b HAha -";
+    for (Case c : {Case{standard, "O-O", "e1", "g1"}, Case{standard, "O-O-O", "e1", "c1"},
+                   Case{standard, "0-0-0", "e1", "c1"}, Case{standard, "O-O+", "e1", "g1"},
+                   Case{standard, "e1h1", "e1", "g1"}, Case{standard, "e1g1", "e1", "g1"},
+                   Case{standard, "e1f1", "e1", "f1"},
+                   // The generators write Chess960 castling as the king onto its rook.
+                   Case{shuffled, "O-O-O", "b8", "a8"}, Case{shuffled, "O-O", "b8", "h8"},
+                   Case{shuffled, "b8a8", "b8", "a8"}, Case{shuffled, "b8c8", "b8", "c8"}}) {
+        Chess960Game chess960Game;
+        setFen(c.fen);
+        game.userFrom = game.userTo = -1;
+        send(c.word);
+        EXPECT_EQ(game.userFrom, sq(c.from)) << c.fen << " " << c.word;
+        EXPECT_EQ(game.userTo, sq(c.to)) << c.fen << " " << c.word;
+    }
+    // While the engine ponders, the opponent's castling is read for the side
+    // that is not to move: here the expected reply O-O is a ponder hit.
+    setFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -");
+    game.expectedReply = findMove("e1g1");
+    ASSERT_TRUE(makeMove(game.expectedReply));
+    searching = pondering = 1;
+    send("O-O");
+    EXPECT_EQ(searchSignal, SIG_PONDER_HIT);
+}
+
+TEST_F(XboardHandler, VariantFischerandomLastsUntilTheNextNew) {
+    EXPECT_NE(send("protover 2").find("feature variants=\"normal,fischerandom\"\n"), std::string::npos);
+    send("variant fischerandom");
+    EXPECT_TRUE(chess960);
+    send("new");
+    EXPECT_FALSE(chess960);
+    send("variant fischerandom");
+    send("variant normal");
+    EXPECT_FALSE(chess960);
 }
 
 

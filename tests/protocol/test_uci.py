@@ -30,6 +30,7 @@ class UciSession(engine.UciEngineTest):
                          "option name SyzygyPath type string default \n"
                          "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
                          "option name Threads type spin default 1 min 1 max 64\n"
+                         "option name UCI_Chess960 type check default false\n"
                          "uciok\n")
 
     def test_isready_is_answered_during_a_search_and_stop_gives_the_move(self):

@@ -43,7 +43,7 @@ class XboardSession(engine.EngineTest):
                          "feature sigint=0 sigterm=0 reuse=1 analyze=1\n"
                          f'feature myname="{engine.engine_name()}" name=1\n'
                          "feature playother=1 colors=0\n"
-                         'feature variants="normal"\n'
+                         'feature variants="normal,fischerandom"\n'
                          'feature egt="syzygy"\n'
                          "feature smp=1\n"
                          "feature done=1\n"
