@@ -47,7 +47,6 @@ static void identify() {
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
     options.egtbPath[0] = '\0';
-    tbState = 0;
 }
 
 static void setFlag(uint16_t flag, const char *value) {
@@ -69,10 +68,10 @@ static void setTablebaseCache(const char *value) {
     int8_t megabytes = int8_t(std::atoi(value));
     options.egtbCacheMB = megabytes >= 1 && megabytes <= 64 ? megabytes : 2;
     if (!options.egtbPath[0]) return;
-    tbState = -1;
-    tbInit();
-    if (tbState < 1) debugPrint("TB failed to initialize\n");
-    else debugPrint("Maximum %d piece TB found\n", tbState);
+    int8_t found = tbRediscover();
+    if (searching) return;  // discovery runs when the search has ended
+    if (found < 1) debugPrint("TB failed to initialize\n");
+    else debugPrint("Maximum %d piece TB found\n", found);
 }
 
 /// "PolyglotBook": the whole rest of the line is the path, blanks included;

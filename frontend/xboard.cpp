@@ -222,8 +222,7 @@ static void setTablebasePath() {
     } else if (!std::strcmp(kind, "nalimov")) {
         const char *path = nextToken();
         std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", path ? path : "");
-        tbState = -1;
-        tbInit();
+        tbRediscover();
     }
 }
 
