@@ -71,8 +71,8 @@ Move castlingMove(int side, int wing);
 Move castlingMoveFor(int from, int to);
 
 /// True when `move` is the castling move of a right the side to move holds
-/// (flags included) and the squares it needs are empty. Whether the king crosses an attacked
-/// square is makeMove's test.
+/// (flags included) and the squares it needs are empty. Whether the king
+/// crosses an attacked square is makeMove's test.
 bool castlingIsOpen(Move move);
 
 /// The square of the rook a castling move takes along, NO_SQUARE when the
