@@ -160,17 +160,3 @@ TEST_F(MainLoop, CastlingListedInEitherFormContinuesTheGame) {
     EXPECT_EQ(pieceOn("d8"), 'r');
     expectConsistentPosition();
 }
-
-TEST_F(MainLoop, ChessNineSixtyMateByCastlingIsFoundAndWrittenInEachProtocol) {
-    // Castling long puts the rook on d1 against the king on d8, shut in by
-    // its own rooks and pawns: mate. Without Chess960 the right is dropped.
-    const char *position = "position fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1\ngo depth 2\nquit\n";
-    std::string chess960On = runSession(std::string("uci\nsetoption name UCI_Chess960 value true\n") + position);
-    EXPECT_NE(chess960On.find("bestmove b1a1\n"), std::string::npos) << chess960On;
-    std::string chess960Off = runSession(std::string("setoption name UCI_Chess960 value false\n") + position);
-    EXPECT_EQ(chess960Off.find("bestmove b1a1"), std::string::npos) << chess960Off;
-    EXPECT_EQ(chess960Off.find("bestmove b1c1"), std::string::npos) << chess960Off;
-    std::string xboard = runSession(
-        "xboard\nnew\nvariant fischerandom\nsetboard 2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1\nsd 2\ngo\nquit\n");
-    EXPECT_NE(xboard.find("move O-O-O+\n"), std::string::npos) << xboard;
-}

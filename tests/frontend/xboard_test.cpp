@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "board/makemove.h"
-#include "board/notation.h"
 #include "board/position.h"
 #include "frontend/control.h"
 #include "search/state.h"
@@ -126,17 +125,6 @@ TEST_F(XboardHandler, CastlingIsReceivedAsOOOrAsTheKingOntoItsRook) {
     searching = pondering = 1;
     send("O-O");
     EXPECT_EQ(searchSignal, SIG_PONDER_HIT);
-}
-
-TEST_F(XboardHandler, VariantFischerandomLastsUntilTheNextNew) {
-    EXPECT_NE(send("protover 2").find("feature variants=\"normal,fischerandom\"\n"), std::string::npos);
-    send("variant fischerandom");
-    EXPECT_TRUE(chess960);
-    send("new");
-    EXPECT_FALSE(chess960);
-    send("variant fischerandom");
-    send("variant normal");
-    EXPECT_FALSE(chess960);
 }
 
 
