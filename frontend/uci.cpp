@@ -167,9 +167,11 @@ static GoRequest::Number *numberOf(GoRequest &request, const char *word) {
     return nullptr;
 }
 
+/// True for every word of "go", those with a number and those without.
 static bool isGoWord(const char *word) {
     GoRequest any;
-    return numberOf(any, word) || sameWord(word, "infinite") || sameWord(word, "ponder") || sameWord(word, "searchmoves");
+    return numberOf(any, word) || sameWord(word, "infinite") || sameWord(word, "ponder") ||
+           sameWord(word, "searchmoves");
 }
 
 /// A whole decimal number, with an optional minus sign.

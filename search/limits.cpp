@@ -20,7 +20,8 @@ bool rootMoveSearched(Move move) {
     // Moves are compared by their squares and promotion piece, the part of a
     // move that names it whatever flags it carries.
     const Move *end = searchLimits.rootMoves + searchLimits.rootMoveCount;
-    return std::any_of(static_cast<const Move *>(searchLimits.rootMoves), end, [move](Move listed) { return ((listed ^ move) & 0xF0FFF) == 0; });
+    const Move *begin = searchLimits.rootMoves;
+    return std::any_of(begin, end, [move](Move listed) { return ((listed ^ move) & 0xF0FFF) == 0; });
 }
 
 int searchDepthLimit() {

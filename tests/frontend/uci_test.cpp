@@ -45,7 +45,8 @@ TEST_F(UciHandler, GoWordsInAnyOrderGiveTheSameTimeAllocation) {
     // 5700 / 40 + 100 = 242, limit min(min(1900 + 242, 6 * 242), 2850 + 100).
     for (const char *line : {"go wtime 60000 btime 60000 winc 1000 binc 1000",
                              "go winc 1000 binc 1000 wtime 60000 btime 60000",
-                             "go binc 1000 wtime 60000 winc 1000 btime 60000", "go ponder btime 60000 wtime 60000 binc 1000 winc 1000"}) {
+                             "go binc 1000 wtime 60000 winc 1000 btime 60000",
+                             "go ponder btime 60000 wtime 60000 binc 1000 winc 1000"}) {
         timeControl.clock[WHITE] = timeControl.clock[BLACK] = 700;
         pondering = 0;
         send(line);
@@ -204,7 +205,8 @@ TEST_F(UciHandler, OptionNamesWithBlanksAndValuesWithBlanks) {
     EXPECT_EQ(send("setoption name NalimovPath value /no such/tables  "),
               "info string Nalimov path /no such/tables does not exist\n");
     EXPECT_STREQ(options.egtbPath, "/no such/tables");
-    EXPECT_EQ(send("setoption name NalimovPath value /dev/null;/tmp"), "info string Nalimov path /dev/null is not a folder\n");
+    EXPECT_EQ(send("setoption name NalimovPath value /dev/null;/tmp"),
+              "info string Nalimov path /dev/null is not a folder\n");
     EXPECT_EQ(send("setoption name NalimovPath value <empty>"), "");
     EXPECT_STREQ(options.egtbPath, "");
     options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
