@@ -32,6 +32,9 @@ static int16_t pendingTtAge, pendingMaterialDiff;
 static int16_t ponderSavedScore;
 // Set when the node budget ended the search.
 static bool budgetSpent;
+// Set when the search began with the line carried over from the last one,
+// which is a move to play before any iteration has completed.
+static bool lineCarriedOver;
 
 static int16_t materialDifference() { return int16_t(pos.material[pos.sideToMove] - pos.material[pos.otherSide]); }
 
@@ -179,10 +182,12 @@ static void carryOverOrClearPv() {
         savePv();
         mainThread.iterationDepth = int16_t(std::max(1, std::min(int(mainThread.lastDepth), searchDepthLimit()) - 1));
         printPV(mainThread.iterationDepth, mainThread.previousScore);
+        lineCarriedOver = true;
         return;
     }
     std::memset(mainThread.pvTable, 0, sizeof mainThread.pvTable);
     mainThread.pvLength[0] = 0;
+    lineCarriedOver = false;
 }
 
 /// A capture that won material just before our turn, which only one of our
@@ -324,9 +329,10 @@ static void waitForEnd(int score) {
 }
 
 void stopAtNodeBudget() {
-    // The first iteration always completes, so that there is a move to play;
-    // a ponder search has no budget until the ponder hit.
-    if (pondering || mainThread.lastDepth < 1) return;
+    // Unless the line was carried over, the first iteration always completes,
+    // so that there is a move to play; a ponder search has no budget until
+    // the ponder hit.
+    if (pondering || (mainThread.lastDepth < 1 && !lineCarriedOver)) return;
     budgetSpent = true;
     if (!analyzing) searchSignal = SIG_MOVE_NOW;
     throw SearchAbandoned{};
@@ -350,7 +356,10 @@ static void abandonSearch() {
     } else {
         restorePv();
         mainThread.previousScore = mainThread.iterationScore;
-        if (budgetSpent) printPV(mainThread.lastDepth, mainThread.iterationScore);
+        // Before any iteration has completed, the line is the one carried
+        // over, of the depth the search began with.
+        int depth = mainThread.lastDepth > 0 ? mainThread.lastDepth : mainThread.iterationDepth;
+        if (budgetSpent) printPV(depth, mainThread.iterationScore);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "board/makemove.h"
 #include "board/position.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
@@ -11,6 +12,7 @@
 #include "search/state.h"
 #include "search/think.h"
 #include "search/threads.h"
+#include "search/tt.h"
 #include "tests/search/search_fixture.h"
 #include "tests/support/board_helpers.h"
 
@@ -72,6 +74,24 @@ TEST_F(LimitedSearch, TinyNodeBudgetStillCompletesTheFirstIteration) {
     thinkToDepth(8);
     EXPECT_GE(mainThread.lastDepth, 1);
     EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
+}
+
+TEST_F(LimitedSearch, NodeBudgetStopsTheFirstIterationOfACarriedOverLine) {
+    startPosition(MIDDLEGAME_POSITION);
+    thinkToDepth(8);
+    Move reply = mainThread.pvTable[0][1], answer = mainThread.pvTable[0][2];
+    ASSERT_TRUE(makeMove(mainThread.pvTable[0][0]));
+    ASSERT_TRUE(makeMove(reply));  // the expected reply: the line goes on at depth 7
+    pos.ply = 0;
+    keyBefore = pos.hashKey;
+    plyBefore = pos.gamePly;
+    ttClear();  // so that depth 7 takes far more than the budget
+    searchLimits.nodes = 3000;
+    thinkToDepth(64);
+    expectPositionRestored();
+    EXPECT_LT(totalNodes(), 3000u + 1024u);
+    EXPECT_EQ(mainThread.lastDepth, 0);  // no iteration was completed
+    EXPECT_EQ(mainThread.pvTable[0][0], answer);
 }
 
 TEST_F(LimitedSearch, AnalysisAtItsNodeBudgetWaitsForStop) {
