@@ -18,6 +18,7 @@
 #include "egtb/verify.h"
 #include "engine/files.h"
 #include "engine/output.h"
+#include "engine/searchflags.h"
 #include "engine/settings.h"
 
 int8_t tbState = 0;
@@ -28,6 +29,10 @@ TbStats tbStats;
 // search threads of a parallel search probe through this lock, and the
 // front end's discovery and release take it too.
 static std::mutex tableLock;
+
+// A new path or cache size set while a search ran: discovery runs again at
+// the first tbInit after the search.
+static bool discoveryPending = false;
 
 constexpr int BLOCK_BYTES = 8192;
 constexpr int CACHE_ENTRY_BYTES = 8260;  // a 32-byte record and its block buffer
@@ -459,7 +464,12 @@ int tbProbe(int16_t *score) {
 }
 
 int8_t tbInit() {
+    // The running search keeps the tables it started with: helper threads
+    // read the registry and the cache without waiting for this thread.
+    if (searching) return tbState;
     std::lock_guard<std::mutex> lock(tableLock);
+    if (discoveryPending) tbState = -1;
+    discoveryPending = false;
     if (tbState >= 0 || options.egtbPath[0] == '\0') return tbState;
     tbState = int8_t(registerTables(options.egtbPath));
     if (tbState < 1) return tbState;
@@ -473,6 +483,11 @@ int8_t tbInit() {
     }
     layOutCache(bytes);
     return tbState;
+}
+
+int8_t tbRediscover() {
+    discoveryPending = true;
+    return tbInit();
 }
 
 void tbRelease() {

@@ -45,10 +45,10 @@ void setNalimovCache(long megabytes) {
     int8_t kept = int8_t(megabytes);
     options.egtbCacheMB = kept >= 1 && kept <= 64 ? kept : 2;
     if (!options.egtbPath[0]) return;
-    tbState = -1;
-    tbInit();
-    if (tbState < 1) debugPrint("TB failed to initialize\n");
-    else debugPrint("Maximum %d piece TB found\n", tbState);
+    int8_t found = tbRediscover();
+    if (searching) return;  // discovery runs when the search has ended
+    if (found < 1) debugPrint("TB failed to initialize\n");
+    else debugPrint("Maximum %d piece TB found\n", found);
 }
 
 void setNalimovPath(const char *path) {

@@ -25,7 +25,7 @@ void setSyzygyProbeLimit(long men);
 
 /// NalimovCache: the tablebase cache in megabytes, kept in 8 bits; outside
 /// 1 to 64 it becomes 2. With a Nalimov path set, the tables are looked for
-/// again.
+/// again (after the search, when one runs).
 void setNalimovCache(long megabytes);
 
 /// NalimovPath: folders of Nalimov tables separated by "," or ";", blanks

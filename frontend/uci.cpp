@@ -52,7 +52,6 @@ static void identify() {
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
     options.egtbPath[0] = '\0';
-    tbState = 0;
 }
 
 /// A check value: true when it begins with "t" or "T".

@@ -206,8 +206,7 @@ static void setTablebasePath() {
         syzygySetPath(restOfLine());
     } else if (!std::strcmp(kind, "nalimov")) {
         setNalimovPath(trimBlanks(restOfLine()));
-        tbState = -1;
-        tbInit();
+        tbRediscover();
     }
 }
 

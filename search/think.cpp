@@ -232,8 +232,6 @@ static void prepareSearch() {
     int16_t tbScore;
     bool drawnRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore) && tbScore == 0;
     mainThread.tbLimit = drawnRoot ? -2 : tbState;
-    // A Syzygy path set during the last search takes effect now.
-    syzygyLoad();
     syzygyHits = 0;
     syzygyRankRootMoves();
     mainThread.syzygyLimit = int8_t(syzygySearchMen());
@@ -373,6 +371,10 @@ static void waitAfterNodeBudget() {
 }
 
 void think() {
+    // Tablebase paths and caches set during the last search take effect now,
+    // before any helper thread probes the tables.
+    syzygyLoad();
+    tbInit();
     searching = 1;
     mainThread.iterationDepth = 1;
     searchSignal = SIG_NONE;
