@@ -232,11 +232,17 @@ static void clearTimeLimits() {
     timeControl.maxDepth = 64;
 }
 
+/// Centiseconds of a time given in milliseconds, brought into the 32 bits
+/// of a clock with room left for the increments to come.
+static int32_t centisecondsOf(long long milliseconds) {
+    return int32_t(std::clamp<long long>(milliseconds, INT32_MIN, INT32_MAX) / 10);
+}
+
 /// "movetime": a fixed time per move.
 static void setFixedMoveTime(long long milliseconds) {
     clearTimeLimits();
     // Less than a centisecond still limits the search: 0 would mean none.
-    timeControl.moveTime = uint32_t(std::clamp<long long>(milliseconds / 10, 1, INT32_MAX));
+    timeControl.moveTime = uint32_t(std::max(centisecondsOf(milliseconds), 1));
     setBothClocks(int32_t(timeControl.moveTime));
 }
 
@@ -244,8 +250,7 @@ static void setFixedMoveTime(long long milliseconds) {
 /// time of the period.
 static void setClocks(const GoRequest &request) {
     for (int side : {WHITE, BLACK})
-        if (request.clock[side])
-            timeControl.clock[side] = int32_t(std::clamp<long long>(*request.clock[side] / 10, INT32_MIN, INT32_MAX));
+        if (request.clock[side]) timeControl.clock[side] = centisecondsOf(*request.clock[side]);
     int side = pos.sideToMove;
     timeControl.movesPerControl = uint16_t(request.movesToGo.value_or(0));
     timeControl.lagAllowance = moveOverheadCs();

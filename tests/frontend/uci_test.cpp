@@ -95,6 +95,11 @@ TEST_F(UciHandler, GoLimitsCombineAndSearchmovesEndsAtTheNextWord) {
     send("go searchmoves e7e5");  // none legal: every move
     EXPECT_EQ(searchLimits.rootMoveCount, 0);
     EXPECT_TRUE(rootMoveSearched(findMove("d2d4")));
+    // Times beyond 32 bits of milliseconds are brought into them, leaving a
+    // clock room for its increments.
+    send("go wtime 99999999999999 btime -99999999999999 winc 1000");
+    EXPECT_EQ(timeControl.clock[WHITE], INT32_MAX / 10);
+    EXPECT_EQ(timeControl.clock[BLACK], INT32_MIN / 10);
     send("go movetime 3000 nodes 20000 depth 0");  // whichever ends first; a search of depth 1 at least
     EXPECT_EQ(timeControl.moveTime, 300u);
     EXPECT_EQ(searchLimits.nodes, 20000u);
