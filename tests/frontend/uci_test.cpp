@@ -40,26 +40,6 @@ TEST_F(UciHandler, GoWithClocksTakesTheSideToMovesTimeAndIncrement) {
     EXPECT_EQ(timeControl.lagAllowance, 20);
 }
 
-TEST_F(UciHandler, GoWordsInAnyOrderGiveTheSameTimeAllocation) {
-    // White to move, 60 s each and 1 s increment: avail 5700, target
-    // 5700 / 40 + 100 = 242, limit min(min(1900 + 242, 6 * 242), 2850 + 100).
-    for (const char *line : {"go wtime 60000 btime 60000 winc 1000 binc 1000",
-                             "go winc 1000 binc 1000 wtime 60000 btime 60000",
-                             "go binc 1000 wtime 60000 winc 1000 btime 60000",
-                             "go ponder btime 60000 wtime 60000 binc 1000 winc 1000"}) {
-        timeControl.clock[WHITE] = timeControl.clock[BLACK] = 700;
-        pondering = 0;
-        send(line);
-        EXPECT_EQ(game.pendingCommand, CMD_GO) << line;
-        EXPECT_EQ(timeControl.clock[WHITE], 6000) << line;
-        EXPECT_EQ(timeControl.increment, 100) << line;
-        allocateTime();
-        EXPECT_EQ(mainThread.targetTime, 242) << line;
-        EXPECT_EQ(timeControl.moveTime, 1452u) << line;
-    }
-    pondering = 0;
-}
-
 TEST_F(UciHandler, MoveOverheadIsTheTimeKeptBackPerMove) {
     // 20 moves in 60 s: with the default 200 ms, 20 x 20 cs are kept back,
     // avail 5300, target 5300 / 20 = 265, limit 6 x 265; with 1000 ms,

@@ -1,5 +1,6 @@
-// Limits of a search besides the clock: a node budget over all threads, a
-// mate to find, and the root moves the interface chose.
+// Limits of a search besides the clock: a node budget over all threads and
+// a mate to find. The root moves an interface chooses are tested through the
+// engine program (tests/protocol/test_golimits.py).
 #include "search/limits.h"
 
 #include <gtest/gtest.h>
@@ -119,23 +120,6 @@ TEST_F(LimitedSearch, MateSearchEndsAtAMateWithinItsMoves) {
     // search that found no mate waits for "stop" after its last iteration.
     EXPECT_FALSE(mateSearchEndsByItself(MATE_IN_THREE, 2));
     EXPECT_FALSE(mateSearchEndsByItself(MIDDLEGAME_POSITION, 5, 4));
-}
-
-TEST_F(LimitedSearch, OnlyTheChosenRootMovesAreSearched) {
-    // After 1.e4 e5, Ba6 gives the bishop for a pawn.
-    const char *fen = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2";
-    startPosition(fen);
-    searchLimits.rootMoves[0] = findMove("f1a6");
-    searchLimits.rootMoveCount = 1;
-    thinkToDepth(5);
-    EXPECT_EQ(text(mainThread.pvTable[0][0]), "f1a6");
-    EXPECT_LT(mainThread.previousScore, -150);
-    startPosition(fen);
-    searchLimits.rootMoves[0] = findMove("f1a6");
-    searchLimits.rootMoves[1] = findMove("g1f3");
-    searchLimits.rootMoveCount = 2;
-    thinkToDepth(5);
-    EXPECT_EQ(text(mainThread.pvTable[0][0]), "g1f3");
 }
 
 }  // namespace
