@@ -12,7 +12,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <tbprobe.h>
 #include <unistd.h>
 
@@ -24,6 +23,7 @@
 #include "board/position.h"
 #include "board/repetition.h"
 #include "board/tables.h"
+#include "engine/files.h"
 #include "engine/output.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
@@ -82,16 +82,10 @@ bool syzygyPosition(SyzygyPosition *out) {
     return true;
 }
 
-/// True when every directory of the ":"-separated path exists.
-static bool directoriesExist(const char *path) {
-    char copy[SYZYGY_PATH_SIZE];
-    std::snprintf(copy, sizeof copy, "%s", path);
-    char *rest = nullptr;
-    for (char *dir = strtok_r(copy, ":", &rest); dir; dir = strtok_r(nullptr, ":", &rest)) {
-        struct stat info;
-        if (stat(dir, &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-    }
-    return true;
+/// The first folder of a ":"-separated path that is missing or no folder,
+/// and why; nullptr when all are folders.
+static const char *pathProblem(const char *path, char (&folder)[SYZYGY_PATH_SIZE]) {
+    return listedFolderProblem(path, ":", folder, sizeof folder);
 }
 
 // ---------------------------------------------------------------------------
@@ -221,12 +215,8 @@ SyzygyLoad syzygyLoad() {
     syzygy.largest = 0;
     syzygy.rootFilter = syzygy.rootDrawn = false;
     if (!syzygy.path[0]) return SyzygyLoad::Off;
-    if (!directoriesExist(syzygy.path)) {
-        // xboard sends its default "egtpath syzygy /EGT/Syzygy" at start-up and
-        // takes any line saying "not found" for an engine that failed to start.
-        notice("Syzygy path %s does not exist", syzygy.path);
-        return SyzygyLoad::MissingDirectory;
-    }
+    char folder[SYZYGY_PATH_SIZE];
+    if (pathProblem(syzygy.path, folder)) return SyzygyLoad::MissingDirectory;  // reported when it was set
     // Fathom's release routine cannot be called twice; a new initialisation
     // replaces the tables it holds, so it is never called.
     syzygy.largest = silentLoad(syzygy.path);
@@ -239,8 +229,16 @@ void syzygySetPath(const char *text) {
     size_t length = std::strcspn(text, "\r\n");
     while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t')) length--;
     if (length >= sizeof syzygy.path) length = sizeof syzygy.path - 1;
-    std::memcpy(syzygy.path, text, length);
-    syzygy.path[length] = '\0';
+    char path[SYZYGY_PATH_SIZE], folder[SYZYGY_PATH_SIZE];
+    std::memcpy(path, text, length);
+    path[length] = '\0';
+    // A folder that cannot be used is reported at once, even during a search,
+    // and only when the path changes. xboard sends its default "egtpath
+    // syzygy /EGT/Syzygy" at start-up and takes any line saying "not found"
+    // for an engine that failed to start.
+    const char *problem = pathProblem(path, folder);
+    if (problem && std::strcmp(path, syzygy.path) != 0) notice("Syzygy path %s %s", folder, problem);
+    std::memcpy(syzygy.path, path, sizeof path);
     if (!searching) syzygyLoad();
 }
 

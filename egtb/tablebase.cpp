@@ -16,6 +16,7 @@
 #include "board/position.h"
 #include "egtb/nalimov.h"
 #include "egtb/verify.h"
+#include "engine/files.h"
 #include "engine/output.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
@@ -179,6 +180,16 @@ static bool acceptTableFile(int table, int side, FILE *file, const char *name) {
     return true;
 }
 
+/// Opens a table file found in a tablebase folder; something of its name
+/// that is no regular file (a FIFO would block the engine) is named in one
+/// message and left out.
+static FILE *openTableFile(const char *name) {
+    const char *reason;
+    FILE *file = openRegularFile(name, false, &reason);
+    if (!file && reason == NOT_A_REGULAR_FILE) notice("%s not used: %s", name, reason);
+    return file;
+}
+
 /// Registers one side of one table from `directory` (already without a
 /// trailing separator) unless an earlier directory supplied it.
 static bool registerSide(int table, int side, const char *directory) {
@@ -187,7 +198,7 @@ static bool registerSide(int table, int side, const char *directory) {
     char name[sizeof d.fileName[side]];
     const char *suffix = side ? "nbb" : "nbw";
     std::snprintf(name, sizeof name, "%s%s%s.%s", directory, *directory ? "/" : "", d.name, suffix);
-    if (FILE *file = std::fopen(name, "rb")) {
+    if (FILE *file = openTableFile(name)) {
         bool accepted = acceptTableFile(table, side, file, name);
         std::fclose(file);
         if (accepted) std::memcpy(d.fileName[side], name, sizeof name);
@@ -199,7 +210,7 @@ static bool registerSide(int table, int side, const char *directory) {
         char packed[sizeof name + 8];
         if (form == 0) std::snprintf(packed, sizeof packed, compressed[0], name);
         else std::snprintf(packed, sizeof packed, compressed[form], int(base), name, suffix);
-        if (FILE *file = std::fopen(packed, "rb")) {
+        if (FILE *file = openTableFile(packed)) {
             refuseCompressedFile(file, packed);
             std::fclose(file);
             return false;

@@ -1,6 +1,7 @@
 // The game record, new games and the main loop.
 #include "frontend/control.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "eval/pst.h"
 #include "frontend/console.h"
 #include "frontend/input.h"
+#include "frontend/options.h"
 #include "frontend/turn.h"
 #include "frontend/uci.h"
 #include "search/state.h"
@@ -37,7 +39,7 @@ void newGame() {
     pondering = 0;
     game.lastPly = -1;
     timeControl.clock[WHITE] = timeControl.clock[BLACK] = int32_t(timeControl.baseTime);
-    timeControl.lagAllowance = 20;
+    timeControl.lagAllowance = std::max<int16_t>(20, moveOverheadCs());
     game.engineSide = NO_SIDE;
     game.userFrom = game.userTo = -1;
     game.bookAllowance = 3;
@@ -201,7 +203,10 @@ void mainLoop() {
         }
         if (analyzing) game.engineSide = int8_t(pos.sideToMove);
 
-        if (!game.gameOver && game.engineSide == pos.sideToMove) playEngineTurn();
+        if (!game.gameOver && game.engineSide == pos.sideToMove) {
+            playEngineTurn();
+            applyWaitingTableChanges();
+        }
 
         while (game.pendingCommand == 0 && game.userFrom < 0) checkInput(true);
 

@@ -3,6 +3,9 @@
 // GameControl, and steers a running search through searchSignal.
 #include "frontend/xboard.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +19,7 @@
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "frontend/options.h"
 #include "frontend/polyglotplay.h"
 #include "search/state.h"
 #include "search/threads.h"
@@ -30,6 +34,21 @@ static void defer(uint32_t command) {
 
 static void setBothClocks(int32_t centiseconds) { timeControl.clock[WHITE] = timeControl.clock[BLACK] = centiseconds; }
 
+/// The settings of xboard's engine settings dialog, each with its current
+/// value; they share their names and meanings with the UCI options.
+static void showOptionFeatures() {
+    auto flag = [](uint16_t bit) { return (options.optionFlags & bit) != 0; };
+    print("feature option=\"OwnBook -check %d\"\n", booksSwitchedOn());
+    print("feature option=\"PolyglotBook -file %s\"\n", polyglotBookPath());
+    print("feature option=\"EnableBookLearning -check %d\"\n", flag(OPT_LEARN));
+    print("feature option=\"CanResign -check %d\"\n", flag(OPT_RESIGN));
+    print("feature option=\"MultiPV -spin %d 1 5\"\n", options.multiPv);
+    print("feature option=\"SyzygyProbeLimit -spin %d 0 7\"\n", syzygy.probeLimit);
+    print("feature option=\"NalimovCache -spin %d 1 64\"\n", options.egtbCacheMB);
+    print("feature option=\"Move Overhead -spin %d 0 %d\"\n", options.moveOverheadMs, MAX_MOVE_OVERHEAD_MS);
+    print("feature option=\"Clear Hash -button\"\n");
+}
+
 static void showFeatures() {
     print("feature ping=1 setboard=1 san=0 time=1 draw=0\n");
     print("feature sigint=0 sigterm=0 reuse=1 analyze=1\n");
@@ -38,6 +57,8 @@ static void showFeatures() {
     print("feature variants=\"normal,fischerandom\"\n");
     print("feature egt=\"syzygy\"\n");
     print("feature smp=1\n");
+    print("feature memory=1\n");
+    showOptionFeatures();
     print("feature done=1\n");
     reply("done=1\n");
 }
@@ -104,7 +125,11 @@ static void setOwnClock() {
         return;
     }
     int32_t lag = int16_t(timeControl.clock[game.engineSide]) - centiseconds;
-    timeControl.lagAllowance = int16_t(lag < 1 ? 20 : lag > 200 ? 200 : lag);
+    lag = lag < 1 ? 20 : lag > 200 ? 200 : lag;
+    // A move overhead raised above its default is kept back even when the
+    // measured lag is less.
+    if (options.moveOverheadMs > DEFAULT_MOVE_OVERHEAD_MS) lag = std::max<int32_t>(lag, moveOverheadCs());
+    timeControl.lagAllowance = int16_t(lag);
     if (timeControl.movesPerControl != 0) {
         int32_t perMove = int32_t(timeControl.baseTime / timeControl.movesPerControl);
         // With less than the lag per move, keep 20 centiseconds less than
@@ -213,16 +238,43 @@ static void showHint() {
 
 /// "egtpath KIND PATH": the directories of the Syzygy tables (used from
 /// the next search when one runs), or of the Nalimov tables (discovery runs
-/// again).
+/// again). The path is the rest of the line, blanks included.
 static void setTablebasePath() {
     const char *kind = nextToken();
     if (!kind) return;
     if (!std::strcmp(kind, "syzygy")) {
         syzygySetPath(restOfLine());
     } else if (!std::strcmp(kind, "nalimov")) {
-        const char *path = nextToken();
-        std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", path ? path : "");
+        setNalimovPath(trimBlanks(restOfLine()));
         tbRediscover();
+    }
+}
+
+/// "option NAME[=VALUE]": a setting of the engine settings dialog, with
+/// the effect of the UCI option of the same name. Check values are 0 or 1.
+static void setOption() {
+    char *name = trimBlanks(restOfLine());
+    char *equals = std::strchr(name, '=');
+    const char *value = "";
+    if (equals) {
+        *equals = '\0';
+        value = trimBlanks(equals + 1);
+        trimBlanks(name);
+    }
+    auto is = [name](const char *option) { return strcasecmp(name, option) == 0; };
+    long number = std::strtol(value, nullptr, 10);
+    if (is("OwnBook")) setOwnBook(number != 0);
+    else if (is("PolyglotBook")) usePolyglotBook(value);
+    else if (is("EnableBookLearning")) setOptionFlag(OPT_LEARN, number != 0);
+    else if (is("CanResign")) setOptionFlag(OPT_RESIGN, number != 0);
+    else if (is("SyzygyProbeLimit")) setSyzygyProbeLimit(number);
+    else if (is("NalimovCache")) setNalimovCache(number);
+    else if (is("Move Overhead")) setMoveOverhead(number);
+    else if (is("Clear Hash")) clearHashTables();
+    else if (is("MultiPV")) {
+        setMultiPv(number);
+        // A running analysis starts again to show the new number of lines.
+        if (analyzing && searching) defer(CMD_ANALYZE);
     }
 }
 
@@ -299,6 +351,11 @@ void xboardCommand(const char *word) {
         if (pondering) abortSearch();
     } else if (is("computer")) options.optionFlags |= OPT_COMPUTER;
     else if (is("egtpath")) setTablebasePath();
+    else if (is("option")) setOption();
+    else if (is("memory")) {
+        const char *megabytes = nextToken();
+        if (megabytes) setHashMemory(std::strtoull(megabytes, nullptr, 10));
+    }
     else if (is("cores")) {
         const char *count = nextToken();
         if (count) options.threads = searchThreadCount(std::strtol(count, nullptr, 10));

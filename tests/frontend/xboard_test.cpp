@@ -6,8 +6,11 @@
 
 #include "board/makemove.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "frontend/control.h"
+#include "frontend/polyglotplay.h"
 #include "search/state.h"
+#include "search/tt.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/support/board_helpers.h"
 
@@ -82,6 +85,62 @@ TEST_F(XboardHandler, OwnClockMeasuresTheCommunicationLag) {
         EXPECT_EQ(timeControl.clock[BLACK], std::atoi(c.line + 5)) << c.line;
         EXPECT_EQ(timeControl.clock[WHITE], 0) << c.line;  // as a new game left it
     }
+}
+
+TEST_F(XboardHandler, RaisedMoveOverheadIsTheLeastLagAllowance) {
+    game.engineSide = BLACK;
+    send("option Move Overhead=1500");
+    struct Case { const char *line; int lag; };
+    for (Case c : {Case{"time 5999", 150}, Case{"time 5000", 200}, Case{"time 6100", 150}}) {
+        timeControl.clock[BLACK] = 6000;
+        send(c.line);
+        EXPECT_EQ(timeControl.lagAllowance, c.lag) << c.line;
+    }
+    options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+}
+
+TEST_F(XboardHandler, OptionCommandsSetTheSettingTheyName) {
+    send("option MultiPV=3");
+    EXPECT_EQ(options.multiPv, 3);
+    send("option MultiPV=7");
+    EXPECT_EQ(options.multiPv, 1);
+    send("option EnableBookLearning=1");
+    send("option CanResign=1");
+    EXPECT_EQ(options.optionFlags & (OPT_LEARN | OPT_RESIGN), OPT_LEARN | OPT_RESIGN);
+    send("option CanResign=0");
+    EXPECT_EQ(options.optionFlags & (OPT_LEARN | OPT_RESIGN), OPT_LEARN);
+    send("option SyzygyProbeLimit=4");
+    EXPECT_EQ(syzygy.probeLimit, 4);
+    send("option NalimovCache=8");
+    EXPECT_EQ(options.egtbCacheMB, 8);
+    send("option Move Overhead=700");
+    EXPECT_EQ(options.moveOverheadMs, 700);
+    send("option OwnBook=0");
+    EXPECT_FALSE(booksSwitchedOn());
+    send("option OwnBook=1");
+    EXPECT_TRUE(booksSwitchedOn());
+    EXPECT_EQ(send("option PolyglotBook=/no such/book.bin"),
+              "Polyglot book /no such/book.bin not used: it cannot be opened\n");
+    EXPECT_STREQ(polyglotBookPath(), "/no such/book.bin");
+    ttBucket()[0].data = 1;
+    send("option Clear Hash");
+    EXPECT_EQ(ttBucket()[0].data, 0u);
+    options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+    syzygy.probeLimit = 7;
+    send("option PolyglotBook=");
+}
+
+TEST_F(XboardHandler, MemoryHoldsEveryHashTable) {
+    // 48 MB hold 2^20 buckets of 48 bytes, but not with the quiescence table
+    // (64 KB) and the pawn hash (128 KB): then 2^19.
+    send("memory 48");
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 524288u);
+    send("memory 49");
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 1048576u);
+    options.threads = 9;  // 9 pawn hashes of 128 KB leave less than 48 MB
+    send("memory 49");
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 524288u);
+    options.threads = 1;
 }
 
 TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
