@@ -20,7 +20,8 @@ static CastleRight describeCastling(int right, int king, int rook) {
     bool standard = column(king) == 4 && column(rook) == ((right & 1) ? 0 : 7);
     CastleRight record;
     record.move = Move(king | (standard ? kingTarget : rook) << 6) | MF_CASTLE;
-    record.mustBeEmpty = (rankSpan(king, kingTarget) | rankSpan(rook, rookTarget)) & squareClear[king] & squareClear[rook];
+    uint64_t paths = rankSpan(king, kingTarget) | rankSpan(rook, rookTarget);
+    record.mustBeEmpty = paths & squareClear[king] & squareClear[rook];
     record.rookSquare = int8_t(rook);
     return record;
 }

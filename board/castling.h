@@ -25,7 +25,8 @@ constexpr int castleRookTarget(int right) { return (right >= 2 ? 0 : 56) + ((rig
 /// The right a castling move belongs to: its king stands on the first rank
 /// of its side, and the long side is the one toward the a-file.
 constexpr int castleRightOfMove(Move move) {
-    return castleRight(row(moveFrom(move)) == 7 ? WHITE : BLACK, moveTo(move) < moveFrom(move) ? LONG_SIDE : SHORT_SIDE);
+    return castleRight(row(moveFrom(move)) == 7 ? WHITE : BLACK,
+                       moveTo(move) < moveFrom(move) ? LONG_SIDE : SHORT_SIDE);
 }
 
 /// The square the moving piece stands on once the move is made: the king's

@@ -64,7 +64,8 @@ static void castle(Move move, int side) {
 /// Takes castling back: king and rook return from their targets.
 static void uncastle(Move move, int side) {
     int right = castleRightOfMove(move);
-    shiftCastlingPair(side, castleKingTarget(right), castleRookTarget(right), moveFrom(move), pos.castling[right].rookSquare);
+    shiftCastlingPair(side, castleKingTarget(right), castleRookTarget(right), moveFrom(move),
+                      pos.castling[right].rookSquare);
 }
 
 /// Removes the captured piece from the keys and the material records.

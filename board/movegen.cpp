@@ -140,7 +140,8 @@ static void genKingSteps(int from, bool capturesOnly) {
 // attacked square is makeMove's test.
 static void genCastling() {
     for (int right = castleRight(pos.sideToMove, SHORT_SIDE); right <= castleRight(pos.sideToMove, LONG_SIDE); right++)
-        if (castlingPathIsOpen(right)) addMove(moveFrom(pos.castling[right].move), moveTo(pos.castling[right].move), FLAG_CASTLE);
+        if (castlingPathIsOpen(right))
+            addMove(moveFrom(pos.castling[right].move), moveTo(pos.castling[right].move), FLAG_CASTLE);
 }
 
 static void genEnPassant() {

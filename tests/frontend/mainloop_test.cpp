@@ -150,11 +150,11 @@ TEST_F(MainLoop, CastlingListedInEitherFormContinuesTheGame) {
     EXPECT_EQ(pieceOn("d8"), 'r');
     // Chess960: the king on b1 castles long onto a1 and lands on c1.
     const char *fen = "fen rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1";
-    runSession((std::string("setoption name UCI_Chess960 value true\nposition ") + fen + " moves b1a1\nquit\n").c_str());
+    runSession(std::string("setoption name UCI_Chess960 value true\nposition ") + fen + " moves b1a1\nquit\n");
     EXPECT_EQ(pieceOn("c1"), 'K');
     EXPECT_EQ(pieceOn("d1"), 'R');
     markGame();
-    runSession((std::string("position ") + fen + " moves b1a1 b8a8\nquit\n").c_str());
+    runSession(std::string("position ") + fen + " moves b1a1 b8a8\nquit\n");
     EXPECT_FALSE(gameWasRebuilt());
     EXPECT_EQ(pieceOn("c8"), 'k');
     EXPECT_EQ(pieceOn("d8"), 'r');
