@@ -1,8 +1,8 @@
 # The two set-up commands: "make run" builds the optimised engine and the
 # opening book, and starts it; "make test" builds and runs every test,
 # optimised and then under the address and undefined-behaviour sanitizers,
-# and then the tests of the parallel search and the shared table under the
-# thread sanitizer.
+# and then the tests of the parallel search, the shared table, the tablebases
+# probed by several threads and the node budget under the thread sanitizer.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -46,7 +46,7 @@ test: deps
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_TSAN=ON > /dev/null
 	cmake --build build-tsan --target search_tests -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:TableTest.*'
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:ThreadedTablebases.*:TableTest.*:LimitedSearch.*'
 
 bench: build
 	cmake --build build --target $(notdir $(basename $(wildcard bench/*.cpp))) -j $(JOBS)

@@ -89,8 +89,7 @@ int main(int argc, char **argv) {
 
     int found;
     options.egtbCacheMB = 4;  // 507 blocks
-    tbState = -1;
-    tbInit();
+    tbRediscover();
     std::vector<std::string> few = samplePositions(400);
     probeRate(few, 1, &found);  // brings their blocks into the cache
     uint32_t reads = tbStats.blockReads;
@@ -98,8 +97,7 @@ int main(int argc, char **argv) {
     reply("cached blocks: %.0f probes/s (%d found, %u block reads)\n", cached, found, tbStats.blockReads - reads);
 
     options.egtbCacheMB = 1;  // 126 blocks of the table's 12798
-    tbState = -1;
-    tbInit();
+    tbRediscover();
     std::vector<std::string> many = samplePositions(20000);
     reads = tbStats.blockReads;
     double cold = probeRate(many, 1, &found);

@@ -126,14 +126,6 @@ int16_t computeCheckState() {
     return attackers > 1 ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
 }
 
-// The castling tests: the square the king crosses and the one it lands on
-// must not be attacked (the square next to the queen-side rook may be).
-
-bool whiteShortCastleAttacked() { return findAttackerEmpty(61, BLACK) < 64 || findAttackerEmpty(62, BLACK) < 64; }
-bool whiteLongCastleAttacked() { return findAttackerEmpty(59, BLACK) < 64 || findAttackerEmpty(58, BLACK) < 64; }
-bool blackShortCastleAttacked() { return findAttackerEmpty(5, WHITE) < 64 || findAttackerEmpty(6, WHITE) < 64; }
-bool blackLongCastleAttacked() { return findAttackerEmpty(3, WHITE) < 64 || findAttackerEmpty(2, WHITE) < 64; }
-
 static bool pawnCheckThreat(int king, int kingSide, bool safeOnly) {
     int enemy = kingSide ^ 1;
     int pawnBehind = enemy == WHITE ? 1 : 0;  // direction from a square to the enemy pawn that pushes onto it

@@ -1,7 +1,7 @@
-// Who attacks a square, the check state of the side to move, the castling
-// tests and the check-threat test. Routines for an occupied square read
-// nearest directly; the ...Empty forms scan rayMask for an empty square,
-// whose nearest row is stale. Attacks ignore pins and whose turn it is.
+// Who attacks a square, the check state of the side to move and the
+// check-threat test. Routines for an occupied square read nearest directly;
+// the ...Empty forms scan rayMask for an empty square, whose nearest row is
+// stale. Attacks ignore pins and whose turn it is.
 #pragma once
 
 #include <cstdint>
@@ -30,14 +30,6 @@ int attackBalanceEmpty(int square, int side);
 /// Check state of the side to move: the checking square (64 when not in
 /// check), with bit 15 set for a double check.
 int16_t computeCheckState();
-
-/// True when castling that way would cross or land on an attacked square.
-/// Only valid with the king on its home square, not in check, and the
-/// squares between king and rook empty.
-bool whiteShortCastleAttacked();
-bool whiteLongCastleAttacked();
-bool blackShortCastleAttacked();
-bool blackLongCastleAttacked();
 
 /// True when the opponent of kingSide has a (pseudo-legal) move giving check
 /// to kingSide's king; with safeOnly, only checks from squares the opponent

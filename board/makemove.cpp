@@ -20,25 +20,52 @@
 /// The square of the pawn taken by an en-passant capture landing on `to`.
 static inline int enPassantVictim(int to, int mover) { return mover == WHITE ? to + 8 : to - 8; }
 
-/// Castling: checks the crossed squares and moves the rook. Returns false
-/// when the castling is illegal.
-static bool castleRook(int to, int side) {
-    int rookFrom, rookTo;
-    bool attacked;
-    switch (to) {
-    case 62: rookFrom = 63, rookTo = 61, attacked = side != WHITE || whiteShortCastleAttacked(); break;
-    case 58: rookFrom = 56, rookTo = 59, attacked = side != WHITE || whiteLongCastleAttacked(); break;
-    case 6: rookFrom = 7, rookTo = 5, attacked = side != BLACK || blackShortCastleAttacked(); break;
-    case 2: rookFrom = 0, rookTo = 3, attacked = side != BLACK || blackLongCastleAttacked(); break;
-    default: return false;
+/// Castling before anything moves: the right is held and names this move,
+/// the squares it needs are empty, and no square the king crosses on its way
+/// to its target is attacked. A crossed square may hold the castling rook.
+/// The target itself is tested once king and rook stand on their new squares,
+/// because the rook may shield it before (a rook on b1 hides c1 from a1).
+static bool castlingIsAllowed(Move move) {
+    if (!castlingIsOpen(move)) return false;
+    int king = moveFrom(move), target = castleKingTarget(castleRightOfMove(move)), enemy = pos.otherSide;
+    int d = target > king ? 3 : 2;
+    for (int square = king; square != target;) {
+        square = stepSquare[square][d];
+        if (square == target) break;
+        int attacker = isEmpty(square) ? findAttackerEmpty(square, enemy) : findAttacker(square, enemy);
+        if (attacker < 64) return false;
     }
-    if (attacked) return false;
-    pos.board[rookFrom] = EMPTY;
-    unlinkSquare(rookFrom, side);
-    pos.board[rookTo] = makePiece(side, ROOK);
-    linkSquare(rookTo, side);
-    pos.hashKey ^= pieceKey(side, ROOK, rookFrom) ^ pieceKey(side, ROOK, rookTo);
     return true;
+}
+
+/// Moves a king and its castling rook together. Both leave their squares
+/// before either lands, as each may land where the other stood.
+static void shiftCastlingPair(int side, int kingFrom, int rookFrom, int kingTo, int rookTo) {
+    pos.board[kingFrom] = pos.board[rookFrom] = EMPTY;
+    unlinkSquare(kingFrom, side);
+    unlinkSquare(rookFrom, side);
+    pos.board[kingTo] = makePiece(side, KING);
+    pos.board[rookTo] = makePiece(side, ROOK);
+    linkSquare(kingTo, side);
+    linkSquare(rookTo, side);
+    pos.kingSquare[side] = uint8_t(kingTo);
+}
+
+/// Castles: king and rook go to their targets.
+static void castle(Move move, int side) {
+    int right = castleRightOfMove(move);
+    int king = moveFrom(move), rook = pos.castling[right].rookSquare;
+    int kingTarget = castleKingTarget(right), rookTarget = castleRookTarget(right);
+    shiftCastlingPair(side, king, rook, kingTarget, rookTarget);
+    pos.hashKey ^= pieceKey(side, KING, king) ^ pieceKey(side, KING, kingTarget) ^ pieceKey(side, ROOK, rook) ^
+                   pieceKey(side, ROOK, rookTarget);
+}
+
+/// Takes castling back: king and rook return from their targets.
+static void uncastle(Move move, int side) {
+    int right = castleRightOfMove(move);
+    shiftCastlingPair(side, castleKingTarget(right), castleRookTarget(right), moveFrom(move),
+                      pos.castling[right].rookSquare);
 }
 
 /// Removes the captured piece from the keys and the material records.
@@ -112,7 +139,8 @@ static void movePiece(int from, int to, int side, bool capture) {
     pos.hashKey ^= pieceKey(side, type, from) ^ pieceKey(side, type, to);
 }
 
-/// Check state of the side now to move, after `mover` played from -> to.
+/// Check state of the side now to move, after `mover` played from -> to
+/// (any move but castling).
 static int16_t checkStateAfter(Move move, int from, int to, int mover) {
     int king = pos.kingSquare[mover ^ 1];
     int type = pieceType(pos.board[to]);
@@ -141,9 +169,6 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
             int moved = lineDirection[from][to];
             if (moved == dt || moved == (dt ^ 1)) return int16_t(checker);
         }
-    } else if (move & MF_CASTLE) {
-        int rookSquare = pos.nearest[king][mover == BLACK ? 0 : 1];
-        if (pos.board[rookSquare] == makePiece(mover, ROOK)) noteChecker(rookSquare);
     }
 
     int dd = lineDirection[king][from];
@@ -163,7 +188,7 @@ bool makeMove(Move move) {
     undo.pawnKey = pos.pawnKey;
 
     if (move & MF_CASTLE) {
-        if (wasInCheck || from != pos.kingSquare[side] || !castleRook(to, side)) return false;
+        if (wasInCheck || !castlingIsAllowed(move)) return false;
     } else if (from != pos.kingSquare[side]) {
         if (leavesPin(from, to, pos.kingSquare[side], side)) return false;
         // Only a king move answers a double check.
@@ -171,7 +196,7 @@ bool makeMove(Move move) {
     }
 
     undo.move = move;
-    undo.capturedType = uint8_t(pieceType(pos.board[to]));
+    undo.capturedType = uint8_t((move & MF_CASTLE) ? NO_PIECE : pieceType(pos.board[to]));
     undo.castleRights = pos.castleRights;
     undo.epSquare = pos.epSquare;
     undo.fiftyCount = pos.fiftyCount;
@@ -180,7 +205,7 @@ bool makeMove(Move move) {
 
     bool capture = (move & MF_CAPTURE) != 0;
     pos.fiftyCount = (move & (MF_CAPTURE | MF_PAWN)) ? 0 : uint8_t(pos.fiftyCount + 1);
-    pos.castleRights &= castleMask[to] & castleMask[from];
+    pos.castleRights &= pos.castleMask[to] & pos.castleMask[from];
     pos.epSquare = NO_EP_SQUARE;
 
     if (capture) {
@@ -188,21 +213,26 @@ bool makeMove(Move move) {
         else removeCaptured(to, undo.capturedType, enemy);
     }
     if (move & MF_PAWN) movePawn(move, from, to, side, capture && !(move & MF_EP));
+    else if (move & MF_CASTLE) castle(move, side);
     else movePiece(from, to, side, capture);
 
     pos.sideToMove ^= 1;
     pos.otherSide ^= 1;
     pos.hashKey ^= hashSeed;
 
-    // A king may not step into an attack; an en-passant capture removes two
-    // pawns from their lines at once, so the own king is tested directly.
+    // A king may not step into an attack, nor castle into one; an en-passant
+    // capture removes two pawns from their lines at once, so the own king is
+    // tested directly.
     int ownKing = pos.kingSquare[side];
-    if ((ownKing == to || (move & MF_EP)) && findAttacker(ownKing, enemy) < 64) {
+    if ((ownKing == to || (move & (MF_EP | MF_CASTLE))) && findAttacker(ownKing, enemy) < 64) {
         unmakeMove();
         return false;
     }
 
-    pos.checkState[pos.gamePly] = checkStateAfter(move, from, to, side);
+    // Castling moves two pieces and may check along the rook's file or the
+    // first rank, through either vacated square: it is rare enough to test
+    // the enemy king in full.
+    pos.checkState[pos.gamePly] = (move & MF_CASTLE) ? computeCheckState() : checkStateAfter(move, from, to, side);
     ASSERT_POSITION_CONSISTENT();
     return true;
 }
@@ -222,10 +252,15 @@ void unmakeMove() {
     int side = pos.sideToMove, enemy = pos.otherSide;
     Move move = undo.move;
     int from = moveFrom(move), to = moveTo(move);
-    int type = pieceType(pos.board[to]);
     pos.castleRights = undo.castleRights;
     pos.hashKey = undo.hashKey;
     pos.pawnKey = undo.pawnKey;
+    if (move & MF_CASTLE) {
+        uncastle(move, side);
+        ASSERT_POSITION_CONSISTENT();
+        return;
+    }
+    int type = pieceType(pos.board[to]);
 
     if (undo.capturedType == NO_PIECE) {
         pos.board[to] = EMPTY;
@@ -267,14 +302,6 @@ void unmakeMove() {
         pos.pawnFileRanks[enemy][column(victim) + 1] |= rowBit[victim];
     }
 
-    if (move & MF_CASTLE) {
-        int rookHome = to == 62 ? 63 : to == 58 ? 56 : to == 6 ? 7 : 0;
-        int rookNow = to == 62 ? 61 : to == 58 ? 59 : to == 6 ? 5 : 3;
-        pos.board[rookNow] = EMPTY;
-        unlinkSquare(rookNow, side);
-        pos.board[rookHome] = makePiece(side, ROOK);
-        linkSquare(rookHome, side);
-    }
     ASSERT_POSITION_CONSISTENT();
 }
 

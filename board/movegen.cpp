@@ -43,8 +43,11 @@ Move flaggedMove(int from, int to, int promotion) {
         if (row(to) == 0 || row(to) == 7) move |= MF_PROMO;
         if (to - from == 16 || from - to == 16) move |= MF_DOUBLE;
         if (to == pos.epSquare) move |= MF_EP | MF_CAPTURE;
-    } else if (type == KING && (column(to) - column(from) == 2 || column(from) - column(to) == 2)) {
-        move |= MF_CASTLE;
+    } else if (type == KING) {
+        if (Move castling = castlingMoveFor(from, to)) return castling;
+        // A two-file step is castling or nothing: makeMove refuses it
+        // without the right.
+        if (column(to) - column(from) == 2 || column(from) - column(to) == 2) move |= MF_CASTLE;
     }
     return move;
 }
@@ -133,23 +136,12 @@ static void genKingSteps(int from, bool capturesOnly) {
     }
 }
 
-// Castling: the right must still be held and the squares between king and
-// rook empty; whether the king crosses an attacked square is makeMove's test.
-struct CastleRule {
-    int right;
-    int kingFrom;
-    int kingTo;
-    uint64_t between;
-};
-static constexpr CastleRule CASTLE_RULES[2][2] = {
-    {{1, 60, 62, bitOfSquare(61) | bitOfSquare(62)}, {2, 60, 58, bitOfSquare(57) | bitOfSquare(58) | bitOfSquare(59)}},
-    {{4, 4, 6, bitOfSquare(5) | bitOfSquare(6)}, {8, 4, 2, bitOfSquare(1) | bitOfSquare(2) | bitOfSquare(3)}},
-};
-
+// Castling needs its right and an open path; whether the king crosses an
+// attacked square is makeMove's test.
 static void genCastling() {
-    for (const CastleRule &rule : CASTLE_RULES[pos.sideToMove])
-        if ((pos.castleRights & rule.right) && !(pos.occupied & rule.between))
-            addMove(rule.kingFrom, rule.kingTo, FLAG_CASTLE);
+    for (int right = castleRight(pos.sideToMove, SHORT_SIDE); right <= castleRight(pos.sideToMove, LONG_SIDE); right++)
+        if (castlingPathIsOpen(right))
+            addMove(moveFrom(pos.castling[right].move), moveTo(pos.castling[right].move), FLAG_CASTLE);
 }
 
 static void genEnPassant() {
@@ -250,9 +242,8 @@ void genQuietMoves() {
             break;
         }
     }
-    for (const CastleRule &rule : CASTLE_RULES[pos.sideToMove])
-        if ((pos.castleRights & rule.right) && !(pos.occupied & rule.between))
-            appendQuiet(rule.kingFrom, rule.kingTo, MF_CASTLE);
+    for (int right = castleRight(pos.sideToMove, SHORT_SIDE); right <= castleRight(pos.sideToMove, LONG_SIDE); right++)
+        if (castlingPathIsOpen(right)) nextEntry().move = pos.castling[right].move;
 }
 
 /// Direction from the king to a checker on one of its lines, found by

@@ -46,14 +46,48 @@ static const char *skipBlanks(const char *text) {
     return text;
 }
 
-/// Drops castling rights whose king or rook is not on its home square.
-static void keepPlayableCastleRights() {
-    static constexpr int HOMES[4][3] = {{1, 60, 63}, {2, 60, 56}, {4, 4, 7}, {8, 4, 0}};
-    for (const auto &home : HOMES) {
-        int side = home[0] >= 4 ? BLACK : WHITE;
-        if (pos.board[home[1]] != makePiece(side, KING) || pos.board[home[2]] != makePiece(side, ROOK))
-            pos.castleRights &= uint8_t(~home[0]);
-    }
+bool chess960 = false;
+
+/// The rook a castling letter names for `side`: for K or Q (k, q) the
+/// outermost rook of the side's first rank on that side of the king, for a
+/// file letter the square of that file. NO_SQUARE when there is none.
+static int namedCastlingRook(char letter, int side) {
+    int homeRow = side == WHITE ? 56 : 0, king = pos.kingSquare[side];
+    char upper = char(letter & ~0x20);
+    if (upper >= 'A' && upper <= 'H') return homeRow + (upper - 'A');
+    int step = upper == 'K' ? -1 : +1;  // from the edge toward the king
+    for (int square = homeRow + (upper == 'K' ? 7 : 0); square != king && row(square) == row(homeRow); square += step)
+        if (pos.board[square] == makePiece(side, ROOK)) return square;
+    return NO_SQUARE;
+}
+
+/// Grants the castling right a letter names when its king and rook stand
+/// where castling needs them: both on the side's first rank, the rook on the
+/// side the right is for; in standard chess the king on the e-file and the
+/// rook in the corner. Any other right is dropped; so is a second letter for
+/// a wing that already has its rook.
+static void grantNamedCastling(char letter) {
+    int side = letter >= 'a' ? BLACK : WHITE;
+    int king = pos.kingSquare[side], rook = namedCastlingRook(letter, side);
+    int homeRow = side == WHITE ? 7 : 0;
+    if (rook == NO_SQUARE || row(king) != homeRow || rook == king || pos.board[rook] != makePiece(side, ROOK)) return;
+    int wing = column(rook) < column(king) ? LONG_SIDE : SHORT_SIDE;
+    if (!chess960 && (column(king) != 4 || column(rook) != (wing == LONG_SIDE ? 0 : 7))) return;
+    int right = castleRight(side, wing);
+    if (!(pos.castleRights >> right & 1)) grantCastling(right, king, rook);
+}
+
+static bool isCastlingLetter(char c) {
+    char upper = char(c & ~0x20);
+    return upper == 'K' || upper == 'Q' || (upper >= 'A' && upper <= 'H');
+}
+
+/// Reads the castling field, X-FEN or Shredder-FEN: K, Q, k, q name the
+/// outermost rooks, file letters (upper case for White) the rook on that
+/// file. Leaves `text` at the first character that is no castling letter.
+static void readCastlingField(const char *&text) {
+    clearCastling();
+    for (; isCastlingLetter(*text); text++) grantNamedCastling(*text);
 }
 
 /// True when `square` can be the square a pawn of the side not to move just
@@ -96,9 +130,7 @@ bool readFen(const char *text) {
 
     if (text[0] && text[1]) {  // a castling field may follow the side to move
         text = skipBlanks(text + 1);
-        pos.castleRights = 0;
-        for (; *text == 'K' || *text == 'Q' || *text == 'k' || *text == 'q'; text++)
-            pos.castleRights |= *text == 'K' ? 1 : *text == 'Q' ? 2 : *text == 'k' ? 4 : 8;
+        readCastlingField(text);
         if (*text) {
             text = skipBlanks(text + (*text != ' '));
             if (text[0] >= 'a' && text[0] <= 'h' && text[1] >= '1' && text[1] <= '8') {
@@ -106,9 +138,21 @@ bool readFen(const char *text) {
                 if (isPlausibleEnPassantSquare(square)) pos.epSquare = int8_t(square);
             }
         }
+    } else {  // no castling field: every right the position can have
+        const char *allRights = "KQkq";
+        readCastlingField(allRights);
     }
-    keepPlayableCastleRights();
     return true;
+}
+
+/// The X-FEN letter of a held castling right: K, Q, k, q for the outermost
+/// rook on its side of the king, the rook's file letter for an inner rook.
+static char castlingLetter(int right) {
+    int side = right >> 1, rook = pos.castling[right].rookSquare;
+    int step = (right & 1) ? -1 : +1;  // from the rook toward the edge
+    for (int square = rook + step; square >= 0 && square < 64 && row(square) == row(rook); square += step)
+        if (pos.board[square] == makePiece(side, ROOK)) return char((side == WHITE ? 'A' : 'a') + column(rook));
+    return "KQkq"[right];
 }
 
 void writeFen(char *buffer) {
@@ -133,7 +177,7 @@ void writeFen(char *buffer) {
     *out++ = ' ';
     if (!pos.castleRights) *out++ = '-';
     for (int right = 0; right < 4; right++)
-        if (pos.castleRights & (1 << right)) *out++ = "KQkq"[right];
+        if (pos.castleRights & (1 << right)) *out++ = castlingLetter(right);
     *out++ = ' ';
     if (pos.epSquare >= 1) {
         *out++ = char('a' + column(pos.epSquare));
@@ -151,7 +195,9 @@ static char *writeSquare(char *out, int square) {
 }
 
 static void writeCoordinates(char *out, Move move, bool lowerCasePromotion) {
-    out = writeSquare(writeSquare(out, moveFrom(move)), moveTo(move));
+    int to = moveTo(move);
+    if (chess960 && (move & MF_CASTLE) && castlingRookSquare(move) != NO_SQUARE) to = castlingRookSquare(move);
+    out = writeSquare(writeSquare(out, moveFrom(move)), to);
     if (move & MF_PROMO) *out++ = char(PIECE_LETTERS[movePromotion(move)] | (lowerCasePromotion ? 0x20 : 0));
     *out = '\0';
 }

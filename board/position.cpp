@@ -69,7 +69,12 @@ void setupPosition() {
 
     pos.sideToMove = WHITE;
     pos.otherSide = BLACK;
-    pos.castleRights = 15;
+    clearCastling();
+    for (int side : {WHITE, BLACK}) {
+        int homeRow = side == WHITE ? 56 : 0;
+        grantCastling(castleRight(side, SHORT_SIDE), homeRow + 4, homeRow + 7);
+        grantCastling(castleRight(side, LONG_SIDE), homeRow + 4, homeRow);
+    }
     pos.epSquare = NO_EP_SQUARE;
     pos.fiftyCount = 0;
     pos.ply = 0;
@@ -186,13 +191,7 @@ static const char *keyFault() {
 
 static const char *stateFault() {
     if (pos.sideToMove > BLACK || pos.otherSide != (pos.sideToMove ^ 1)) return "sides to move are inconsistent";
-    static constexpr int HOMES[4][2] = {{60, 63}, {60, 56}, {4, 7}, {4, 0}};  // king and rook squares per right
-    for (int right = 0; right < 4; right++) {
-        if (!(pos.castleRights & (1 << right))) continue;
-        int side = right / 2;
-        if (pos.board[HOMES[right][0]] != makePiece(side, KING) || pos.board[HOMES[right][1]] != makePiece(side, ROOK))
-            return "a castling right without its king and rook at home";
-    }
+    if (const char *fault = castlingFault()) return fault;
     if (pos.epSquare != NO_EP_SQUARE && row(pos.epSquare) != (pos.sideToMove == WHITE ? 2 : 5))
         return "en-passant square on the wrong row";
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "board/castling.h"
 #include "board/types.h"
 
 /// Plies the undo stack and the check-state history can hold.
@@ -65,6 +66,12 @@ struct Position {
     // The moves generated at search ply p are moveList[moveListStart[p] ..
     // moveListStart[p + 1]).
     uint32_t moveListStart[MAX_PLY + 1];
+    // The castling rights the position was set up with, by right (bit
+    // number of castleRights); fixed until the next set-up.
+    CastleRight castling[4];
+    // castleRights & castleMask[from] & castleMask[to] is what a move keeps:
+    // the squares of the kings and castling rooks clear their rights.
+    uint8_t castleMask[64];
 };
 
 /// Each thread has its own position: the front end and the main search
@@ -83,7 +90,8 @@ extern std::array<uint8_t, 64> setupColour;
 extern std::array<uint8_t, 64> setupType;
 
 /// Builds the position from setupColour/setupType, White to move, all
-/// castling rights, no en-passant square, game and search ply 0.
+/// castling rights of standard chess (kings on e1 and e8, rooks in the
+/// corners), no en-passant square, game and search ply 0.
 void setupPosition();
 
 /// Restores setupColour/setupType to the standard start position.
@@ -107,3 +115,8 @@ inline bool inDoubleCheck() { return (pos.checkState[pos.gamePly] & DOUBLE_CHECK
 
 inline bool isEmpty(int square) { return pos.board[square] == EMPTY; }
 inline bool isPieceOf(int square, int side) { return pieceSide(pos.board[square]) == side; }
+
+/// True when the castling right is held and the squares it needs are empty.
+inline bool castlingPathIsOpen(int right) {
+    return (pos.castleRights >> right & 1) && !(pos.occupied & pos.castling[right].mustBeEmpty);
+}

@@ -161,18 +161,6 @@ constexpr std::array<uint64_t, 64> squareClear = [] {
 
 constexpr std::array<std::array<int8_t, 64>, 64> lineDirection = buildLineDirection();
 
-constexpr std::array<uint8_t, 64> castleMask = [] {
-    std::array<uint8_t, 64> table{};
-    for (auto &entry : table) entry = 15;
-    table[0] = 7;    // a8: black loses the queen side
-    table[4] = 3;    // e8: black loses both
-    table[7] = 11;   // h8: black loses the king side
-    table[56] = 13;  // a1: white loses the queen side
-    table[60] = 12;  // e1: white loses both
-    table[63] = 14;  // h1: white loses the king side
-    return table;
-}();
-
 constexpr std::array<int16_t, 8> pieceValue = {100, 300, 300, 500, 900, 0, 100, 100};
 
 constexpr std::array<uint8_t, 64> rowBit = [] {

@@ -42,9 +42,6 @@ extern const std::array<uint64_t, 64> squareClear;
 /// The direction d with b in rayMask[a][d], or -1 (also for a == b).
 extern const std::array<std::array<int8_t, 64>, 64> lineDirection;
 
-/// castleRights & castleMask[from] & castleMask[to] is what a move keeps.
-extern const std::array<uint8_t, 64> castleMask;
-
 /// Piece values by type; entry 6 values the empty target square of an
 /// en-passant capture as a pawn.
 extern const std::array<int16_t, 8> pieceValue;

@@ -11,6 +11,7 @@
 #include "board/notation.h"
 #include "board/position.h"
 #include "board/zobrist.h"
+#include "engine/files.h"
 #include "engine/output.h"
 #include "engine/settings.h"
 
@@ -49,13 +50,15 @@ static void readBookIndex(FILE *file, uint32_t *index) {
 
 void openBook() {
     if (book.file) return;
+    const char *reason;
     book.writable = true;
-    book.file = std::fopen(BOOK_FILE_NAME, "rb+");
-    if (!book.file) {
+    book.file = openRegularFile(BOOK_FILE_NAME, true, &reason);
+    if (!book.file && reason == CANNOT_BE_OPENED) {
         // A read-only file or directory: play from the book without learning.
         book.writable = false;
-        book.file = std::fopen(BOOK_FILE_NAME, "rb");
+        book.file = openRegularFile(BOOK_FILE_NAME, false, &reason);
     }
+    if (!book.file && reason == NOT_A_REGULAR_FILE) notice("Book %s not used: %s", BOOK_FILE_NAME, reason);
     if (book.file && !loadBookFile(book)) closeBook();
 }
 

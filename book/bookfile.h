@@ -57,7 +57,8 @@ uint32_t bookKey();
 int bookBucket();
 
 /// Opens "QuorBook.bin" of the current directory unless a book is open; a
-/// missing or unreadable file leaves the book closed without a message.
+/// missing or unreadable file leaves the book closed without a message,
+/// something of that name that is no regular file with one.
 void openBook();
 
 /// Closes the book and releases its buffers.

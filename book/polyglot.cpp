@@ -2,6 +2,8 @@
 // finding a position's entries and turning them into the engine's moves.
 #include "book/polyglot.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -9,6 +11,7 @@
 #include "board/movegen.h"
 #include "board/position.h"
 #include "book/polyglotrandom.h"
+#include "engine/files.h"
 
 PolyglotBook polyglotBook;
 
@@ -57,6 +60,24 @@ static PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes) {
     return {readBigEndian(bytes, 8), uint16_t(readBigEndian(bytes + 8, 2)), uint16_t(readBigEndian(bytes + 10, 2))};
 }
 
+/// The file last found sound, so that opening it again (the OwnBook option
+/// switched off and on, the same path set twice) does not read a large book
+/// through once more: its device, inode, size, time of modification and
+/// entries.
+struct CheckedFile {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    struct timespec modified;
+    uint64_t entryCount;
+};
+static CheckedFile lastChecked;
+
+static bool sameFile(const struct stat &info, const CheckedFile &checked) {
+    return info.st_dev == checked.device && info.st_ino == checked.inode && info.st_size == checked.size &&
+           info.st_mtim.tv_sec == checked.modified.tv_sec && info.st_mtim.tv_nsec == checked.modified.tv_nsec;
+}
+
 /// The reason the whole file cannot serve as a book, nullptr when it can;
 /// counts its entries.
 static const char *checkFile(FILE *file, uint64_t &entryCount) {
@@ -82,11 +103,26 @@ void polyglotClose() {
     polyglotBook.entryCount = 0;
 }
 
+/// The reason an open file cannot serve as a book, nullptr when it can;
+/// sets the book's entry count. A file found sound before is not read again.
+static const char *checkOnce(FILE *file) {
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0) return "it cannot be read";
+    if (info.st_size != 0 && sameFile(info, lastChecked)) {
+        polyglotBook.entryCount = lastChecked.entryCount;
+        return nullptr;
+    }
+    const char *reason = checkFile(file, polyglotBook.entryCount);
+    if (!reason) lastChecked = {info.st_dev, info.st_ino, info.st_size, info.st_mtim, polyglotBook.entryCount};
+    return reason;
+}
+
 const char *polyglotOpen(const char *path) {
     static char message[400];
     polyglotClose();
-    FILE *file = std::fopen(path, "rb");
-    const char *reason = file ? checkFile(file, polyglotBook.entryCount) : "it cannot be opened";
+    const char *reason;
+    FILE *file = openRegularFile(path, false, &reason);
+    if (file) reason = checkOnce(file);
     if (!reason) {
         polyglotBook.file = file;
         return nullptr;

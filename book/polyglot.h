@@ -41,8 +41,10 @@ extern PolyglotBook polyglotBook;
 uint64_t polyglotKey();
 
 /// Opens the book at `path` (closing any book in use) and checks the whole
-/// file. Returns nullptr when the book is in use, otherwise a one-line
-/// message that names the file and why it is not used (a static buffer).
+/// file, reading it once: the file last found sound is not read again while
+/// it is unchanged. What is not a regular file is refused without reading.
+/// Returns nullptr when the book is in use, otherwise a one-line message
+/// that names the file and why it is not used (a static buffer).
 const char *polyglotOpen(const char *path);
 
 /// Stops using the book.

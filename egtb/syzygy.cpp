@@ -1,9 +1,17 @@
 // Syzygy tablebases through Fathom (tbprobe.h). Fathom keeps one set of
 // tables for the whole program; this file is its only user.
+//
+// Threads: Fathom opens and decodes a table at the first probe that needs
+// it, and Debian builds it without locks, so two search threads meeting a
+// table for the first time together would both set it up at once. Loading
+// therefore opens every win/draw/loss table of the path in the loading
+// thread (prepareTables), before any search thread can probe; after that a
+// probe only reads. The distance tables are probed only at the root and by
+// the console, never while helper threads search.
 #include "egtb/syzygy.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <tbprobe.h>
 #include <unistd.h>
 
@@ -11,9 +19,11 @@
 #include <cstring>
 
 #include "board/attacks.h"
+#include "board/notation.h"
 #include "board/position.h"
 #include "board/repetition.h"
 #include "board/tables.h"
+#include "engine/files.h"
 #include "engine/output.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
@@ -72,22 +82,115 @@ bool syzygyPosition(SyzygyPosition *out) {
     return true;
 }
 
-/// True when every directory of the ":"-separated path exists.
-static bool directoriesExist(const char *path) {
-    char copy[SYZYGY_PATH_SIZE];
-    std::snprintf(copy, sizeof copy, "%s", path);
-    char *rest = nullptr;
-    for (char *dir = strtok_r(copy, ":", &rest); dir; dir = strtok_r(nullptr, ":", &rest)) {
-        struct stat info;
-        if (stat(dir, &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+/// The first folder of a ":"-separated path that is missing or no folder,
+/// and why; nullptr when all are folders.
+static const char *pathProblem(const char *path, char (&folder)[SYZYGY_PATH_SIZE]) {
+    return listedFolderProblem(path, ":", folder, sizeof folder);
+}
+
+// ---------------------------------------------------------------------------
+// Preparing the tables
+
+/// The men of a table named like "KRPvKB.rtbw" as one text, White's in upper
+/// case and Black's in lower case ("KRPkb"); false for any other name.
+static bool tableMen(const char *name, char men[8]) {
+    const char *dot = std::strrchr(name, '.');
+    if (!dot || std::strcmp(dot, ".rtbw") != 0) return false;
+    int count = 0, kings = 0;
+    bool black = false;
+    for (const char *c = name; c < dot; c++) {
+        if (*c == 'v' && !black) {
+            black = true;
+            continue;
+        }
+        if (!std::strchr("KQRBNP", *c) || count == 7) return false;
+        kings += *c == 'K';
+        men[count++] = black ? char(*c + 32) : *c;
+    }
+    men[count] = '\0';
+    return black && kings == 2 && men[0] == 'K';
+}
+
+/// A pseudo-random number for placing men.
+static uint32_t nextRandom(uint32_t &state) {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+/// Sets up the men at random squares (pawns off the end rows) with `side`
+/// to move; true when the position is playable and the side to move can
+/// capture nothing, so that only the table itself can answer a probe.
+static bool placeMen(const char *men, int side, uint32_t &state) {
+    char board[64] = {};
+    for (const char *man = men; *man; man++) {
+        int square;
+        bool pawn = *man == 'P' || *man == 'p';
+        do square = int(nextRandom(state) % 64);
+        while (board[square] || (pawn && (row(square) == 0 || row(square) == 7)));
+        board[square] = *man;
+    }
+    char fen[100], *out = fen;
+    for (int square = 0; square < 64; square++) {
+        if (board[square]) *out++ = board[square];
+        else if (column(square) != 0 && !board[square - 1]) out[-1]++;  // one more empty square in the run
+        else *out++ = '1';
+        if (column(square) == 7 && square < 63) *out++ = '/';
+    }
+    std::snprintf(out, size_t(fen + sizeof fen - out), " %c - -", side == WHITE ? 'w' : 'b');
+    if (!readFen(fen)) return false;
+    for (uint64_t rest = pos.sideOccupied[pos.otherSide]; rest;) {
+        int square = lowestSquareOf(rest);
+        rest &= squareClear[square];
+        if (findAttacker(square, pos.sideToMove) < 64) return false;
     }
     return true;
 }
 
-/// Runs Fathom's initialisation with standard output and error silenced:
-/// Fathom prints its own notes about damaged files there, which would reach
-/// the interface outside the engine's output path.
-static bool silentInit(const char *path) {
+/// The win/draw/loss value of a position handed to Fathom, for a fresh
+/// fifty-move count (which is what the win/draw/loss tables assume).
+static unsigned probeWdl(const SyzygyPosition &p) {
+    return tb_probe_wdl(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns, 0, 0, p.ep,
+                        p.whiteToMove);
+}
+
+/// Makes Fathom open and decode one table: a probe with each side to move
+/// of a position that no capture answers.
+static void prepareTable(const char *men) {
+    for (int side : {WHITE, BLACK}) {
+        uint32_t state = 1;
+        SyzygyPosition p;
+        for (int attempt = 0; attempt < 10000; attempt++) {
+            if (!placeMen(men, side, state) || !syzygyPosition(&p)) continue;
+            probeWdl(p);
+            break;
+        }
+    }
+}
+
+/// Opens every win/draw/loss table of up to `largest` men in the directories
+/// of `path`; the position is left as it was.
+static void prepareTables(const char *path, int largest) {
+    static Position saved;  // too large for the stack
+    saved = pos;
+    char copy[SYZYGY_PATH_SIZE];
+    std::snprintf(copy, sizeof copy, "%s", path);
+    char *rest = nullptr;
+    for (char *dir = strtok_r(copy, ":", &rest); dir; dir = strtok_r(nullptr, ":", &rest)) {
+        DIR *folder = opendir(dir);
+        if (!folder) continue;
+        char men[8];
+        while (const dirent *entry = readdir(folder))
+            if (tableMen(entry->d_name, men) && int(std::strlen(men)) <= largest) prepareTable(men);
+        closedir(folder);
+    }
+    pos = saved;
+}
+
+/// Runs Fathom's initialisation and prepares the tables with standard output
+/// and error silenced: Fathom prints its own notes about damaged files
+/// there, which would reach the interface outside the engine's output path.
+/// Returns the men of the largest table found, 0 for none.
+static int silentLoad(const char *path) {
     std::fflush(stdout);
     std::fflush(stderr);
     int savedOut = dup(1), savedErr = dup(2);
@@ -97,12 +200,13 @@ static bool silentInit(const char *path) {
         dup2(sink, 2);
         close(sink);
     }
-    bool ok = tb_init(path);
+    int largest = tb_init(path) ? int(TB_LARGEST) : 0;
+    prepareTables(path, largest);
     std::fflush(stdout);
     std::fflush(stderr);
     if (savedOut >= 0) dup2(savedOut, 1), close(savedOut);
     if (savedErr >= 0) dup2(savedErr, 2), close(savedErr);
-    return ok;
+    return largest;
 }
 
 SyzygyLoad syzygyLoad() {
@@ -111,15 +215,11 @@ SyzygyLoad syzygyLoad() {
     syzygy.largest = 0;
     syzygy.rootFilter = syzygy.rootDrawn = false;
     if (!syzygy.path[0]) return SyzygyLoad::Off;
-    if (!directoriesExist(syzygy.path)) {
-        // xboard sends its default "egtpath syzygy /EGT/Syzygy" at start-up and
-        // takes any line saying "not found" for an engine that failed to start.
-        notice("Syzygy path %s does not exist", syzygy.path);
-        return SyzygyLoad::MissingDirectory;
-    }
+    char folder[SYZYGY_PATH_SIZE];
+    if (pathProblem(syzygy.path, folder)) return SyzygyLoad::MissingDirectory;  // reported when it was set
     // Fathom's release routine cannot be called twice; a new initialisation
     // replaces the tables it holds, so it is never called.
-    if (silentInit(syzygy.path)) syzygy.largest = int(TB_LARGEST);
+    syzygy.largest = silentLoad(syzygy.path);
     if (uciMode()) reply("info string Syzygy tablebases: %d men\n", syzygy.largest);
     return SyzygyLoad::Loaded;
 }
@@ -129,8 +229,16 @@ void syzygySetPath(const char *text) {
     size_t length = std::strcspn(text, "\r\n");
     while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '\t')) length--;
     if (length >= sizeof syzygy.path) length = sizeof syzygy.path - 1;
-    std::memcpy(syzygy.path, text, length);
-    syzygy.path[length] = '\0';
+    char path[SYZYGY_PATH_SIZE], folder[SYZYGY_PATH_SIZE];
+    std::memcpy(path, text, length);
+    path[length] = '\0';
+    // A folder that cannot be used is reported at once, even during a search,
+    // and only when the path changes. xboard sends its default "egtpath
+    // syzygy /EGT/Syzygy" at start-up and takes any line saying "not found"
+    // for an engine that failed to start.
+    const char *problem = pathProblem(path, folder);
+    if (problem && std::strcmp(path, syzygy.path) != 0) notice("Syzygy path %s %s", folder, problem);
+    std::memcpy(syzygy.path, path, sizeof path);
     if (!searching) syzygyLoad();
 }
 
@@ -143,9 +251,7 @@ int16_t syzygyScore(unsigned wdl, int ply) {
 bool syzygyProbeWdl(int16_t *score) {
     SyzygyPosition p;
     if (!syzygyPosition(&p) || p.castling) return false;
-    // The win/draw/loss tables assume a fresh fifty-move count.
-    unsigned wdl = tb_probe_wdl(p.white, p.black, p.kings, p.queens, p.rooks, p.bishops, p.knights, p.pawns, 0, 0,
-                                p.ep, p.whiteToMove);
+    unsigned wdl = probeWdl(p);
     if (wdl == TB_RESULT_FAILED) return false;
     syzygyHits++;
     *score = syzygyScore(wdl, pos.ply);

@@ -61,11 +61,13 @@ constexpr int fathomSquare(int square) { return square ^ 56; }
 bool syzygyPosition(SyzygyPosition *out);
 
 /// Loads the tables of syzygy.path when it differs from the loaded path. A
-/// directory that does not exist leaves the tables off with one message.
+/// folder that is missing or no folder leaves the tables off.
 SyzygyLoad syzygyLoad();
 
-/// Sets syzygy.path from text (leading and trailing blanks dropped) and loads
-/// the tables at once when no search runs, else when the next one starts.
+/// Sets syzygy.path from text (leading and trailing blanks dropped; blanks
+/// inside kept) and loads the tables at once when no search runs, else when
+/// the next one starts. A new path naming a folder that is missing or no
+/// folder is reported at once in one message.
 void syzygySetPath(const char *text);
 
 /// The score of a win/draw/loss value found at `ply`: wins and losses lie in

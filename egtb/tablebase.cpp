@@ -16,7 +16,9 @@
 #include "board/position.h"
 #include "egtb/nalimov.h"
 #include "egtb/verify.h"
+#include "engine/files.h"
 #include "engine/output.h"
+#include "engine/searchflags.h"
 #include "engine/settings.h"
 
 int8_t tbState = 0;
@@ -27,6 +29,10 @@ TbStats tbStats;
 // search threads of a parallel search probe through this lock, and the
 // front end's discovery and release take it too.
 static std::mutex tableLock;
+
+// A new path or cache size set while a search ran: discovery runs again at
+// the first tbInit after the search.
+static bool discoveryPending = false;
 
 constexpr int BLOCK_BYTES = 8192;
 constexpr int CACHE_ENTRY_BYTES = 8260;  // a 32-byte record and its block buffer
@@ -174,6 +180,16 @@ static bool acceptTableFile(int table, int side, FILE *file, const char *name) {
     return true;
 }
 
+/// Opens a table file found in a tablebase folder; something of its name
+/// that is no regular file (a FIFO would block the engine) is named in one
+/// message and left out.
+static FILE *openTableFile(const char *name) {
+    const char *reason;
+    FILE *file = openRegularFile(name, false, &reason);
+    if (!file && reason == NOT_A_REGULAR_FILE) notice("%s not used: %s", name, reason);
+    return file;
+}
+
 /// Registers one side of one table from `directory` (already without a
 /// trailing separator) unless an earlier directory supplied it.
 static bool registerSide(int table, int side, const char *directory) {
@@ -182,7 +198,7 @@ static bool registerSide(int table, int side, const char *directory) {
     char name[sizeof d.fileName[side]];
     const char *suffix = side ? "nbb" : "nbw";
     std::snprintf(name, sizeof name, "%s%s%s.%s", directory, *directory ? "/" : "", d.name, suffix);
-    if (FILE *file = std::fopen(name, "rb")) {
+    if (FILE *file = openTableFile(name)) {
         bool accepted = acceptTableFile(table, side, file, name);
         std::fclose(file);
         if (accepted) std::memcpy(d.fileName[side], name, sizeof name);
@@ -194,7 +210,7 @@ static bool registerSide(int table, int side, const char *directory) {
         char packed[sizeof name + 8];
         if (form == 0) std::snprintf(packed, sizeof packed, compressed[0], name);
         else std::snprintf(packed, sizeof packed, compressed[form], int(base), name, suffix);
-        if (FILE *file = std::fopen(packed, "rb")) {
+        if (FILE *file = openTableFile(packed)) {
             refuseCompressedFile(file, packed);
             std::fclose(file);
             return false;
@@ -448,7 +464,12 @@ int tbProbe(int16_t *score) {
 }
 
 int8_t tbInit() {
+    // The running search keeps the tables it started with: helper threads
+    // read the registry and the cache without waiting for this thread.
+    if (searching) return tbState;
     std::lock_guard<std::mutex> lock(tableLock);
+    if (discoveryPending) tbState = -1;
+    discoveryPending = false;
     if (tbState >= 0 || options.egtbPath[0] == '\0') return tbState;
     tbState = int8_t(registerTables(options.egtbPath));
     if (tbState < 1) return tbState;
@@ -462,6 +483,11 @@ int8_t tbInit() {
     }
     layOutCache(bytes);
     return tbState;
+}
+
+int8_t tbRediscover() {
+    discoveryPending = true;
+    return tbInit();
 }
 
 void tbRelease() {

@@ -19,9 +19,14 @@ struct TbStats {
 };
 extern TbStats tbStats;
 
-/// Runs table discovery when tbState is negative and a path is configured,
-/// and returns the new state.
+/// Runs table discovery when tbState is negative (or a discovery waits) and
+/// a path is configured, and returns the new state. While a search runs it
+/// changes nothing: the search keeps its tables.
 int8_t tbInit();
+
+/// Runs table discovery again for the configured path and cache size: at
+/// once, or, while a search runs, at the first tbInit after it.
+int8_t tbRediscover();
 
 /// Releases the block cache and closes the table files; no tables are then
 /// available until the next tbInit.

@@ -17,6 +17,11 @@ constexpr uint16_t OPT_DEBUG = 0x80;     // debug lines are shown
 /// Most search threads the engine runs.
 constexpr int MAX_SEARCH_THREADS = 64;
 
+/// The move overhead's range and default in milliseconds: 200 is the 20
+/// centiseconds of communication lag allowed for after a new game.
+constexpr int MAX_MOVE_OVERHEAD_MS = 5000;
+constexpr int DEFAULT_MOVE_OVERHEAD_MS = 200;
+
 struct EngineOptions {
     uint16_t optionFlags;
     uint8_t ttShift;  // ttTable has 2^(32 - ttShift) buckets
@@ -24,6 +29,8 @@ struct EngineOptions {
     int8_t egtbCacheMB;
     uint8_t multiPv;
     uint8_t threads;  // search threads, 1 to MAX_SEARCH_THREADS
+    // Milliseconds kept back per move for the interface and the network.
+    uint16_t moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
 };
 
 /// All times in centiseconds.
@@ -48,6 +55,9 @@ extern TimeControl timeControl;
 inline uint8_t searchThreadCount(long requested) {
     return uint8_t(requested < 1 ? 1 : requested > MAX_SEARCH_THREADS ? MAX_SEARCH_THREADS : requested);
 }
+
+/// The move overhead in centiseconds, the unit of the clocks.
+inline int16_t moveOverheadCs() { return int16_t(options.moveOverheadMs / 10); }
 
 /// True when the engine speaks UCI rather than xboard.
 inline bool uciMode() { return (options.optionFlags & OPT_UCI) != 0; }

@@ -9,6 +9,7 @@
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
+#include "frontend/options.h"
 #include "frontend/polyglotplay.h"
 #include "search/tt.h"
 
@@ -28,14 +29,10 @@ static void applySetting(const char *key, const char *value) {
         if (number == 1) options.optionFlags |= OPT_RESIGN;
     } else if (!std::strcmp(key, "TT_SIZE")) {
         options.ttShift = ttShiftForKilobytes(uint32_t(std::strtoul(value, nullptr, 10)));
-    } else if (!std::strcmp(key, "EGTB_PATH")) {
-        std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", value);
     } else if (!std::strcmp(key, "THREADS")) {
         options.threads = searchThreadCount(number);
     } else if (!std::strcmp(key, "EGTB_VERIFY")) {
         tbVerify = number != 0;
-    } else if (!std::strcmp(key, "SYZYGY_PATH")) {
-        syzygySetPath(value);
     } else if (!std::strcmp(key, "EGTB_CACHE_SIZE")) {
         int8_t megabytes = int8_t(number);
         options.egtbCacheMB = megabytes >= 1 && megabytes <= 64 ? megabytes : 2;
@@ -43,7 +40,7 @@ static void applySetting(const char *key, const char *value) {
 }
 
 /// The value from `start` to the end of the line without trailing blanks:
-/// a file path may contain blanks.
+/// a path may contain blanks.
 static const char *wholeValue(char *start) {
     size_t length = std::strcspn(start, "\r\n");
     while (length > 0 && (start[length - 1] == ' ' || start[length - 1] == '\t')) length--;
@@ -61,7 +58,10 @@ void readConfigFile() {
         char *key = strtok_r(line, " \t", &rest);
         char *value = key ? strtok_r(nullptr, " =\t\r\n", &rest) : nullptr;
         if (!value) continue;
-        if (!std::strcmp(key, "POLYGLOT_BOOK")) setPolyglotBookPath(wholeValue(original + (value - line)));
+        const char *whole = wholeValue(original + (value - line));
+        if (!std::strcmp(key, "POLYGLOT_BOOK")) setPolyglotBookPath(whole);
+        else if (!std::strcmp(key, "EGTB_PATH")) setNalimovPath(whole);
+        else if (!std::strcmp(key, "SYZYGY_PATH")) syzygySetPath(whole);
         else applySetting(key, value);
     }
     std::fclose(file);

@@ -32,15 +32,18 @@ static void showBoard() {
 /// next capture or pawn move (or mate) in plies.
 static void showSyzygyValue() {
     static constexpr const char *WDL_NAMES[5] = {"Loss", "BlessedLoss", "Draw", "CursedWin", "Win"};
-    if (!searching) syzygyLoad();
+    syzygyLoad();
     if (syzygy.largest == 0) return;
     unsigned wdl, dtz;
     if (syzygyProbeDtz(&wdl, &dtz) && wdl < 5) print("Syzygy %s, DTZ %u\n", WDL_NAMES[wdl], dtz);
     else print("Position not in Syzygy tables\n");
 }
 
-/// "egtb": the tablebase value of the position.
+/// "egtb": the tablebase value of the position. Not during a search: the
+/// position is then somewhere inside the search tree, and the root probe
+/// would set tables up while helper threads probe them.
 static void showTablebaseValue() {
+    if (searching) return;
     tbInit();
     int16_t score;
     if (tbProbe(&score)) print("Max %d , Score %d\n", tbState, score);

@@ -1,10 +1,12 @@
 // The game record, new games and the main loop.
 #include "frontend/control.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/notation.h"
@@ -13,6 +15,7 @@
 #include "eval/pst.h"
 #include "frontend/console.h"
 #include "frontend/input.h"
+#include "frontend/options.h"
 #include "frontend/turn.h"
 #include "frontend/uci.h"
 #include "search/state.h"
@@ -36,7 +39,7 @@ void newGame() {
     pondering = 0;
     game.lastPly = -1;
     timeControl.clock[WHITE] = timeControl.clock[BLACK] = int32_t(timeControl.baseTime);
-    timeControl.lagAllowance = 20;
+    timeControl.lagAllowance = std::max<int16_t>(20, moveOverheadCs());
     game.engineSide = NO_SIDE;
     game.userFrom = game.userTo = -1;
     game.bookAllowance = 3;
@@ -80,16 +83,26 @@ static void playReceivedMove() {
     debugPrint("Illegal Move-> %d %d (%lu)\n", game.userFrom, game.userTo, static_cast<unsigned long>(elapsedMs()));
 }
 
+/// True when a listed coordinate move names the played move; castling may
+/// be listed as the king's move (e1g1) or as the king moving onto its rook
+/// (e1h1), whichever of the two moveToText does not write.
+static bool listedAs(const char *listed, Move played) {
+    const char *text = moveToText(played);
+    bool sameSquares = std::strncmp(listed, text, 4) == 0;
+    if (!sameSquares && (played & MF_CASTLE)) {
+        int target = chess960 ? moveTo(played) : castlingRookSquare(played);
+        sameSquares = std::strncmp(listed, text, 2) == 0 && listed[2] == 'a' + column(target) &&
+                      listed[3] == '8' - row(target);
+    }
+    return sameSquares && (!text[4] || (listed[4] | 0x20) == (text[4] | 0x20));
+}
+
 /// The game record holds a coordinate move list from a UCI position
 /// command: the moves already played must match its head.
 static bool gameContinuesWith(const char *fen) {
     if (pos.gamePly == 0 || std::strcmp(game.startFen, fen) != 0) return false;
-    for (int ply = 0; ply < pos.gamePly; ply++) {
-        const char *listed = game.moveText[ply];
-        const char *played = moveToText(pos.undoStack[ply].move);
-        if (std::strncmp(listed, played, 4) != 0) return false;
-        if (played[4] && (listed[4] | 0x20) != (played[4] | 0x20)) return false;
-    }
+    for (int ply = 0; ply < pos.gamePly; ply++)
+        if (!listedAs(game.moveText[ply], pos.undoStack[ply].move)) return false;
     return true;
 }
 
@@ -190,7 +203,10 @@ void mainLoop() {
         }
         if (analyzing) game.engineSide = int8_t(pos.sideToMove);
 
-        if (!game.gameOver && game.engineSide == pos.sideToMove) playEngineTurn();
+        if (!game.gameOver && game.engineSide == pos.sideToMove) {
+            playEngineTurn();
+            applyWaitingTableChanges();
+        }
 
         while (game.pendingCommand == 0 && game.userFrom < 0) checkInput(true);
 

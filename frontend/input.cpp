@@ -128,6 +128,13 @@ char *nextToken() {
 
 char *restOfLine() { return tokenCursor ? tokenCursor : const_cast<char *>(""); }
 
+char *trimBlanks(char *text) {
+    while (*text == ' ') text++;
+    size_t length = std::strlen(text);
+    while (length > 0 && text[length - 1] == ' ') text[--length] = '\0';
+    return text;
+}
+
 void resumeTokensAt(char *text) { tokenCursor = text; }
 
 void dispatchLine(char *line) {

@@ -25,6 +25,9 @@ char *nextToken();
 /// The untokenized rest of the line being dispatched (may be empty).
 char *restOfLine();
 
+/// `text` without the blanks at its start and end (cut in place).
+char *trimBlanks(char *text);
+
 /// Lets the tokenizer go on from `text`, a position inside the line.
 void resumeTokensAt(char *text);
 

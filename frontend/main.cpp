@@ -90,8 +90,7 @@ int main(int argc, char **argv) {
     std::srand(uint32_t(zobristKeys[uint64_t(std::time(nullptr)) % 768]));
     openBook();
     switchPolyglotBook(true);  // the book named in quor.cfg, if any
-    tbState = -1;
-    tbInit();
+    tbRediscover();
     printBanner();
     if (argc >= 2) runCommandLineJob(argc, argv);
     else {

@@ -35,6 +35,10 @@ void switchPolyglotBook(bool on) {
     openRememberedBook();
 }
 
+const char *polyglotBookPath() { return bookPath; }
+
+bool booksSwitchedOn() { return booksOn; }
+
 /// The candidates whose move does not lead to a position the game has
 /// already had; returns their count.
 static int candidatesForPlay(PolyglotCandidate *candidates) {

@@ -16,6 +16,12 @@ void usePolyglotBook(const char *path);
 /// book. Switching on opens the book of the remembered path again.
 void switchPolyglotBook(bool on);
 
+/// The remembered path (empty: no book).
+const char *polyglotBookPath();
+
+/// True while the books are switched on (OwnBook).
+bool booksSwitchedOn();
+
 /// The book's move for the engine's turn, 0 when it has none: a weighted
 /// choice among the candidates that do not lead back to a position of the
 /// game. In xboard mode the candidates are shown first as a thinking line.

@@ -15,6 +15,7 @@
 #include "frontend/console.h"
 #include "frontend/control.h"
 #include "frontend/polyglotplay.h"
+#include "search/limits.h"
 #include "search/state.h"
 #include "search/think.h"
 
@@ -110,10 +111,13 @@ static bool startPondering() {
 
 /// The opening book's move for the engine's turn, or 0. The book is asked
 /// while the allowance of searched moves lasts, never while pondering or
-/// analysing; a book move that would repeat a position is left to the
-/// search. When the engine's own book gives no move, the Polyglot book may.
+/// analysing, nor in Chess960, whose positions no book holds, nor when the
+/// interface chose the root moves or asked for a mate; a book move that
+/// would repeat a position is left to the search. When the engine's own book
+/// gives no move, the Polyglot book may.
 static Move bookMoveForTurn() {
-    if (game.bookAllowance == 0 || pondering || analyzing) return 0;
+    if (game.bookAllowance == 0 || pondering || analyzing || chess960) return 0;
+    if (searchLimits.rootMoveCount > 0 || searchLimits.mateMoves > 0) return 0;
     Move move = 0;
     probeBook(&move, PROBE_PLAY);
     if (!move) return polyglotBookMove();

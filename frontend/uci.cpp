@@ -4,20 +4,25 @@
 #include "frontend/uci.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
+#include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/notation.h"
 #include "board/position.h"
-#include "book/bookfile.h"
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "frontend/options.h"
 #include "frontend/polyglotplay.h"
-#include "search/tt.h"
+#include "search/limits.h"
 
 static bool sameWord(const char *a, const char *b) { return strcasecmp(a, b) == 0; }
 
@@ -28,7 +33,7 @@ static void defer(uint32_t command) {
 
 static void identify() {
     print("id name %s\nid author Velmar\n", engineName);
-    print("option name Hash type spin default 4 min 1 max 256\n");
+    print("option name Hash type spin default 4 min 1 max %llu\n", (unsigned long long)MAX_HASH_MB);
     print("option name NalimovPath type string default \n");
     print("option name NalimovCache type spin default 2 min 1 max 64\n");
     print("option name Ponder type check default false\n");
@@ -41,86 +46,71 @@ static void identify() {
     print("option name SyzygyPath type string default %s\n", syzygy.path);
     print("option name SyzygyProbeLimit type spin default 7 min 0 max 7\n");
     print("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
+    print("option name Clear Hash type button\n");
+    print("option name Move Overhead type spin default %d min 0 max %d\n", DEFAULT_MOVE_OVERHEAD_MS,
+          MAX_MOVE_OVERHEAD_MS);
+    print("option name UCI_Chess960 type check default false\n");
     reply("uciok\n");
     // Tablebases stay unavailable until the options set them up again.
     tbRelease();
     options.egtbPath[0] = '\0';
-    tbState = 0;
 }
 
-static void setFlag(uint16_t flag, const char *value) {
-    if (value[0] == 't' || value[0] == 'T') options.optionFlags |= flag;
-    else options.optionFlags &= uint16_t(~flag);
+/// A check value: true when it begins with "t" or "T".
+static bool checked(const char *value) { return value[0] == 't' || value[0] == 'T'; }
+
+/// A path option's value: none, or "<empty>" as some interfaces send an
+/// empty string, is the empty path.
+static const char *pathValue(const char *value) { return !value || !std::strcmp(value, "<empty>") ? "" : value; }
+
+/// "UCI_Opponent": the third word of TITLE RATING KIND NAME says whether the
+/// opponent is a computer.
+static void setOpponent(const char *value) {
+    char kind[16] = "";
+    std::sscanf(value, "%*s %*s %15s", kind);
+    setOptionFlag(OPT_COMPUTER, kind[0] == 'c' || kind[0] == 'C');
 }
 
-/// "Hash": a new table of at most that many megabytes; the old one stays
-/// when the memory cannot be had. Not while a search uses the table.
-static void resizeHash(const char *value) {
-    if (searching) return;
-    uint64_t megabytes = uint64_t(std::strtoull(value, nullptr, 10));
-    uint8_t shift = ttShiftForBytes(megabytes << 20);
-    if (ttAllocate(shift)) options.ttShift = shift;
-    else debugPrint("Hash of %s MB not allocated\n", value);
+/// An option that needs a value; `name` is in lower case.
+static void setValueOption(const char *name, const char *value) {
+    auto is = [name](const char *option) { return std::strcmp(name, option) == 0; };
+    long number = std::strtol(value, nullptr, 10);
+    if (is("hash")) setHashMegabytes(std::strtoull(value, nullptr, 10));
+    else if (is("nalimovcache")) setNalimovCache(number);
+    else if (is("ponder")) setOptionFlag(OPT_PONDER, checked(value));
+    else if (is("ownbook")) setOwnBook(checked(value));
+    else if (is("multipv")) setMultiPv(number);
+    else if (is("uci_opponent")) setOpponent(value);
+    else if (is("enablebooklearning")) setOptionFlag(OPT_LEARN, checked(value));
+    else if (is("canresign")) setOptionFlag(OPT_RESIGN, checked(value));
+    else if (is("syzygyprobelimit")) setSyzygyProbeLimit(number);
+    else if (is("threads")) options.threads = searchThreadCount(number);
+    else if (is("move overhead")) setMoveOverhead(number);
+    else if (is("uci_chess960")) chess960 = checked(value);
 }
 
-static void setTablebaseCache(const char *value) {
-    int8_t megabytes = int8_t(std::atoi(value));
-    options.egtbCacheMB = megabytes >= 1 && megabytes <= 64 ? megabytes : 2;
-    if (!options.egtbPath[0]) return;
-    tbState = -1;
-    tbInit();
-    if (tbState < 1) debugPrint("TB failed to initialize\n");
-    else debugPrint("Maximum %d piece TB found\n", tbState);
-}
-
-/// "PolyglotBook": the whole rest of the line is the path, blanks included;
-/// no value, or "<empty>", means no book.
-static void setPolyglotBook(const char *value) {
-    char path[256] = "";
-    const char *rest = restOfLine();
-    if (value && std::strcmp(value, "<empty>") != 0)
-        std::snprintf(path, sizeof path, "%s%s%s", value, *rest ? " " : "", rest);
-    for (size_t length = std::strlen(path); length > 0 && path[length - 1] == ' '; length--) path[length - 1] = '\0';
-    usePolyglotBook(path);
-}
-
-/// "setoption name NAME value VALUE".
+/// "setoption name NAME [value VALUE]". A name may have several words
+/// ("Move Overhead"); the value is the rest of the line, so that a path
+/// keeps its blanks.
 static void setOption() {
     nextToken();  // "name"
-    const char *name = nextToken();
-    nextToken();  // "value"
-    const char *value = nextToken();
-    if (name && sameWord(name, "polyglotbook")) {
-        setPolyglotBook(value);
-        return;
-    }
-    if (!name || !value) return;
-    if (sameWord(name, "hash")) resizeHash(value);
-    else if (sameWord(name, "nalimovpath")) std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", value);
-    else if (sameWord(name, "nalimovcache")) setTablebaseCache(value);
-    else if (sameWord(name, "ponder")) setFlag(OPT_PONDER, value);
-    else if (sameWord(name, "ownbook")) {
-        bool on = value[0] == 't' || value[0] == 'T';
-        if (on) {
-            game.bookAllowance = 3;
-            openBook();
-        } else {
-            closeBook();
+    char name[64] = "";
+    char *value = nullptr;
+    for (char *word; (word = nextToken());) {
+        if (sameWord(word, "value")) {
+            value = trimBlanks(restOfLine());
+            break;
         }
-        switchPolyglotBook(on);
-    } else if (sameWord(name, "multipv")) {
-        uint8_t lines = uint8_t(std::atoi(value));
-        options.multiPv = lines >= 1 && lines <= 5 ? lines : 1;
-    } else if (sameWord(name, "uci_opponent")) {
-        nextToken();  // rating; the value token was the title
-        const char *kind = nextToken();
-        if (kind && (kind[0] == 'c' || kind[0] == 'C')) options.optionFlags |= OPT_COMPUTER;
-        else options.optionFlags &= uint16_t(~OPT_COMPUTER);
-    } else if (sameWord(name, "enablebooklearning")) setFlag(OPT_LEARN, value);
-    else if (sameWord(name, "canresign")) setFlag(OPT_RESIGN, value);
-    else if (sameWord(name, "syzygypath")) syzygySetPath(sameWord(value, "<empty>") ? "" : value);
-    else if (sameWord(name, "syzygyprobelimit")) syzygy.probeLimit = std::clamp(std::atoi(value), 0, 7);
-    else if (sameWord(name, "threads")) options.threads = searchThreadCount(std::strtol(value, nullptr, 10));
+        size_t used = std::strlen(name);
+        std::snprintf(name + used, sizeof name - used, "%s%s", used ? " " : "", word);
+    }
+    for (char *c = name; *c; c++) *c = char(std::tolower(static_cast<unsigned char>(*c)));
+    if (value && !*value) value = nullptr;
+    if (!std::strcmp(name, "clear hash")) clearHashTables();
+    else if (!std::strcmp(name, "polyglotbook")) usePolyglotBook(pathValue(value));
+    else if (!std::strcmp(name, "syzygypath")) syzygySetPath(pathValue(value));
+    else if (!std::strcmp(name, "nalimovpath")) setNalimovPath(pathValue(value));
+    else if (value) setValueOption(name, value);
 }
 
 /// "position startpos|fen FEN [moves M1 M2 ...]".
@@ -153,26 +143,123 @@ static void setPosition() {
     defer(CMD_SETUP);
 }
 
-/// Reads the clock parameters of "go", starting with `token`.
-static void readClocks(const char *token) {
-    const char *increments[2] = {nullptr, nullptr};
-    timeControl.movesPerControl = 0;
-    timeControl.lagAllowance = 20;
-    for (; token; token = nextToken()) {
-        int index = sameWord(token, "wtime") || sameWord(token, "winc") ? WHITE : BLACK;
-        bool isTime = sameWord(token, "wtime") || sameWord(token, "btime");
-        bool isIncrement = sameWord(token, "winc") || sameWord(token, "binc");
-        if (!isTime && !isIncrement && !sameWord(token, "movestogo")) continue;
-        const char *value = nextToken();
-        if (!value) break;
-        if (isTime) timeControl.clock[index] = std::atoi(value) / 10;
-        else if (isIncrement) increments[index] = value;
-        else timeControl.movesPerControl = uint16_t(std::atoi(value));
+/// What one "go" line asks for; a number is empty when its word is not
+/// given. Times are in milliseconds.
+struct GoRequest {
+    using Number = std::optional<long long>;
+    Number clock[2];      // wtime, btime
+    Number increment[2];  // winc, binc
+    Number movesToGo, moveTime, depth, nodes, mate;
+    bool infinite = false, ponder = false;
+
+    bool clockGiven() const { return clock[0] || clock[1] || increment[0] || increment[1] || movesToGo; }
+};
+
+/// The field of the go word that is followed by a number, nullptr for any
+/// other word.
+static GoRequest::Number *numberOf(GoRequest &request, const char *word) {
+    struct Field { const char *word; GoRequest::Number GoRequest::*number; };
+    static constexpr Field FIELDS[] = {{"movestogo", &GoRequest::movesToGo}, {"movetime", &GoRequest::moveTime},
+                                       {"depth", &GoRequest::depth},         {"nodes", &GoRequest::nodes},
+                                       {"mate", &GoRequest::mate}};
+    if (sameWord(word, "wtime") || sameWord(word, "btime")) return &request.clock[sameWord(word, "btime")];
+    if (sameWord(word, "winc") || sameWord(word, "binc")) return &request.increment[sameWord(word, "binc")];
+    for (const Field &field : FIELDS)
+        if (sameWord(word, field.word)) return &(request.*field.number);
+    return nullptr;
+}
+
+/// True for every word of "go", those with a number and those without.
+static bool isGoWord(const char *word) {
+    GoRequest any;
+    return numberOf(any, word) || sameWord(word, "infinite") || sameWord(word, "ponder") ||
+           sameWord(word, "searchmoves");
+}
+
+/// A whole decimal number, with an optional minus sign.
+static bool isNumber(const char *text) {
+    if (*text == '-') text++;
+    return *text && std::strspn(text, "0123456789") == std::strlen(text);
+}
+
+/// True when `move` is a legal move of the current position.
+static bool isLegalMove(Move move) {
+    if (!isGeneratedMove(move) || !makeMove(move)) return false;
+    unmakeMove();
+    return true;
+}
+
+/// "searchmoves m1 m2 ...": the legal moves among them become the root
+/// moves to search (none legal: every move is). Returns the go word that
+/// ends the list, or nullptr.
+static char *readSearchMoves() {
+    char *word;
+    while ((word = nextToken()) && !isGoWord(word)) {
+        Move move;
+        if (searchLimits.rootMoveCount < MAX_MOVES_PER_PLY && parseCoordMove(word, &move) && isLegalMove(move))
+            searchLimits.rootMoves[searchLimits.rootMoveCount++] = move;
     }
+    return word;
+}
+
+/// Reads the words of "go" in any order. A word whose number is missing is
+/// ignored; the root moves go straight into searchLimits.
+static void readGoRequest(GoRequest &request) {
+    for (char *word = nextToken(); word;) {
+        if (sameWord(word, "searchmoves")) {
+            word = readSearchMoves();
+            continue;
+        }
+        if (GoRequest::Number *number = numberOf(request, word)) {
+            char *text = nextToken();
+            if (!text || !isNumber(text)) {
+                word = text;  // the word came without its number
+                continue;
+            }
+            *number = std::strtoll(text, nullptr, 10);
+        } else if (sameWord(word, "infinite")) {
+            request.infinite = true;
+        } else if (sameWord(word, "ponder")) {
+            request.ponder = true;
+        }
+        word = nextToken();
+    }
+}
+
+static void setBothClocks(int32_t centiseconds) { timeControl.clock[WHITE] = timeControl.clock[BLACK] = centiseconds; }
+
+static void clearTimeLimits() {
+    timeControl.increment = 0;
+    timeControl.baseTime = 0;
+    timeControl.movesPerControl = 0;
+    timeControl.maxDepth = 64;
+}
+
+/// Centiseconds of a time given in milliseconds, brought into the 32 bits
+/// of a clock with room left for the increments to come.
+static int32_t centisecondsOf(long long milliseconds) {
+    return int32_t(std::clamp<long long>(milliseconds, INT32_MIN, INT32_MAX) / 10);
+}
+
+/// "movetime": a fixed time per move.
+static void setFixedMoveTime(long long milliseconds) {
+    clearTimeLimits();
+    // Less than a centisecond still limits the search: 0 would mean none.
+    timeControl.moveTime = uint32_t(std::max(centisecondsOf(milliseconds), 1));
+    setBothClocks(int32_t(timeControl.moveTime));
+}
+
+/// The clocks, increments and moves to go; the side to move's clock is the
+/// time of the period.
+static void setClocks(const GoRequest &request) {
+    for (int side : {WHITE, BLACK})
+        if (request.clock[side]) timeControl.clock[side] = centisecondsOf(*request.clock[side]);
     int side = pos.sideToMove;
+    timeControl.movesPerControl = uint16_t(request.movesToGo.value_or(0));
+    timeControl.lagAllowance = moveOverheadCs();
     // An exhausted clock still gets a time limit, never an endless search.
     timeControl.baseTime = uint32_t(timeControl.clock[side] > 0 ? timeControl.clock[side] : 1);
-    timeControl.increment = increments[side] ? uint16_t(std::atoi(increments[side]) / 10) : 0;
+    timeControl.increment = uint16_t(request.increment[side].value_or(0) / 10);
     timeControl.maxDepth = 64;
     timeControl.moveTime = timeControl.movesPerControl == 0
                                ? timeControl.baseTime
@@ -180,44 +267,41 @@ static void readClocks(const char *token) {
     if (timeControl.moveTime == 0) timeControl.moveTime = 1;
 }
 
-static void clearTimeLimits() {
-    timeControl.increment = 0;
-    timeControl.baseTime = 0;
-    timeControl.movesPerControl = 0;
-}
-
-/// "go ...": the engine plays the side to move.
-static void go() {
-    game.engineSide = NO_SIDE;
-    game.pendingCommand = CMD_GO;
-    const char *token = nextToken();
-    if (!token) return;
-    if (sameWord(token, "ponder")) {
-        pondering = 1;
-        token = nextToken();
-    } else if (sameWord(token, "infinite")) {
-        game.pendingCommand = CMD_ANALYZE;
-    } else if (sameWord(token, "movetime")) {
-        const char *value = nextToken();
-        if (!value) return;
-        clearTimeLimits();
-        timeControl.maxDepth = 64;
-        // Less than a centisecond still limits the search: 0 would mean none.
-        int centiseconds = std::atoi(value) / 10;
-        timeControl.moveTime = uint32_t(centiseconds > 0 ? centiseconds : 1);
-        timeControl.clock[WHITE] = timeControl.clock[BLACK] = int32_t(timeControl.moveTime);
-    } else if (sameWord(token, "depth") || sameWord(token, "mate")) {
-        const char *value = nextToken();
-        if (!value) return;
-        timeControl.maxDepth = uint8_t(std::atoi(value));
-        if (timeControl.maxDepth > 56) timeControl.maxDepth = 56;
+/// Sets the limits of the search a "go" asks for: the time from "movetime"
+/// or the clock words; no time limit when only depth, nodes or mate limit
+/// it; the TimeControl unchanged when no limit at all is given.
+static void applyGoRequest(const GoRequest &request) {
+    long long nodes = request.nodes.value_or(0), mate = request.mate.value_or(0);
+    bool otherLimit = request.depth || nodes > 0;
+    if (request.moveTime) setFixedMoveTime(*request.moveTime);
+    else if (request.clockGiven()) setClocks(request);
+    else if (otherLimit || mate > 0) {
         clearTimeLimits();
         timeControl.moveTime = 0;
-        timeControl.clock[WHITE] = timeControl.clock[BLACK] = 0;
-    } else if (sameWord(token, "nodes")) {
-        reply("'go nodes' command not supported!\n");
+        setBothClocks(0);
     }
-    if (token && (sameWord(token + 1, "time") || sameWord(token, "movestogo"))) readClocks(token);
+    if (request.depth) {
+        // Kept in 8 bits, at most 56 and, so that there is a move, at least 1.
+        timeControl.maxDepth = uint8_t(std::clamp<int>(uint8_t(*request.depth), 1, 56));
+        searchLimits.depth = timeControl.maxDepth;
+    }
+    if (nodes > 0) searchLimits.nodes = uint64_t(nodes);
+    if (mate > 0) {
+        searchLimits.mateMoves = int(std::min<long long>(mate, MAX_PLY));
+        // Only "stop" ends a mate search that nothing else limits.
+        searchLimits.untilStop = !otherLimit && !request.moveTime && !request.clockGiven();
+    }
+}
+
+/// "go ...": the engine plays the side to move, within the limits given.
+static void go() {
+    GoRequest request;
+    clearSearchLimits();
+    readGoRequest(request);
+    game.engineSide = NO_SIDE;
+    game.pendingCommand = request.infinite ? CMD_ANALYZE : CMD_GO;
+    if (request.ponder) pondering = 1;
+    applyGoRequest(request);
 }
 
 static void stop() {

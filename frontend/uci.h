@@ -8,6 +8,8 @@
 void uciCommand(const char *word);
 
 /// Reads a coordinate move ("e2e4", "e7e8q") of the current position into a
-/// Move with the flags the generators give it; false when the text names no
-/// piece or no promotion piece. Legality is not tested.
+/// Move with the flags the generators give it; castling may be written as
+/// the king's move (e1g1) or as the king moving onto its own rook (e1h1).
+/// False when the text names no piece or no promotion piece. Legality is
+/// not tested.
 bool parseCoordMove(const char *text, Move *move);

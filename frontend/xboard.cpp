@@ -3,11 +3,15 @@
 // GameControl, and steers a running search through searchSignal.
 #include "frontend/xboard.h"
 
+#include <strings.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/notation.h"
 #include "book/bookfile.h"
 #include "egtb/syzygy.h"
@@ -15,6 +19,7 @@
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "frontend/options.h"
 #include "frontend/polyglotplay.h"
 #include "search/state.h"
 #include "search/threads.h"
@@ -29,14 +34,31 @@ static void defer(uint32_t command) {
 
 static void setBothClocks(int32_t centiseconds) { timeControl.clock[WHITE] = timeControl.clock[BLACK] = centiseconds; }
 
+/// The settings of xboard's engine settings dialog, each with its current
+/// value; they share their names and meanings with the UCI options.
+static void showOptionFeatures() {
+    auto flag = [](uint16_t bit) { return (options.optionFlags & bit) != 0; };
+    print("feature option=\"OwnBook -check %d\"\n", booksSwitchedOn());
+    print("feature option=\"PolyglotBook -file %s\"\n", polyglotBookPath());
+    print("feature option=\"EnableBookLearning -check %d\"\n", flag(OPT_LEARN));
+    print("feature option=\"CanResign -check %d\"\n", flag(OPT_RESIGN));
+    print("feature option=\"MultiPV -spin %d 1 5\"\n", options.multiPv);
+    print("feature option=\"SyzygyProbeLimit -spin %d 0 7\"\n", syzygy.probeLimit);
+    print("feature option=\"NalimovCache -spin %d 1 64\"\n", options.egtbCacheMB);
+    print("feature option=\"Move Overhead -spin %d 0 %d\"\n", options.moveOverheadMs, MAX_MOVE_OVERHEAD_MS);
+    print("feature option=\"Clear Hash -button\"\n");
+}
+
 static void showFeatures() {
     print("feature ping=1 setboard=1 san=0 time=1 draw=0\n");
     print("feature sigint=0 sigterm=0 reuse=1 analyze=1\n");
     print("feature myname=\"%s\" name=1\n", engineName);
     print("feature playother=1 colors=0\n");
-    print("feature variants=\"normal\"\n");
+    print("feature variants=\"normal,fischerandom\"\n");
     print("feature egt=\"syzygy\"\n");
     print("feature smp=1\n");
+    print("feature memory=1\n");
+    showOptionFeatures();
     print("feature done=1\n");
     reply("done=1\n");
 }
@@ -103,7 +125,11 @@ static void setOwnClock() {
         return;
     }
     int32_t lag = int16_t(timeControl.clock[game.engineSide]) - centiseconds;
-    timeControl.lagAllowance = int16_t(lag < 1 ? 20 : lag > 200 ? 200 : lag);
+    lag = lag < 1 ? 20 : lag > 200 ? 200 : lag;
+    // A move overhead raised above its default is kept back even when the
+    // measured lag is less.
+    if (options.moveOverheadMs > DEFAULT_MOVE_OVERHEAD_MS) lag = std::max<int32_t>(lag, moveOverheadCs());
+    timeControl.lagAllowance = int16_t(lag);
     if (timeControl.movesPerControl != 0) {
         int32_t perMove = int32_t(timeControl.baseTime / timeControl.movesPerControl);
         // With less than the lag per move, keep 20 centiseconds less than
@@ -133,10 +159,31 @@ static void setBoard() {
     defer(CMD_SETUP);
 }
 
-/// A move in coordinate notation, left for the main loop.
-static void receiveMove(const char *word) {
-    abortSearch();
-    if (std::strlen(word) < 4) return;
+/// The wing of castling written as O-O or O-O-O (also with zeros, and with
+/// a check sign), or -1 for any other text. The command word arrives in
+/// lower case.
+static int castlingTextWing(const char *word) {
+    char letter = word[0];
+    if ((letter != 'o' && letter != 'O' && letter != '0') || word[1] != '-' || word[2] != letter) return -1;
+    if (word[3] == '-' && word[4] == letter && (!word[5] || word[5] == '+' || word[5] == '#')) return LONG_SIDE;
+    return !word[3] || word[3] == '+' || word[3] == '#' ? SHORT_SIDE : -1;
+}
+
+/// The squares of a received move: the coordinate text, or castling in
+/// either of the forms the interface may send, O-O / O-O-O (`writtenWing`)
+/// or the king moving onto its own rook (e1h1), as the squares of the move
+/// the generators write. `mover` is the side that plays it: while the
+/// engine ponders, the expected reply already stands on the board.
+static void readReceivedSquares(const char *word, int writtenWing, int mover) {
+    game.userPromo = 0;
+    if (writtenWing >= 0) {
+        // Without the right on record, the king "moving" to its own square
+        // is what the main loop answers as an illegal move.
+        Move castling = castlingMove(mover, writtenWing);
+        game.userFrom = int8_t(castling ? moveFrom(castling) : pos.kingSquare[mover]);
+        game.userTo = int8_t(castling ? moveTo(castling) : pos.kingSquare[mover]);
+        return;
+    }
     auto square = [](const char *text) {
         int8_t value = int8_t(uint8_t(text[0] - 8 * text[1] + 95));
         return value >= 0 && value < 64 ? value : int8_t(-1);
@@ -144,8 +191,26 @@ static void receiveMove(const char *word) {
     game.userFrom = square(word);
     game.userTo = square(word + 2);
     game.userPromo = word[4];
-    if (game.userFrom < 0 || game.userTo < 0) game.userFrom = game.userTo = -1;
-    std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", word);
+    if (game.userFrom < 0 || game.userTo < 0) {
+        game.userFrom = game.userTo = -1;
+        return;
+    }
+    for (int wing : {SHORT_SIDE, LONG_SIDE}) {
+        Move castling = castlingMove(mover, wing);
+        if (castling && game.userFrom == moveFrom(castling) && game.userTo == castlingRookSquare(castling))
+            game.userTo = int8_t(moveTo(castling));
+    }
+}
+
+/// A move in coordinate notation, or castling, left for the main loop.
+static void receiveMove(const char *word) {
+    abortSearch();
+    int writtenWing = castlingTextWing(word);
+    if (std::strlen(word) < 4 && writtenWing < 0) return;
+    readReceivedSquares(word, writtenWing, pondering ? pos.otherSide : pos.sideToMove);
+    // The command word arrives in lower case: castling is named O-O again.
+    const char *text = writtenWing < 0 ? word : writtenWing == LONG_SIDE ? "O-O-O" : "O-O";
+    std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", text);
     // The expected reply is already on the board: the ponder search becomes
     // the search for the engine's move.
     Move expected = game.expectedReply;
@@ -173,17 +238,43 @@ static void showHint() {
 
 /// "egtpath KIND PATH": the directories of the Syzygy tables (used from
 /// the next search when one runs), or of the Nalimov tables (discovery runs
-/// again).
+/// again). The path is the rest of the line, blanks included.
 static void setTablebasePath() {
     const char *kind = nextToken();
     if (!kind) return;
     if (!std::strcmp(kind, "syzygy")) {
         syzygySetPath(restOfLine());
     } else if (!std::strcmp(kind, "nalimov")) {
-        const char *path = nextToken();
-        std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", path ? path : "");
-        tbState = -1;
-        tbInit();
+        setNalimovPath(trimBlanks(restOfLine()));
+        tbRediscover();
+    }
+}
+
+/// "option NAME[=VALUE]": a setting of the engine settings dialog, with
+/// the effect of the UCI option of the same name. Check values are 0 or 1.
+static void setOption() {
+    char *name = trimBlanks(restOfLine());
+    char *equals = std::strchr(name, '=');
+    const char *value = "";
+    if (equals) {
+        *equals = '\0';
+        value = trimBlanks(equals + 1);
+        trimBlanks(name);
+    }
+    auto is = [name](const char *option) { return strcasecmp(name, option) == 0; };
+    long number = std::strtol(value, nullptr, 10);
+    if (is("OwnBook")) setOwnBook(number != 0);
+    else if (is("PolyglotBook")) usePolyglotBook(value);
+    else if (is("EnableBookLearning")) setOptionFlag(OPT_LEARN, number != 0);
+    else if (is("CanResign")) setOptionFlag(OPT_RESIGN, number != 0);
+    else if (is("SyzygyProbeLimit")) setSyzygyProbeLimit(number);
+    else if (is("NalimovCache")) setNalimovCache(number);
+    else if (is("Move Overhead")) setMoveOverhead(number);
+    else if (is("Clear Hash")) clearHashTables();
+    else if (is("MultiPV")) {
+        setMultiPv(number);
+        // A running analysis starts again to show the new number of lines.
+        if (analyzing && searching) defer(CMD_ANALYZE);
     }
 }
 
@@ -198,9 +289,10 @@ static void leaveAnalysis() {
 
 /// "result": the game is over. With learning on, the book learns from the
 /// result ("1-0", "0-1", anything else a draw) once the main loop holds
-/// the game's position again.
+/// the game's position again; not from a Chess960 game, which it never
+/// played from.
 static void endGame(const char *token) {
-    if ((options.optionFlags & OPT_LEARN) && token) {
+    if ((options.optionFlags & OPT_LEARN) && token && !chess960) {
         game.learnResult = int8_t(token[1] != '-' ? 0 : token[0] == '1' ? 1 : -1);
         game.pendingCommand = CMD_LEARN;
     }
@@ -209,9 +301,17 @@ static void endGame(const char *token) {
 }
 
 /// "bk": the book's moves in the current position; the Polyglot book's when
-/// the engine's own book has none.
+/// the engine's own book has none. Chess960 games have no book.
 static void showBookMoves() {
+    if (chess960) return;
     if (!probeBook(nullptr, PROBE_SHOW)) showPolyglotCandidates();
+}
+
+/// "variant NAME": the game that the next set-up starts is Chess960 for
+/// "fischerandom", standard chess for any other name.
+static void setVariant() {
+    const char *name = nextToken();
+    chess960 = name && !std::strcmp(name, "fischerandom");
 }
 
 void xboardCommand(const char *word) {
@@ -221,7 +321,10 @@ void xboardCommand(const char *word) {
         const char *token = nextToken();
         abortSearch();
         reply("pong %s\n", token ? token : "");
-    } else if (is("new")) defer(CMD_NEW);
+    } else if (is("new")) {
+        chess960 = false;  // a new game is standard chess until "variant" says otherwise
+        defer(CMD_NEW);
+    } else if (is("variant")) setVariant();
     else if (is("quit")) defer(CMD_QUIT);
     else if (is("force")) {
         if (!game.forceMode) defer(CMD_FORCE);
@@ -248,6 +351,11 @@ void xboardCommand(const char *word) {
         if (pondering) abortSearch();
     } else if (is("computer")) options.optionFlags |= OPT_COMPUTER;
     else if (is("egtpath")) setTablebasePath();
+    else if (is("option")) setOption();
+    else if (is("memory")) {
+        const char *megabytes = nextToken();
+        if (megabytes) setHashMemory(std::strtoull(megabytes, nullptr, 10));
+    }
     else if (is("cores")) {
         const char *count = nextToken();
         if (count) options.threads = searchThreadCount(std::strtol(count, nullptr, 10));

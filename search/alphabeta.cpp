@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/repetition.h"
@@ -30,7 +31,7 @@ constexpr int NULL_MARGIN = 21;
 bool checkNeedsExtension() {
     if (inDoubleCheck()) return true;
     Move last = pos.undoStack[pos.gamePly - 1].move;
-    int checker = moveTo(last), origin = moveFrom(last);
+    int checker = landingSquare(last), origin = moveFrom(last);
     int mover = pos.otherSide;
     int taker = findAttacker(checker, pos.sideToMove);
     if (taker >= 64 || findAttacker(checker, mover) < 64) return true;

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/movegen.h"
 #include "board/tables.h"
 #include "eval/pst.h"
@@ -112,8 +113,9 @@ Move completeMove(Move move) {
             complete |= MF_DOUBLE;
         else if (to == pos.epSquare)
             complete |= MF_CAPTURE | MF_EP;
-    } else if (type == KING && std::abs(column(from) - column(to)) == 2) {
-        complete |= MF_CASTLE;
+    } else if (type == KING) {
+        if (Move castling = castlingMoveFor(from, to)) return castling;
+        if (std::abs(column(from) - column(to)) == 2) complete |= MF_CASTLE;
     }
     return complete;
 }
@@ -121,20 +123,6 @@ Move completeMove(Move move) {
 /// True when no piece stands strictly between two squares on a line.
 static bool pathIsClear(int from, int to, int direction) {
     return (rayMask[from][direction] & rayMask[to][direction ^ 1] & pos.occupied) == 0;
-}
-
-/// Castling right and the squares between king and rook for a king move
-/// from its home square two files sideways; 0 when it is no castling.
-static bool castlingIsOpen(int from, int to) {
-    int side = pos.sideToMove;
-    int home = side == WHITE ? 60 : 4;
-    if (from != home || row(to) != row(home)) return false;
-    bool kingSide = to == home + 2;
-    if (!kingSide && to != home - 2) return false;
-    int right = (kingSide ? 1 : 2) << (2 * side);
-    if (!(pos.castleRights & right)) return false;
-    int rookSquare = kingSide ? home + 3 : home - 4;
-    return pathIsClear(from, rookSquare, kingSide ? 3 : 2);
 }
 
 static bool pawnStepIsValid(int from, int to) {
@@ -146,6 +134,7 @@ static bool pawnStepIsValid(int from, int to) {
 
 bool killerIsValid(Move move) {
     if (!move) return false;
+    if (move & MF_CASTLE) return castlingIsOpen(move);
     int from = moveFrom(move), to = moveTo(move);
     if (!isPieceOf(from, pos.sideToMove) || !isEmpty(to)) return false;
     int type = pieceType(pos.board[from]);
@@ -159,23 +148,20 @@ bool killerIsValid(Move move) {
     case BISHOP: return direction >= 4 && pathIsClear(from, to, direction);
     case ROOK: return direction >= 0 && direction < 4 && pathIsClear(from, to, direction);
     case QUEEN: return direction >= 0 && pathIsClear(from, to, direction);
-    default: return squareDistance(from, to) == 1 || castlingIsOpen(from, to);
+    default: return squareDistance(from, to) == 1;
     }
 }
 
 bool hashMoveIsSane(Move move) {
     int from = moveFrom(move), to = moveTo(move);
     int side = pos.sideToMove;
-    if (!isPieceOf(from, side) || isPieceOf(to, side)) return false;
+    if (!isPieceOf(from, side)) return false;
     int type = pieceType(pos.board[from]);
+    // Castling onto the own rook is the one move to an own piece.
+    if (type == KING && castlingMoveFor(from, to)) return true;
+    if (isPieceOf(to, side)) return false;
     if (type == PAWN && column(from) != column(to) && isEmpty(to)) return to == pos.epSquare;
-    if (type == KING && std::abs(column(from) - column(to)) == 2) {
-        static const int castleTargets[4] = {62, 58, 6, 2};
-        for (int right = 0; right < 4; right++)
-            if (to == castleTargets[right]) return (pos.castleRights >> right & 1) != 0;
-        return false;
-    }
-    return true;
+    return type != KING || std::abs(column(from) - column(to)) != 2;  // two files only when castling
 }
 
 // Stages of the staged picker.

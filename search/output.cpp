@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/notation.h"
 #include "board/position.h"
@@ -79,34 +80,40 @@ static bool extendFromTable() {
     TTEntry entry;
     if (!ttProbe(ttBucket(), &entry) || !entry.move) return false;
     Move move = unpackMove(entry.move);
-    if (!isPieceOf(moveFrom(move), pos.sideToMove) || isPieceOf(moveTo(move), pos.sideToMove)) return false;
+    if (!isPieceOf(moveFrom(move), pos.sideToMove)) return false;
+    if (isPieceOf(moveTo(move), pos.sideToMove) && !castlingMoveFor(moveFrom(move), moveTo(move))) return false;
     for (int i = 0; i < thisThread->pvLength[0]; i++)
         if ((thisThread->pvTable[0][i] & 0xFFF) == (move & 0xFFF)) return false;
     thisThread->pvTable[0][thisThread->pvLength[0]++] = move;
     return true;
 }
 
+/// Makes `move` of a line in the current position after appending its text
+/// (with "+" for a check in xboard's algebraic form) to `line`; false, with
+/// nothing appended, when it is no legal move there. Returns the move with
+/// its flags through *made.
+static bool appendAndMake(char *line, Move move, Move *made) {
+    if (!move || !hashMoveIsSane(move)) return false;
+    move = completeMove(move);
+    bool uci = uciMode();
+    char text[16];
+    std::snprintf(text, sizeof text, "%s", uci ? moveToUci(move) : moveToSan(move));
+    if (!makeMove(move)) return false;
+    appendText(line, " %s%s", text, !uci && inCheck() ? "+" : "");
+    *made = move;
+    return true;
+}
+
 /// Plays through the line, appending each move's text, and takes it back.
 static void appendLine(int depth) {
-    bool uci = uciMode();
     int made = 0;
     for (int i = 0;; i++) {
         if (i >= thisThread->pvLength[0] && (thisThread->pvLength[0] >= depth || !extendFromTable())) break;
-        Move move = thisThread->pvTable[0][i];
-        if (!move || !hashMoveIsSane(move)) {
-            thisThread->pvLength[0] = uint8_t(i);
-            break;
-        }
-        move = completeMove(move);
-        char text[16];
-        std::snprintf(text, sizeof text, "%s", uci ? moveToUci(move) : moveToSan(move));
-        if (!makeMove(move)) {
+        if (!appendAndMake(thinkingLine, thisThread->pvTable[0][i], &thisThread->pvTable[0][i])) {
             thisThread->pvLength[0] = uint8_t(i);  // a stale line ends at its first illegal move
             break;
         }
         made++;
-        thisThread->pvTable[0][i] = move;
-        appendText(thinkingLine, " %s%s", text, !uci && inCheck() ? "+" : "");
     }
     while (made--) unmakeMove();
 }
@@ -119,12 +126,22 @@ void printPV(int depth, int score) {
     if (options.optionFlags & OPT_POST) reply("%s\n", thinkingLine);
 }
 
-void printMultiPvLine(int lineNumber, int score, const Move *line) {
+void printMultiPvLine(int lineNumber, int depth, int score, const Move *line) {
     static char multiPvLine[THINKING_LINE_SIZE];
-    int value;
-    const char *kind = uciScore(score, &value);
-    std::snprintf(multiPvLine, THINKING_LINE_SIZE, "info score %s %d multipv %d pv", kind, value, lineNumber);
-    for (int i = 0; i < MAX_PLY && line[i]; i++) appendText(multiPvLine, " %s", moveToUci(line[i]));
+    if (uciMode()) {
+        int value;
+        const char *kind = uciScore(score, &value);
+        std::snprintf(multiPvLine, THINKING_LINE_SIZE, "info score %s %d multipv %d pv", kind, value, lineNumber);
+        for (int i = 0; i < MAX_PLY && line[i]; i++) appendText(multiPvLine, " %s", moveToUci(line[i]));
+        reply("%s\n", multiPvLine);
+        return;
+    }
+    if (!(options.optionFlags & OPT_POST)) return;
+    std::snprintf(multiPvLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
+                  (unsigned long)(searchElapsedMs() / 10), (unsigned long)totalNodes());
+    int made = 0;
+    for (Move move; made < MAX_PLY - 1 && line[made] && appendAndMake(multiPvLine, line[made], &move);) made++;
+    while (made--) unmakeMove();
     reply("%s\n", multiPvLine);
 }
 
@@ -138,6 +155,7 @@ void pollSearch() {
         pollHelper();
         return;
     }
+    if (nodeBudgetSpent()) stopAtNodeBudget();
     if ((thisThread->nodeCount & 0xFFFF) != 0 || thisThread->iterationDepth <= 2) return;
     pollSignals();
 }

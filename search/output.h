@@ -26,16 +26,20 @@ uint32_t nodesPerSecond();
 /// Milliseconds since the search started.
 uint32_t searchElapsedMs();
 
-/// Prints one further MultiPV line ("info score ... multipv N pv ...").
-void printMultiPvLine(int lineNumber, int score, const Move *line);
+/// Prints one MultiPV line: under UCI "info score ... multipv N pv ...";
+/// in xboard, with thinking output on, a thinking line of that depth. A
+/// line that is no longer legal in the position ends at its first illegal
+/// move.
+void printMultiPvLine(int lineNumber, int depth, int score, const Move *line);
 
 /// Prints "++" (fail high) or "--" (fail low) in xboard mode with thinking
 /// output on.
 void printWindowFail(bool high);
 
-/// Called every 1024 nodes. On the main thread, every 65536 nodes: checks
-/// the clock and the input, handles a ponder hit, and abandons the search
-/// when it must stop. On a helper: see pollHelper.
+/// Called every 1024 nodes. On the main thread: stops the search once the
+/// node budget is spent, and every 65536 nodes checks the clock and the
+/// input, handles a ponder hit, and abandons the search when it must stop.
+/// On a helper: see pollHelper.
 void pollSearch();
 
 /// Counts a node of the running search and calls the poll every 1024.

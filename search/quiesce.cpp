@@ -5,6 +5,7 @@
 #include <cassert>
 
 #include "board/attacks.h"
+#include "board/castling.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/tables.h"
@@ -120,7 +121,7 @@ static int forkedPieceType(int checker) {
 /// looks harmless enough to trust the static score. The checker is taken to
 /// be the piece that just moved.
 static bool checkIsHarmless(int16_t stand, int16_t beta) {
-    int checker = moveTo(pos.undoStack[pos.gamePly - 1].move);
+    int checker = landingSquare(pos.undoStack[pos.gamePly - 1].move);
     if (!inDoubleCheck() && attackBalance(checker, pos.sideToMove) > 0) return true;
     int forked = forkedPieceType(checker);
     int king = pos.kingSquare[pos.sideToMove];

@@ -15,6 +15,7 @@
 #include "engine/searchflags.h"
 #include "engine/settings.h"
 #include "search/alphabeta.h"
+#include "search/limits.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/state.h"
@@ -23,6 +24,7 @@
 
 int16_t multiPvScores[MAX_MULTI_PV];
 Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
+int searchMultiPv = 1;
 
 void clearMultiPv() {
     for (int i = 0; i < MAX_MULTI_PV; i++) {
@@ -31,8 +33,8 @@ void clearMultiPv() {
     }
 }
 
-static bool multiPvAnalysis() { return isMainSearchThread() && analyzing && options.multiPv > 1; }
-static int multiPvCount() { return std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV); }
+static bool multiPvAnalysis() { return isMainSearchThread() && searchMultiPv > 1; }
+static int multiPvCount() { return searchMultiPv; }
 
 /// In MultiPV analysis the previous iteration's lines come first, in their
 /// order; otherwise the previous principal variation's move does.
@@ -47,9 +49,9 @@ static void orderRootMoves() {
 }
 
 /// Inserts the line of a root move that raised alpha into the MultiPV
-/// store, keeping it sorted, and prints every line. `filled` counts the
-/// lines written during this root search.
-static void updateMultiPv(Move move, int16_t score, int &filled, int depth) {
+/// store, keeping it sorted. `filled` counts the lines written during this
+/// root search.
+static void storeMultiPvLine(Move move, int16_t score, int &filled) {
     int count = multiPvCount();
     int slot = count - 1;  // the move's old line, else the last line
     for (int i = filled; i < count; i++)
@@ -75,10 +77,18 @@ static void updateMultiPv(Move move, int16_t score, int &filled, int depth) {
     line[length] = 0;
     multiPvScores[place] = score;
     if (filled < count) filled++;
+}
 
+/// UCI: the main line and every further stored line, after each change.
+static void printMultiPvUpdate(int depth) {
     printPV(depth, multiPvScores[0]);
-    for (int i = 1; i < count && multiPvScores[i] != -SCORE_BOUND; i++)
-        printMultiPvLine(i + 1, multiPvScores[i], multiPvLines[i]);
+    for (int i = 1; i < multiPvCount() && multiPvScores[i] != -SCORE_BOUND; i++)
+        printMultiPvLine(i + 1, depth, multiPvScores[i], multiPvLines[i]);
+}
+
+void printMultiPvThinking(int depth) {
+    for (int i = 0; i < multiPvCount() && multiPvScores[i] != -SCORE_BOUND; i++)
+        printMultiPvLine(i + 1, depth, multiPvScores[i], multiPvLines[i]);
 }
 
 /// True when, at a drawn tablebase root, the move just made leads to a
@@ -114,23 +124,29 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     thisThread->rootMoveNumber = 1;
     int16_t best = -SCORE_BOUND, rootAlpha = alpha;
     Move bestMove = 0;
-    int filled = 0;
+    int filled = 0, leftOut = 0;
     bool firstMove = true;
+    // Root moves the interface chose are searched whatever the tablebases say.
+    bool chosenMoves = searchLimits.rootMoveCount > 0;
     for (uint32_t index = start; index < end; index++, thisThread->rootMoveNumber++) {
         Move move = pickNextMove(index);
+        if (!rootMoveSearched(move)) {
+            leftOut++;
+            continue;
+        }
         // Moves that spoil the tablebase result count as unplayable.
-        if (!syzygyRootAllows(move) || !makeMove(move)) {
+        if ((!chosenMoves && !syzygyRootAllows(move)) || !makeMove(move)) {
             thisThread->rootLegalCount--;
             continue;
         }
-        if (leavesTablebaseDraw()) {
+        if (!chosenMoves && leavesTablebaseDraw()) {
             unmakeMove();
             continue;
         }
         thisThread->rootMove = move;
         if (isMainSearchThread() && uciMode() && searchElapsedMs() > 1000)
             reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
-                  thisThread->rootMoveNumber - thisThread->rootMoveCount + thisThread->rootLegalCount,
+                  thisThread->rootMoveNumber - thisThread->rootMoveCount + thisThread->rootLegalCount - leftOut,
                   (unsigned long)totalNodes(), nodesPerSecond());
         bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
         int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, firstMove);
@@ -151,8 +167,10 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
         if (!multiPvAnalysis() || score > multiPvScores[0]) copyRootPv(move);
         bool multiPvUpdated = false;
         if (thisThread->iterationDepth >= 3 && isMainSearchThread()) {
-            if (uciMode() && multiPvAnalysis() && searchElapsedMs() > 100) {
-                updateMultiPv(move, score, filled, depth);
+            // xboard shows the lines when the iteration is complete.
+            if (multiPvAnalysis() && (!uciMode() || searchElapsedMs() > 100)) {
+                storeMultiPvLine(move, score, filled);
+                if (uciMode()) printMultiPvUpdate(depth);
                 multiPvUpdated = true;
             } else {
                 printPV(depth, score);

@@ -15,8 +15,16 @@ constexpr int MAX_MULTI_PV = 5;
 extern int16_t multiPvScores[MAX_MULTI_PV];
 extern Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
 
+/// Lines the running search keeps: the MultiPV setting in analysis, else 1.
+/// Fixed when the search starts, so that a change applies from the next one.
+extern int searchMultiPv;
+
 /// Empties the analysis lines.
 void clearMultiPv();
+
+/// xboard: the stored analysis lines, best first, as thinking lines of
+/// `depth`.
+void printMultiPvThinking(int depth);
 
 /// Searches the root to `depth` inside (alpha, beta); fail-soft. Updates
 /// pvTable[0] when a move raises alpha, and sets rootAbort when the root has

@@ -29,7 +29,7 @@ struct SearchThread {
     int16_t iterationDepth;
 
     /// Nodes visited by the current search (searchRoot, alphaBeta and quiesce).
-    uint32_t nodeCount;
+    uint64_t nodeCount;
 
     /// Deepest ply reached by the quiescence search in the current iteration.
     int16_t selDepth;

@@ -12,10 +12,12 @@
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/clock.h"
+#include "engine/output.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
 #include "eval/evaluate.h"
 #include "eval/pst.h"
+#include "search/limits.h"
 #include "search/ordering.h"
 #include "search/output.h"
 #include "search/root.h"
@@ -28,6 +30,11 @@ static int recaptureSquare = NO_SQUARE;
 static int16_t pendingTtAge, pendingMaterialDiff;
 // The score to restore when a ponder search is discarded.
 static int16_t ponderSavedScore;
+// Set when the node budget ended the search.
+static bool budgetSpent;
+// Set when the search began with the line carried over from the last one,
+// which is a move to play before any iteration has completed.
+static bool lineCarriedOver;
 
 static int16_t materialDifference() { return int16_t(pos.material[pos.sideToMove] - pos.material[pos.otherSide]); }
 
@@ -79,11 +86,14 @@ void allocateTime() {
         return;
     }
     int side = rootSide();
-    int32_t avail = std::max(tc.clock[side] - 300, 20);
+    // Sudden death keeps three seconds of the clock back, or the lag
+    // allowance when the interface asks for more.
+    int32_t reserve = tc.movesPerControl == 0 ? std::max<int32_t>(300, tc.lagAllowance) : 300;
+    int32_t avail = std::max(tc.clock[side] - reserve, 20);
     int32_t opponent = tc.clock[side ^ 1];
     if (tc.movesPerControl == 0) {
         // Sudden death, or increment only.
-        mainThread.safetyMargin = 300;
+        mainThread.safetyMargin = reserve;
         mainThread.targetTime = std::max<int32_t>(avail / 40 + tc.increment, 5);
         if (tc.increment == 0) {
             int k = mainThread.previousScore < -20 ? 8 - mainThread.previousScore / 20 : 8;
@@ -165,17 +175,19 @@ void pollSignals() {
 static void carryOverOrClearPv() {
     Move lastMove = pos.gamePly > 0 ? pos.undoStack[pos.gamePly - 1].move : 0;
     if (mainThread.pvLength[0] >= 3 && mainThread.lastDepth >= 3 && pos.gamePly == mainThread.ttAge + 2 && lastMove &&
-        (lastMove & 0xFFF) == (mainThread.pvTable[0][1] & 0xFFF)) {
+        (lastMove & 0xFFF) == (mainThread.pvTable[0][1] & 0xFFF) && rootMoveSearched(mainThread.pvTable[0][2])) {
         mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
         for (int i = 0; i + 2 <= mainThread.pvLength[0]; i++) mainThread.pvTable[0][i] = mainThread.pvTable[0][i + 2];
         mainThread.pvLength[0] = uint8_t(mainThread.pvLength[0] - 2);
         savePv();
-        mainThread.iterationDepth = int16_t(std::max(1, std::min<int>(mainThread.lastDepth, timeControl.maxDepth) - 1));
+        mainThread.iterationDepth = int16_t(std::max(1, std::min(int(mainThread.lastDepth), searchDepthLimit()) - 1));
         printPV(mainThread.iterationDepth, mainThread.previousScore);
+        lineCarriedOver = true;
         return;
     }
     std::memset(mainThread.pvTable, 0, sizeof mainThread.pvTable);
     mainThread.pvLength[0] = 0;
+    lineCarriedOver = false;
 }
 
 /// A capture that won material just before our turn, which only one of our
@@ -191,7 +203,11 @@ static void findRecaptureCandidate() {
 /// Everything the search needs before its first iteration.
 static void prepareSearch() {
     mainThread.timeCredit = 0;
-    if (timeControl.moveTime != 0 && !pondering) allocateTime();
+    budgetSpent = false;
+    if (timeControl.moveTime != 0 && !pondering) {
+        allocateTime();
+        debugPrint("TIME-> target %ld limit %lu\n", long(mainThread.targetTime), (unsigned long)timeControl.moveTime);
+    }
     clearHistoryAndKillers();
     pos.ply = 0;
     mainThread.nodeCount = 0;
@@ -207,7 +223,8 @@ static void prepareSearch() {
         ponderSavedScore = mainThread.previousScore;
     }
     mainThread.lastDepth = 0;
-    if (analyzing && options.multiPv > 1) {
+    searchMultiPv = analyzing ? std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV) : 1;
+    if (searchMultiPv > 1) {
         clearMultiPv();
         initPieceSquareTables();
     }
@@ -215,8 +232,6 @@ static void prepareSearch() {
     int16_t tbScore;
     bool drawnRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore) && tbScore == 0;
     mainThread.tbLimit = drawnRoot ? -2 : tbState;
-    // A Syzygy path set during the last search takes effect now.
-    syzygyLoad();
     syzygyHits = 0;
     syzygyRankRootMoves();
     mainThread.syzygyLimit = int8_t(syzygySearchMen());
@@ -226,7 +241,7 @@ static void prepareSearch() {
     mainThread.windowFail = 0;
 }
 
-static bool multiPvAnalysis() { return analyzing && options.multiPv > 1; }
+static bool multiPvAnalysis() { return searchMultiPv > 1; }
 
 /// One iteration: the windowed search and, when the score falls outside the
 /// window, the full-window re-search. Returns the iteration's score.
@@ -250,8 +265,10 @@ static int16_t searchIteration() {
 }
 
 /// True when the completed iteration settles the move: a mate found, a
-/// single legal move, or the expected easy recapture confirmed.
+/// single legal move, or the expected easy recapture confirmed. A mate
+/// search ends only at a mate within its number of moves.
 static bool iterationEndsSearch(int16_t score) {
+    if (searchLimits.mateMoves) return mateWithinLimit(score);
     bool playing = !pondering && !analyzing;
     if (mainThread.iterationDepth >= 3 && std::abs(score) > MATE_REPORT &&
         !(multiPvAnalysis() && mainThread.iterationDepth < 32))
@@ -269,7 +286,7 @@ static bool iterationEndsSearch(int16_t score) {
 /// Iterative deepening; returns the score of the last search.
 static int16_t deepen() {
     int16_t score = mainThread.previousScore;
-    while (mainThread.iterationDepth <= timeControl.maxDepth) {
+    while (mainThread.iterationDepth <= searchDepthLimit()) {
         publishIterationDepth(mainThread.iterationDepth);
         mainThread.followPv = true;
         mainThread.rootAbort = false;
@@ -284,25 +301,45 @@ static int16_t deepen() {
         savePv();
         mainThread.iterationScore = score;
         if (mainThread.iterationDepth < 3) printPV(mainThread.iterationDepth, score);
+        else if (multiPvAnalysis() && !uciMode()) printMultiPvThinking(mainThread.iterationDepth);
         if (iterationEndsSearch(score)) break;
         mainThread.iterationDepth++;
     }
     return score;
 }
 
+/// True when a search that ended with `score` must wait for a command: a
+/// ponder search, analysis, and a mate search that found no mate within its
+/// moves.
+static bool waitsForCommand(int score) {
+    return pondering || analyzing || (searchLimits.untilStop && !mateWithinLimit(score));
+}
+
 /// A finished ponder or analysis search waits for the command that ends it.
 /// The wait polls without the depth gate, so that a search that ended in its
 /// first two iterations still sees that command. Without an input reader
 /// nothing could end the wait, and the search returns at once.
-static void waitForEnd() {
-    while (pondering || analyzing) {
+static void waitForEnd(int score) {
+    while (waitsForCommand(score)) {
         if (!pollInput(true)) return;
         pollSignals();
     }
 }
 
+void stopAtNodeBudget() {
+    // Unless the line was carried over, the first iteration always completes,
+    // so that there is a move to play; a ponder search has no budget until
+    // the ponder hit.
+    if (pondering || (mainThread.lastDepth < 1 && !lineCarriedOver)) return;
+    budgetSpent = true;
+    if (!analyzing) searchSignal = SIG_MOVE_NOW;
+    throw SearchAbandoned{};
+}
+
 /// The abort point: takes back the search path's moves and keeps the best
-/// line known.
+/// line known. The line is printed when no thinking line has shown it (a
+/// stop in the first two iterations), and at the node budget, to report the
+/// nodes of all threads.
 static void abandonSearch() {
     while (pos.ply > 0) unmakeMove();
     if (pondering) {
@@ -312,15 +349,32 @@ static void abandonSearch() {
     }
     if (mainThread.currentScore > mainThread.alphaWindow) {
         mainThread.previousScore = mainThread.currentScore;
-        if (searchSignal == SIG_MOVE_NOW && mainThread.iterationDepth < 3)
+        if (budgetSpent || (searchSignal == SIG_MOVE_NOW && mainThread.iterationDepth < 3))
             printPV(mainThread.iterationDepth, mainThread.currentScore);
     } else {
         restorePv();
         mainThread.previousScore = mainThread.iterationScore;
+        // Before any iteration has completed, the line is the one carried
+        // over, of the depth the search began with.
+        int depth = mainThread.lastDepth > 0 ? mainThread.lastDepth : mainThread.iterationDepth;
+        if (budgetSpent) printPV(depth, mainThread.iterationScore);
+    }
+}
+
+/// An analysis that spent its node budget waits, searching no further, for
+/// the command that ends it.
+static void waitAfterNodeBudget() {
+    try {
+        waitForEnd(mainThread.previousScore);
+    } catch (const SearchAbandoned &) {
     }
 }
 
 void think() {
+    // Tablebase paths and caches set during the last search take effect now,
+    // before any helper thread probes the tables.
+    syzygyLoad();
+    tbInit();
     searching = 1;
     mainThread.iterationDepth = 1;
     searchSignal = SIG_NONE;
@@ -329,11 +383,13 @@ void think() {
         startHelpers();
         int16_t score = deepen();
         stopHelpers();
-        waitForEnd();
+        waitForEnd(score);
         mainThread.previousScore = score;
     } catch (const SearchAbandoned &) {
         stopHelpers();
         abandonSearch();
+        if (budgetSpent) waitAfterNodeBudget();
     }
+    clearSearchLimits();  // they were given for this search only
     searching = 0;
 }

@@ -33,3 +33,8 @@ void pollSignals();
 
 /// Turns the running ponder search into a normal search.
 void ponderHit();
+
+/// Called on the main thread when the node budget is spent: leaves the
+/// search as on a time-out (an analysis then waits for its end), once the
+/// first iteration has found a move.
+void stopAtNodeBudget();

@@ -12,6 +12,7 @@
 #include "egtb/syzygy.h"
 #include "engine/settings.h"
 #include "eval/pawns.h"
+#include "search/limits.h"
 #include "search/ordering.h"
 #include "search/root.h"
 #include "search/state.h"
@@ -29,6 +30,9 @@ struct HelperThread {
 
 static HelperThread helpers[MAX_SEARCH_THREADS - 1];
 static int helperCount;
+// Helpers whose counts make up the node budget's total: set before any of
+// them starts, read-only while they run (helperCount grows as they start).
+static int budgetHelpers;
 
 /// The helper this thread is, nullptr on the main thread.
 static constinit thread_local HelperThread *currentHelper = nullptr;
@@ -43,6 +47,9 @@ static int rootMaxDepth;
 static std::atomic<bool> stopRequested;
 static std::atomic<int> mainIterationDepth;
 static std::atomic<int16_t> mainTtAge;
+// The main thread's nodeCount, published every 1024 nodes under a node
+// budget, so that helpers can add it up.
+static std::atomic<uint64_t> mainNodes;
 
 void publishIterationDepth(int depth) { mainIterationDepth.store(depth, std::memory_order_relaxed); }
 
@@ -66,10 +73,25 @@ static void publishCounts() {
     currentHelper->tbHits.store(syzygyHits, std::memory_order_relaxed);
 }
 
+bool nodeBudgetSpent() {
+    if (searchLimits.nodes == 0) return false;
+    uint64_t total;
+    if (isMainSearchThread()) {
+        total = thisThread->nodeCount;
+        mainNodes.store(total, std::memory_order_relaxed);
+    } else {
+        total = mainNodes.load(std::memory_order_relaxed);
+    }
+    for (int i = 0; i < budgetHelpers; i++) total += helpers[i].nodes.load(std::memory_order_relaxed);
+    return total >= searchLimits.nodes;
+}
+
 void pollHelper() {
     publishCounts();
     thisThread->ttAge = mainTtAge.load(std::memory_order_relaxed);  // changes on a ponder hit
-    if (stopRequested.load(std::memory_order_relaxed)) throw SearchAbandoned{};
+    // A helper that finds the budget spent leaves its search; the main
+    // thread stops at its own next poll.
+    if (stopRequested.load(std::memory_order_relaxed) || nodeBudgetSpent()) throw SearchAbandoned{};
 }
 
 /// The depth of the helper's next iteration: one more than its last, and
@@ -134,24 +156,31 @@ static void runHelper(HelperThread *self) {
     pawnHashRelease();
 }
 
-void forgetHelpers() { helperCount = 0; }
+void forgetHelpers() {
+    helperCount = 0;
+    budgetHelpers = 0;
+    mainNodes.store(0, std::memory_order_relaxed);
+}
 
 void startHelpers() {
     int count = std::clamp<int>(options.threads, 1, MAX_SEARCH_THREADS) - 1;
-    if (count == 0 || timeControl.maxDepth < 1) return;
+    if (count == 0 || searchDepthLimit() < 1) return;
     rootPosition = pos;
     mainTtAge.store(mainThread.ttAge);
     rootTbLimit = mainThread.tbLimit;
     rootSyzygyLimit = mainThread.syzygyLimit;
     rootScore = mainThread.previousScore;
-    rootMaxDepth = std::min<int>(timeControl.maxDepth, MAX_PLY - 1);
+    rootMaxDepth = std::min<int>(searchDepthLimit(), MAX_PLY - 1);
     stopRequested.store(false);
     mainIterationDepth.store(mainThread.iterationDepth);
+    for (int i = 0; i < count; i++) {
+        helpers[i].nodes.store(0);
+        helpers[i].tbHits.store(0);
+    }
+    budgetHelpers = count;
     for (helperCount = 0; helperCount < count; helperCount++) {
         HelperThread &helper = helpers[helperCount];
         helper.id = helperCount + 1;
-        helper.nodes.store(0);
-        helper.tbHits.store(0);
         try {
             helper.thread = std::thread(runHelper, &helper);
         } catch (const std::system_error &) {

@@ -36,6 +36,12 @@ uint64_t totalNodes();
 /// thread.
 uint64_t totalTbHits();
 
+/// True when a node budget is set and the nodes of all threads together
+/// have reached it. Called every 1024 nodes by each thread; on the main
+/// thread it also publishes the main thread's count for the helpers.
+bool nodeBudgetSpent();
+
 /// A helper's poll, every 1024 nodes: makes its node and tablebase-hit
-/// counts visible to the main thread and abandons its search once the helpers are told to stop.
+/// counts visible to the main thread and abandons its search once the helpers are told to stop
+/// or the node budget is spent.
 void pollHelper();

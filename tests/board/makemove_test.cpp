@@ -192,6 +192,15 @@ void playRandomGame(std::mt19937 &random, const char *fen, KindsSeen &seen) {
     ASSERT_TRUE(Snapshot::take() == start) << "the game was not taken back exactly";
 }
 
+/// Plays `games` random games, from each of the six starts in turn.
+KindsSeen playRandomGames(const char *const (&starts)[6], int games, unsigned seed) {
+    std::mt19937 random(seed);
+    KindsSeen seen;
+    for (int game = 0; game < games && !::testing::Test::HasFatalFailure(); game++)
+        playRandomGame(random, starts[game % 6], seen);
+    return seen;
+}
+
 }  // namespace
 
 TEST(MakeMove, RandomGamesKeepThePositionConsistent) {
@@ -203,16 +212,28 @@ TEST(MakeMove, RandomGamesKeepThePositionConsistent) {
         "r3k2r/8/8/2pPp3/8/8/8/R3K2R w KQkq c6",
         "rnbqkbnr/pppppppp/8/1P1P1P1P/p1p1p1p1/8/P1P1P1P1/RNBQKBNR b KQkq -",
     };
-    std::mt19937 random(20261206);
-    KindsSeen seen;
-    for (int game = 0; game < 40; game++) {
-        playRandomGame(random, starts[game % 6], seen);
-        if (HasFatalFailure()) return;
-    }
+    KindsSeen seen = playRandomGames(starts, 40, 20261206);
+    if (HasFatalFailure()) return;
     EXPECT_GT(seen.plies, 4000);
     EXPECT_GT(seen.castles, 10);
     EXPECT_GT(seen.enPassants, 3);
     EXPECT_GT(seen.promotions, 20);
     EXPECT_GT(seen.nullMoves, 100);
     EXPECT_GT(seen.captures, 500);
+}
+
+TEST(MakeMove, RandomChess960GamesKeepThePositionConsistent) {
+    Chess960Game chess960Game;
+    const char *starts[] = {
+        "nrbqkbrn/pppppppp/8/8/8/8/PPPPPPPP/NRBQKBRN w KQkq -",
+        "bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w KQkq -",
+        "rkrnnqbb/pppppppp/8/8/8/8/PPPPPPPP/RKRNNQBB w KQkq -",
+        "1r4kr/p4ppp/8/8/8/8/P4PPP/1R4KR w HBhb -",
+        "2rk2r1/pp3ppp/8/8/8/8/PP3PPP/2RK2R1 w GCgc -",
+        "rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha -",
+    };
+    KindsSeen seen = playRandomGames(starts, 30, 20261207);
+    if (HasFatalFailure()) return;
+    EXPECT_GT(seen.plies, 3000);
+    EXPECT_GT(seen.castles, 20);
 }

@@ -75,3 +75,47 @@ TEST(MoveText, AlgebraicNotation) {
         EXPECT_STREQ(moveToSan(findMove(c.move)), c.san) << c.fen << " " << c.move;
     }
 }
+
+TEST(Fen, ChessNineSixtyCastlingFieldsInXFenAndShredderFen) {
+    Chess960Game chess960Game;
+    // rights: the castleRights bits; rooks: the rook squares of White's
+    // short and long rights, "-" without; written: the field writeFen gives.
+    struct Case { const char *fen; int rights; const char *shortRook, *longRook, *written; };
+    const Case cases[] = {
+        // KQkq name the outermost rooks; a letter names an inner rook.
+        {"nrbqkbrn/pppppppp/8/8/8/8/PPPPPPPP/NRBQKBRN w KQkq -", 15, "g1", "b1", "KQkq"},
+        {"nrbqkbrn/pppppppp/8/8/8/8/PPPPPPPP/NRBQKBRN w GBgb -", 15, "g1", "b1", "KQkq"},  // Shredder-FEN
+        {"1r1rk3/8/8/8/8/8/8/1R1RK3 w Qq -", 2 | 8, "-", "b1", "Qq"},
+        {"1r1rk3/8/8/8/8/8/8/1R1RK3 w Dd -", 2 | 8, "-", "d1", "Dd"},
+        {"1r1rk3/8/8/8/8/8/8/1R1RK3 w DQ -", 2, "-", "d1", "D"},  // one rook a wing: the first letter
+        {"r3k2r/8/8/8/8/8/8/R3K2R w HAha -", 15, "h1", "a1", "KQkq"},
+        // Dropped: no rook on the file or on that side of the king, the king
+        // off its first rank, a letter of the other side's case.
+        {"1r4kr/8/8/8/8/8/8/1R4KR w HCh -", 1 | 4, "h1", "-", "Kk"},
+        {"4k3/8/8/8/8/8/8/R3K3 w KQ -", 2, "-", "a1", "Q"},
+        {"4k3/8/8/8/8/8/4K3/R6R w KQ -", 0, "-", "-", "-"},
+        {"4k3/8/8/8/8/8/8/R3K2R w ha -", 0, "-", "-", "-"},
+    };
+    for (const Case &c : cases) {
+        setFen(c.fen);
+        EXPECT_EQ(pos.castleRights, c.rights) << c.fen;
+        int shortRook = pos.castleRights & 1 ? pos.castling[0].rookSquare : -1;
+        int longRook = pos.castleRights & 2 ? pos.castling[1].rookSquare : -1;
+        EXPECT_EQ(shortRook, c.shortRook[0] == '-' ? -1 : sq(c.shortRook)) << c.fen;
+        EXPECT_EQ(longRook, c.longRook[0] == '-' ? -1 : sq(c.longRook)) << c.fen;
+        std::string fen = fenOfPosition();
+        EXPECT_EQ(fen.substr(fen.find(' ') + 3, fen.rfind(" - ") - fen.find(' ') - 3), c.written) << c.fen;
+        EXPECT_EQ(positionFault(), nullptr) << c.fen;
+    }
+}
+
+TEST(Fen, StandardChessKeepsOnlyTheEFileKingWithCornerRooks) {
+    struct Case { const char *fen; int rights; };
+    for (Case c : {Case{"r3k2r/8/8/8/8/8/8/R3K2R w HAha -", 15},  // Shredder letters for the standard squares
+                   Case{"nrbqkbrn/pppppppp/8/8/8/8/PPPPPPPP/NRBQKBRN w KQkq -", 0},
+                   Case{"r3k1r1/8/8/8/8/8/8/R3K1R1 w KQkq -", 2 | 8},  // g1, g8 are no corners
+                   Case{"4k3/8/8/8/8/8/8/R2K3R w KQ -", 0}}) {       // nor is d1 the king's square
+        setFen(c.fen);
+        EXPECT_EQ(pos.castleRights, c.rights) << c.fen;
+    }
+}

@@ -2,6 +2,7 @@
 // legality or make/unmake shows up as a wrong total.
 #include <gtest/gtest.h>
 
+#include "board/notation.h"
 #include "board/perft.h"
 #include "board/position.h"
 #include "tests/support/board_helpers.h"
@@ -10,15 +11,18 @@ struct PerftCase {
     const char *fen;
     int depth;
     uint64_t nodes;
+    bool chess960 = false;  // a Chess960 game: castling letters may name any rook
 };
 
 class Perft : public ::testing::TestWithParam<PerftCase> {};
 
 TEST_P(Perft, CountsEveryLegalPath) {
     const PerftCase &test = GetParam();
+    chess960 = test.chess960;
     setFen(test.fen);
     EXPECT_EQ(perft(test.depth), test.nodes) << test.fen;
     EXPECT_EQ(positionFault(), nullptr);
+    chess960 = false;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -30,3 +34,26 @@ INSTANTIATE_TEST_SUITE_P(
         PerftCase{"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -", 4, 422333},
         PerftCase{"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -", 4, 2103487},
         PerftCase{"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -", 4, 3894594}));
+
+// Chess960 positions chosen for one castling case each (the king or the rook
+// already on its target, king and rook side by side or swapping squares, the
+// king moving toward the h-file on the long side, an attacked rook square, a
+// rook that hides the king's target, a castled rook checking along the first
+// rank), and a middle-game position of the published Chess960 perft table.
+// The counts are Debian's stockfish 15.1 ("setoption name UCI_Chess960 value
+// true", "go perft 4"); the last one also matches the published table.
+INSTANTIATE_TEST_SUITE_P(
+    Chess960CastlingCases, Perft,
+    ::testing::Values(
+        PerftCase{"1r4kr/p4ppp/8/8/8/8/P4PPP/1R4KR w HBhb - 0 1", 4, 204350, true},      // king on g1 already
+        PerftCase{"r1k4r/pp3ppp/8/8/8/8/PP3PPP/R1K4R w HAha - 0 1", 4, 194651, true},    // king on c1, rook a1
+        PerftCase{"1rk3r1/ppp2ppp/8/8/8/8/PPP2PPP/1RK3R1 w GBgb - 0 1", 4, 194817, true},  // king c1, rook b1
+        PerftCase{"3rkr2/pppppppp/8/8/8/8/PPPPPPPP/3RKR2 w FDfd - 0 1", 4, 272716, true},  // rooks on their targets
+        PerftCase{"rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1", 4, 99262, true},         // king b1 goes right
+        PerftCase{"2rk2r1/pp3ppp/8/8/8/8/PP3PPP/2RK2R1 w GCgc - 0 1", 4, 388223, true},  // king and rook swap
+        PerftCase{"1r3kr1/pp3ppp/8/8/8/8/PP3PPP/1R3KR1 w GBgb - 0 1", 4, 139640, true},  // swap on the short side
+        PerftCase{"5k2/8/8/8/8/8/b7/1R4K1 w B - 0 1", 4, 37998, true},                   // the rook on b1 attacked
+        PerftCase{"5k2/8/8/8/8/8/8/qR4K1 w B - 0 1", 4, 50791, true},                    // b1 hides c1 from a1
+        PerftCase{"4k3/8/8/8/8/8/8/rR3K2 w B - 0 1", 4, 22885, true},                    // and the crossed d1, e1
+        PerftCase{"8/8/8/4n3/8/8/8/k5KR w H - 0 1", 4, 15649, true},                     // f1 checks a1 along the rank
+        PerftCase{"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", 4, 326672, true}));

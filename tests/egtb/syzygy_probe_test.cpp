@@ -4,8 +4,12 @@
 // win/draw/loss file of KBNvK).
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -234,6 +238,42 @@ TEST(SyzygyLoading, TruncatedOrEmptyFilesAreNotInTheTables) {
         EXPECT_FALSE(syzygy.rootFilter) << fen;
     }
     removeScratchDirectory(scratch);
+}
+
+/// The files this process has mapped into memory.
+std::set<std::string> mappedFiles() {
+    std::set<std::string> files;
+    std::ifstream maps("/proc/self/maps");
+    for (std::string line; std::getline(maps, line);) {
+        size_t slash = line.find('/');
+        if (slash != std::string::npos) files.insert(line.substr(slash));
+    }
+    return files;
+}
+
+TEST(SyzygyLoading, EveryWinDrawLossTableIsOpenedWhenLoaded) {
+    // Loading opens every table, so that no probe of a search thread ever
+    // sets one up. Fathom maps a table into memory when it opens it. No
+    // other test probes these 4-man tables.
+    const char *directory = "tests/data/syzygy-wdl";
+    SyzygyLoad outcome;
+    loadPath(directory, &outcome);
+    ASSERT_EQ(outcome, SyzygyLoad::Loaded);
+    std::set<std::string> mapped = mappedFiles();
+    int tables = 0;
+    DIR *folder = opendir(directory);
+    ASSERT_NE(folder, nullptr);
+    while (const dirent *entry = readdir(folder)) {
+        std::string name = entry->d_name;
+        if (name.size() < 5 || name.substr(name.size() - 5) != ".rtbw") continue;
+        char full[PATH_MAX];
+        ASSERT_NE(realpath((std::string(directory) + "/" + name).c_str(), full), nullptr);
+        EXPECT_EQ(mapped.count(full), 1u) << name;
+        tables++;
+    }
+    closedir(folder);
+    EXPECT_EQ(tables, 28);
+    loadPath("", &outcome);
 }
 
 }  // namespace

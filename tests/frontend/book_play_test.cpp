@@ -175,3 +175,18 @@ TEST_F(BookPlay, OwnBookSwitchesBothBooks) {
     EXPECT_EQ(game.bookAllowance, 3);
     EXPECT_EQ(runSession("position startpos moves d2d4\ngo depth 1\nquit\n"), "bestmove d7d5\n");
 }
+
+TEST_F(BookPlay, ChessNineSixtyGamesNeitherAskNorTeachTheBooks) {
+    // From the standard start, which both books know, a Chess960 game
+    // searches; standard chess would play e4 from the book at once.
+    std::string output = runSession("new\nvariant fischerandom\nsd 1\ngo\nquit\n");
+    EXPECT_EQ(output.find("0 0 0 0"), std::string::npos) << output;
+    EXPECT_NE(output.find("move "), std::string::npos) << output;
+    EXPECT_EQ(send("bk"), "");
+    options.optionFlags |= OPT_LEARN;
+    game.pendingCommand = 0;
+    send("result 1-0");
+    EXPECT_EQ(game.pendingCommand, 0u);
+    // The next game is standard chess again, with its book.
+    EXPECT_EQ(runSession("new\ngo\nquit\n"), "0 0 0 0 ( e4 )\nmove e4\n");
+}

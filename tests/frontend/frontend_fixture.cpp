@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/notation.h"
 #include "engine/output.h"
 #include "eval/pawns.h"
 #include "frontend/input.h"
@@ -24,6 +25,7 @@ void FrontendTest::SetUp() {
     options.multiPv = 1;
     timeControl = TimeControl{};
     searching = analyzing = pondering = searchSignal = 0;
+    chess960 = false;
     newGame();
     game.forceMode = false;
     game.pendingCommand = 0;
@@ -43,6 +45,7 @@ void FrontendTest::TearDown() {
     std::fclose(capture);
     std::free(captureBuffer);
     searching = analyzing = pondering = searchSignal = 0;
+    chess960 = false;
 }
 
 std::string FrontendTest::printed() {

@@ -136,3 +136,27 @@ TEST_F(MainLoop, HopelessEngineResignsOnItsThirdSearchedMove) {
     EXPECT_TRUE(game.gameOver);
 }
 
+
+TEST_F(MainLoop, CastlingListedInEitherFormContinuesTheGame) {
+    // Standard chess: the king's move and the king onto its rook are one move.
+    runSession("uci\nposition fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1g1\nquit\n");
+    EXPECT_EQ(pieceOn("g1"), 'K');
+    EXPECT_EQ(pieceOn("f1"), 'R');
+    markGame();
+    runSession("position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1h1 e8a8\nquit\n");
+    EXPECT_FALSE(gameWasRebuilt());
+    EXPECT_EQ(pos.gamePly, 2);
+    EXPECT_EQ(pieceOn("c8"), 'k');
+    EXPECT_EQ(pieceOn("d8"), 'r');
+    // Chess960: the king on b1 castles long onto a1 and lands on c1.
+    const char *fen = "fen rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1";
+    runSession(std::string("setoption name UCI_Chess960 value true\nposition ") + fen + " moves b1a1\nquit\n");
+    EXPECT_EQ(pieceOn("c1"), 'K');
+    EXPECT_EQ(pieceOn("d1"), 'R');
+    markGame();
+    runSession(std::string("position ") + fen + " moves b1a1 b8a8\nquit\n");
+    EXPECT_FALSE(gameWasRebuilt());
+    EXPECT_EQ(pieceOn("c8"), 'k');
+    EXPECT_EQ(pieceOn("d8"), 'r');
+    expectConsistentPosition();
+}

@@ -6,8 +6,13 @@
 
 #include "board/notation.h"
 #include "board/position.h"
+#include "eval/pawns.h"
 #include "frontend/control.h"
+#include "frontend/options.h"
 #include "frontend/uci.h"
+#include "search/limits.h"
+#include "search/state.h"
+#include "search/think.h"
 #include "search/tt.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/support/board_helpers.h"
@@ -35,14 +40,69 @@ TEST_F(UciHandler, GoWithClocksTakesTheSideToMovesTimeAndIncrement) {
     EXPECT_EQ(timeControl.lagAllowance, 20);
 }
 
-TEST_F(UciHandler, GoReadsClocksOnlyWhenTheFirstWordIsATimeWord) {
-    timeControl.clock[WHITE] = timeControl.clock[BLACK] = 700;
-    send("go winc 1000 wtime 60000");
-    EXPECT_EQ(game.pendingCommand, CMD_GO);
-    EXPECT_EQ(timeControl.clock[WHITE], 700);
-    EXPECT_EQ(timeControl.baseTime, 500u);
-    EXPECT_EQ(timeControl.moveTime, 500u);
-    EXPECT_EQ(timeControl.increment, 0);
+TEST_F(UciHandler, MoveOverheadIsTheTimeKeptBackPerMove) {
+    // 20 moves in 60 s: with the default 200 ms, 20 x 20 cs are kept back,
+    // avail 5300, target 5300 / 20 = 265, limit 6 x 265; with 1000 ms,
+    // 20 x 100 cs: avail 3700, target 185, limit 1110.
+    struct Case { const char *overhead; int16_t lag; int32_t target; uint32_t limit; };
+    for (Case c : {Case{"200", 20, 265, 1590}, Case{"1000", 100, 185, 1110}, Case{"9000", 500, 5, 5}}) {
+        send((std::string("setoption name Move Overhead value ") + c.overhead).c_str());
+        send("go wtime 60000 btime 60000 movestogo 20");
+        EXPECT_EQ(timeControl.lagAllowance, c.lag) << c.overhead;
+        allocateTime();
+        EXPECT_EQ(mainThread.targetTime, c.target) << c.overhead;
+        EXPECT_EQ(timeControl.moveTime, c.limit) << c.overhead;
+    }
+    // Sudden death keeps 3 s back, or the overhead when that is more: 5 s
+    // leave avail 5500, target 5500 / 40 + 100 = 237.
+    send("go wtime 60000 btime 60000 winc 1000 binc 1000");
+    allocateTime();
+    EXPECT_EQ(mainThread.targetTime, 237);
+    options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+}
+
+TEST_F(UciHandler, GoLimitsCombineAndSearchmovesEndsAtTheNextWord) {
+    send("go searchmoves a2a3 e2e4 e7e5 h2h5 depth 6 nodes 5000");  // e7e5 and h2h5 are no moves of White
+    EXPECT_EQ(searchLimits.depth, 6);
+    EXPECT_EQ(timeControl.maxDepth, 6);
+    EXPECT_EQ(searchLimits.nodes, 5000u);
+    EXPECT_EQ(timeControl.moveTime, 0u);  // no time limit
+    ASSERT_EQ(searchLimits.rootMoveCount, 2);
+    EXPECT_STREQ(moveToText(searchLimits.rootMoves[0]), "a2a3");
+    EXPECT_STREQ(moveToText(searchLimits.rootMoves[1]), "e2e4");
+    EXPECT_TRUE(rootMoveSearched(findMove("e2e4")));
+    EXPECT_FALSE(rootMoveSearched(findMove("d2d4")));
+    send("go searchmoves e7e5");  // none legal: every move
+    EXPECT_EQ(searchLimits.rootMoveCount, 0);
+    EXPECT_TRUE(rootMoveSearched(findMove("d2d4")));
+    // Times beyond 32 bits of milliseconds are brought into them, leaving a
+    // clock room for its increments.
+    send("go wtime 99999999999999 btime -99999999999999 winc 1000");
+    EXPECT_EQ(timeControl.clock[WHITE], INT32_MAX / 10);
+    EXPECT_EQ(timeControl.clock[BLACK], INT32_MIN / 10);
+    send("go movetime 3000 nodes 20000 depth 0");  // whichever ends first; a search of depth 1 at least
+    EXPECT_EQ(timeControl.moveTime, 300u);
+    EXPECT_EQ(searchLimits.nodes, 20000u);
+    EXPECT_EQ(timeControl.maxDepth, 1);
+    send("go infinite depth 9");
+    EXPECT_EQ(game.pendingCommand, CMD_ANALYZE);
+    EXPECT_EQ(searchLimits.depth, 9);
+}
+
+TEST_F(UciHandler, GoMateSearchesWithoutDepthOrTimeLimit) {
+    send("go depth 4");
+    send("go mate 3");
+    EXPECT_EQ(searchLimits.mateMoves, 3);
+    EXPECT_TRUE(searchLimits.untilStop);  // nothing but "stop" ends it when no mate is found
+    EXPECT_EQ(timeControl.maxDepth, 64);
+    EXPECT_EQ(timeControl.moveTime, 0u);
+    EXPECT_EQ(searchLimits.depth, 0);
+    send("go mate 3 wtime 60000 btime 60000");
+    EXPECT_FALSE(searchLimits.untilStop);  // the clock ends it too
+    EXPECT_EQ(timeControl.moveTime, 6000u);
+    send("go mate 3 depth 5");
+    EXPECT_FALSE(searchLimits.untilStop);
+    EXPECT_EQ(timeControl.maxDepth, 5);
 }
 
 TEST_F(UciHandler, GoMovetimeIsAFixedTimeAtFullDepth) {
@@ -65,19 +125,22 @@ TEST_F(UciHandler, GoDepthIsCappedAndHasNoTimeLimit) {
     EXPECT_EQ(timeControl.moveTime, 0u);
     EXPECT_EQ(timeControl.baseTime, 0u);
     EXPECT_EQ(timeControl.clock[WHITE], 0);
-    send("go mate 300");  // kept in 8 bits: 44
+    send("go depth 300");  // kept in 8 bits: 44
     EXPECT_EQ(timeControl.maxDepth, 44);
 }
 
 TEST_F(UciHandler, GoSubCommandWithoutItsNumberKeepsTheLimits) {
     timeControl.clock[WHITE] = timeControl.clock[BLACK] = 700;
-    for (const char *line : {"go movetime", "go depth", "go mate"}) {
+    for (const char *line : {"go movetime", "go depth", "go mate", "go nodes", "go depth ponder", "go nodes x"}) {
         send(line);
         EXPECT_EQ(game.pendingCommand, CMD_GO) << line;
         EXPECT_EQ(timeControl.moveTime, 500u) << line;
         EXPECT_EQ(timeControl.maxDepth, 64) << line;
         EXPECT_EQ(timeControl.clock[WHITE], 700) << line;
+        EXPECT_EQ(searchLimits.nodes, 0u) << line;
     }
+    EXPECT_EQ(pondering, 1);  // "ponder" after a depth without its number still counts
+    pondering = 0;
 }
 
 TEST_F(UciHandler, HashSizeInMegabytes) {
@@ -91,9 +154,47 @@ TEST_F(UciHandler, HashSizeInMegabytes) {
 
 TEST_F(UciHandler, HashThatCannotBeAllocatedKeepsTheOldTable) {
     TTSlot *before = ttTable;
-    send("setoption name Hash value 200000");  // 96 GiB, more than the machine has
+    // Brought down to the largest size, 131072 MB: 2^31 buckets, 96 GiB,
+    // more than the machine has.
+    EXPECT_EQ(send("setoption name Hash value 200000"),
+              "info string Hash of 131072 MB could not be allocated: the table of 3072 KB stays in use\n");
     EXPECT_EQ(options.ttShift, 16);
     EXPECT_EQ(ttTable, before);
+}
+
+TEST_F(UciHandler, HashChangesWaitForTheEndOfTheSearch) {
+    TTSlot *before = ttTable;
+    ttBucket()[0].data = 1;
+    searching = 1;  // helper threads could be reading the table
+    send("setoption name Hash value 64");
+    send("setoption name Clear Hash");
+    EXPECT_EQ(ttTable, before);
+    EXPECT_EQ(ttBucket()[0].data, 1u);
+    searching = 0;
+    applyWaitingTableChanges();
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 1048576u);
+    ttBucket()[0].data = 1;
+    pawnHash[5].key = 7;
+    send("setoption name Clear Hash");
+    EXPECT_EQ(ttBucket()[0].data, 0u);
+    EXPECT_EQ(pawnHash[5].key, 0u);
+}
+
+TEST_F(UciHandler, OptionNamesWithBlanksAndValuesWithBlanks) {
+    send("setoption name Move  Overhead value 1500");
+    EXPECT_EQ(options.moveOverheadMs, 1500);
+    send("setoption name move overhead value 9000");
+    EXPECT_EQ(options.moveOverheadMs, 5000);
+    send("setoption name Move Overhead value -5");
+    EXPECT_EQ(options.moveOverheadMs, 0);
+    EXPECT_EQ(send("setoption name NalimovPath value /no such/tables  "),
+              "info string Nalimov path /no such/tables does not exist\n");
+    EXPECT_STREQ(options.egtbPath, "/no such/tables");
+    EXPECT_EQ(send("setoption name NalimovPath value /dev/null;/tmp"),
+              "info string Nalimov path /dev/null is not a folder\n");
+    EXPECT_EQ(send("setoption name NalimovPath value <empty>"), "");
+    EXPECT_STREQ(options.egtbPath, "");
+    options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
 }
 
 TEST_F(UciHandler, MultiPvOutsideOneToFiveGivesOne) {
@@ -164,6 +265,36 @@ TEST_F(UciHandler, CoordinateMovesOfEveryKind) {
         EXPECT_EQ(move & 0xFF000000u, c.flags) << c.text;
         EXPECT_STRCASEEQ(moveToText(move), c.text);
     }
+}
+
+TEST_F(UciHandler, CastlingIsReadInBothFormsAndWrittenAsTheOptionSays) {
+    // Standard chess: e1g1 and e1h1 are the one castling move, written e1g1;
+    // with UCI_Chess960 on it is written as the king onto its rook.
+    setFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -");
+    Move kingStep = 0, ontoRook = 0;
+    ASSERT_TRUE(parseCoordMove("e1g1", &kingStep));
+    ASSERT_TRUE(parseCoordMove("e1h1", &ontoRook));
+    EXPECT_EQ(kingStep, ontoRook);
+    EXPECT_EQ(kingStep, Move(sq("e1") | sq("g1") << 6 | MF_CASTLE));
+    EXPECT_STREQ(moveToUci(kingStep), "e1g1");
+    ASSERT_TRUE(parseCoordMove("e1a1", &ontoRook));
+    EXPECT_STREQ(moveToUci(ontoRook), "e1c1");
+    send("setoption name UCI_Chess960 value true");
+    EXPECT_STREQ(moveToUci(kingStep), "e1h1");
+    EXPECT_STREQ(moveToUci(ontoRook), "e1a1");
+    // Chess960: the king on b1 castles long onto a1 and short onto h1, and
+    // still steps to c1 as an ordinary king move.
+    setFen("rk5r/8/8/8/8/8/8/RK5R w HAha -");
+    struct Case { const char *text; bool castling; };
+    for (Case c : {Case{"b1a1", true}, Case{"b1h1", true}, Case{"b1c1", false}, Case{"b1a2", false}}) {
+        Move move = 0;
+        ASSERT_TRUE(parseCoordMove(c.text, &move)) << c.text;
+        EXPECT_EQ((move & MF_CASTLE) != 0, c.castling) << c.text;
+        EXPECT_EQ(move & MF_CAPTURE, 0u) << c.text;
+        EXPECT_STREQ(moveToUci(move), c.text);
+    }
+    send("setoption name UCI_Chess960 value false");
+    EXPECT_FALSE(chess960);
 }
 
 

@@ -4,9 +4,13 @@
 
 #include <cstdlib>
 
+#include "board/makemove.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "frontend/control.h"
+#include "frontend/polyglotplay.h"
 #include "search/state.h"
+#include "search/tt.h"
 #include "tests/frontend/frontend_fixture.h"
 #include "tests/support/board_helpers.h"
 
@@ -83,6 +87,62 @@ TEST_F(XboardHandler, OwnClockMeasuresTheCommunicationLag) {
     }
 }
 
+TEST_F(XboardHandler, RaisedMoveOverheadIsTheLeastLagAllowance) {
+    game.engineSide = BLACK;
+    send("option Move Overhead=1500");
+    struct Case { const char *line; int lag; };
+    for (Case c : {Case{"time 5999", 150}, Case{"time 5000", 200}, Case{"time 6100", 150}}) {
+        timeControl.clock[BLACK] = 6000;
+        send(c.line);
+        EXPECT_EQ(timeControl.lagAllowance, c.lag) << c.line;
+    }
+    options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+}
+
+TEST_F(XboardHandler, OptionCommandsSetTheSettingTheyName) {
+    send("option MultiPV=3");
+    EXPECT_EQ(options.multiPv, 3);
+    send("option MultiPV=7");
+    EXPECT_EQ(options.multiPv, 1);
+    send("option EnableBookLearning=1");
+    send("option CanResign=1");
+    EXPECT_EQ(options.optionFlags & (OPT_LEARN | OPT_RESIGN), OPT_LEARN | OPT_RESIGN);
+    send("option CanResign=0");
+    EXPECT_EQ(options.optionFlags & (OPT_LEARN | OPT_RESIGN), OPT_LEARN);
+    send("option SyzygyProbeLimit=4");
+    EXPECT_EQ(syzygy.probeLimit, 4);
+    send("option NalimovCache=8");
+    EXPECT_EQ(options.egtbCacheMB, 8);
+    send("option Move Overhead=700");
+    EXPECT_EQ(options.moveOverheadMs, 700);
+    send("option OwnBook=0");
+    EXPECT_FALSE(booksSwitchedOn());
+    send("option OwnBook=1");
+    EXPECT_TRUE(booksSwitchedOn());
+    EXPECT_EQ(send("option PolyglotBook=/no such/book.bin"),
+              "Polyglot book /no such/book.bin not used: it cannot be opened\n");
+    EXPECT_STREQ(polyglotBookPath(), "/no such/book.bin");
+    ttBucket()[0].data = 1;
+    send("option Clear Hash");
+    EXPECT_EQ(ttBucket()[0].data, 0u);
+    options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+    syzygy.probeLimit = 7;
+    send("option PolyglotBook=");
+}
+
+TEST_F(XboardHandler, MemoryHoldsEveryHashTable) {
+    // 48 MB hold 2^20 buckets of 48 bytes, but not with the quiescence table
+    // (64 KB) and the pawn hash (128 KB): then 2^19.
+    send("memory 48");
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 524288u);
+    send("memory 49");
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 1048576u);
+    options.threads = 9;  // 9 pawn hashes of 128 KB leave less than 48 MB
+    send("memory 49");
+    EXPECT_EQ(ttBucketsForShift(options.ttShift), 524288u);
+    options.threads = 1;
+}
+
 TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
     setFen("8/4P3/8/8/8/8/k7/4K3 w - -");
     searching = pondering = 1;
@@ -97,6 +157,33 @@ TEST_F(XboardHandler, PromotionPonderHitNeedsTheSamePiece) {
         EXPECT_EQ(searchSignal, c.signal) << c.word;
         EXPECT_EQ(game.userFrom, c.signal == SIG_ABORT ? sq("e7") : -1) << c.word;
     }
+}
+
+TEST_F(XboardHandler, CastlingIsReceivedAsOOOrAsTheKingOntoItsRook) {
+    struct Case { const char *fen, *word, *from, *to; };
+    const char *standard = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", *shuffled = "rk5r/8/8/8/8/8/8/RK5R b HAha -";
+    for (Case c : {Case{standard, "O-O", "e1", "g1"}, Case{standard, "O-O-O", "e1", "c1"},
+                   Case{standard, "0-0-0", "e1", "c1"}, Case{standard, "O-O+", "e1", "g1"},
+                   Case{standard, "e1h1", "e1", "g1"}, Case{standard, "e1g1", "e1", "g1"},
+                   Case{standard, "e1f1", "e1", "f1"},
+                   // The generators write Chess960 castling as the king onto its rook.
+                   Case{shuffled, "O-O-O", "b8", "a8"}, Case{shuffled, "O-O", "b8", "h8"},
+                   Case{shuffled, "b8a8", "b8", "a8"}, Case{shuffled, "b8c8", "b8", "c8"}}) {
+        Chess960Game chess960Game;
+        setFen(c.fen);
+        game.userFrom = game.userTo = -1;
+        send(c.word);
+        EXPECT_EQ(game.userFrom, sq(c.from)) << c.fen << " " << c.word;
+        EXPECT_EQ(game.userTo, sq(c.to)) << c.fen << " " << c.word;
+    }
+    // While the engine ponders, the opponent's castling is read for the side
+    // that is not to move: here the expected reply O-O is a ponder hit.
+    setFen("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -");
+    game.expectedReply = findMove("e1g1");
+    ASSERT_TRUE(makeMove(game.expectedReply));
+    searching = pondering = 1;
+    send("O-O");
+    EXPECT_EQ(searchSignal, SIG_PONDER_HIT);
 }
 
 

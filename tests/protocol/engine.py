@@ -17,9 +17,15 @@ class Engine:
 
     def __init__(self, args=(), cwd=None, argv0=None):
         """`argv0` replaces the program's invocation text (its first argument)."""
+        # Under the address sanitizer a failed allocation returns null, as the
+        # C library's does, instead of ending the program (a hash size that
+        # cannot be had must leave the engine running).
+        environment = dict(os.environ)
+        environment["ASAN_OPTIONS"] = ":".join(filter(None, [environment.get("ASAN_OPTIONS"),
+                                                             "allocator_may_return_null=1"]))
         self.process = subprocess.Popen(
             [argv0 or BINARY, *args], executable=BINARY, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            cwd=cwd, bufsize=0)
+            cwd=cwd, bufsize=0, env=environment)
         self.buffer = b""
 
     def write(self, data):

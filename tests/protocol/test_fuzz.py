@@ -18,7 +18,9 @@ XBOARD = ["new", "force", "go", "playother", "new", "go", "go", "level 40 5 0", 
           "b8c6", "d2d4", "e7e8q", "a7a8N", "e1g1", "e8c8", "protover 2", "ping 5", ".", "exit", "board", "chk",
           "egtb", "eval", "perft 2", "setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1",
           "setboard 8/8/8/4k3/8/8/8/KQQ5 b - -", "setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq -",
-          "setboard 8/P6k/8/8/8/8/p6K/8 w - -", "usermove e2e4", "random", "white", "black", "accepted done"]
+          "setboard 8/P6k/8/8/8/8/p6K/8 w - -", "usermove e2e4", "random", "white", "black", "accepted done",
+          "option MultiPV=3", "option Move Overhead=700", "option OwnBook=0", "option Clear Hash",
+          "option PolyglotBook=/dev/zero", "egtpath nalimov /no such/folder"]
 UCI = ["ucinewgame", "isready", "debug on", "debug off", "stop", "ponderhit", "setoption name MultiPV value 3",
        "setoption name Ponder value true", "setoption name Ponder value false",
        "setoption name UCI_Opponent value GM 2800 computer Name", "setoption name OwnBook value false",
@@ -27,7 +29,8 @@ UCI = ["ucinewgame", "isready", "debug on", "debug off", "stop", "ponderhit", "s
        "position fen 8/4P3/8/8/8/8/k7/4K3 w - - 0 1", "position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8q a2a1",
        "position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1g1 e8c8", "go", "go depth 1",
        "go wtime 60000 btime 50000 winc 1000 binc 1000", "go movetime 2500", "go nodes 100", "board", "perft 2",
-       "eval", "egtb", "chk"]
+       "eval", "egtb", "chk", "go searchmoves e2e4 d2d4 nodes 5000 mate 2", "go binc 100 movestogo 5 btime 900",
+       "setoption name Move Overhead value 500", "setoption name SyzygyPath value /dev/zero"]
 TIME_WORDS = {"level", "st", "sd", "time", "otim", "analyze"}
 
 

@@ -37,17 +37,32 @@ class XboardSession(engine.EngineTest):
             reference.output_for(move)
         return reference
 
-    def test_protover_lists_exactly_the_nine_feature_lines(self):
+    def test_protover_lists_the_features_and_the_settings_with_their_values(self):
         self.assertEqual(self.engine.output_for("protover 2"),
                          "feature ping=1 setboard=1 san=0 time=1 draw=0\n"
                          "feature sigint=0 sigterm=0 reuse=1 analyze=1\n"
                          f'feature myname="{engine.engine_name()}" name=1\n'
                          "feature playother=1 colors=0\n"
-                         'feature variants="normal"\n'
+                         'feature variants="normal,fischerandom"\n'
                          'feature egt="syzygy"\n'
                          "feature smp=1\n"
+                         "feature memory=1\n"
+                         'feature option="OwnBook -check 1"\n'
+                         'feature option="PolyglotBook -file "\n'
+                         'feature option="EnableBookLearning -check 0"\n'
+                         'feature option="CanResign -check 0"\n'
+                         'feature option="MultiPV -spin 1 1 5"\n'
+                         'feature option="SyzygyProbeLimit -spin 7 0 7"\n'
+                         'feature option="NalimovCache -spin 2 1 64"\n'
+                         'feature option="Move Overhead -spin 200 0 5000"\n'
+                         'feature option="Clear Hash -button"\n'
                          "feature done=1\n"
                          "done=1\n")
+        # The values shown are the current ones.
+        self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900")
+        text = self.engine.output_for("protover 2")
+        for line in ('"MultiPV -spin 3 1 5"', '"CanResign -check 1"', '"Move Overhead -spin 900 0 5000"'):
+            self.assertIn(f"feature option={line}\n", text)
 
     def test_numbered_program_copy_adds_its_digit_to_the_name(self):
         copy = engine.Engine(argv0="quor7")

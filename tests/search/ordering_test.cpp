@@ -70,6 +70,30 @@ TEST_F(OrderingTest, HashMoveSanity) {
     EXPECT_FALSE(hashMoveIsSane(Move(60 | 58 << 6)));  // White may not castle long
 }
 
+TEST_F(OrderingTest, ChessNineSixtyCastlingFromTheTableAndTheKillers) {
+    Chess960Game chess960Game;
+    // The king on b1 castles long onto the rook on a1 and short onto h1: from
+    // the table without flags, both become the generator's castling moves.
+    setPosition("rk5r/8/8/8/8/8/8/RK5R w HAha -");
+    Move longCastling = findMove("b1a1"), shortCastling = findMove("b1h1");
+    ASSERT_TRUE(longCastling & MF_CASTLE);
+    ASSERT_TRUE(shortCastling & MF_CASTLE);
+    for (Move castling : {longCastling, shortCastling}) {
+        EXPECT_TRUE(hashMoveIsSane(castling & 0xFFF)) << text(castling);
+        EXPECT_EQ(completeMove(castling & 0xFFF), castling) << text(castling);
+        EXPECT_TRUE(killerIsValid(castling)) << text(castling);
+    }
+    EXPECT_FALSE(hashMoveIsSane(Move(sq("a1") | sq("b1") << 6)));  // the rook onto its own king
+    // A piece on f1, on the king's way to g1, shuts the short castling only.
+    setPosition("rk5r/8/8/8/8/8/8/RK3N1R w HAha -");
+    EXPECT_TRUE(killerIsValid(longCastling));
+    EXPECT_FALSE(killerIsValid(shortCastling));
+    // Without the right, a king onto its own rook is no move at all.
+    setPosition("rk5r/8/8/8/8/8/8/RK5R w Hha -");
+    EXPECT_FALSE(hashMoveIsSane(longCastling & 0xFFF));
+    EXPECT_FALSE(killerIsValid(longCastling));
+}
+
 TEST_F(OrderingTest, KillersShiftAndIgnoreCaptures) {
     pos.ply = 3;
     updateKillers(Move(100));

@@ -12,6 +12,7 @@
 #include "eval/pst.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "search/limits.h"
 #include "search/ordering.h"
 #include "search/state.h"
 #include "search/think.h"
@@ -60,6 +61,7 @@ void resetEngine() {
     timeControl.moveTime = 0;
     timeControl.maxDepth = 64;
     analyzing = pondering = 0;
+    clearSearchLimits();
     newGame();
     mainThread.previousScore = 0;
     mainThread.pvLength[0] = 0;

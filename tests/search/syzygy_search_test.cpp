@@ -18,6 +18,7 @@ protected:
         ASSERT_EQ(syzygy.largest, 4);
     }
     void TearDown() override {
+        syzygy.probeLimit = 7;
         useTables("");
         SearchTest::TearDown();
     }

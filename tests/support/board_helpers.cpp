@@ -39,3 +39,7 @@ bool playMoves(const char *moves) {
     }
     return true;
 }
+
+Chess960Game::Chess960Game() { chess960 = true; }
+
+Chess960Game::~Chess960Game() { chess960 = false; }

@@ -16,3 +16,11 @@ Move findMove(const char *text);
 /// Plays blank-separated coordinate moves; fails the test and returns false
 /// at the first one that is not a legal move.
 bool playMoves(const char *moves);
+
+/// For the life of the object the game is Chess960 (chess960 set): FEN
+/// castling letters may name any rook, and castling is written as the
+/// king moving onto its rook.
+struct Chess960Game {
+    Chess960Game();
+    ~Chess960Game();
+};

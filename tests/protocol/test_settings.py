@@ -1,0 +1,198 @@
+"""Settings through the binary: the hash size (UCI Hash, xboard memory),
+Clear Hash, files and folders that cannot serve refused at once, paths with
+blanks reaching the book and tablebase code whole, and xboard's settings
+dialog: its option commands and MultiPV analysis."""
+import os
+import re
+import shutil
+import tempfile
+
+import engine
+
+SYZYGY_TABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "syzygy")
+MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -"
+KQK = "8/8/8/8/8/8/Q7/K1k5 w - - 0 1"
+
+
+def virtual_kilobytes(started):
+    """The engine process's virtual memory size."""
+    with open(f"/proc/{started.process.pid}/status") as status:
+        return int(re.search(r"^VmSize:\s+(\d+) kB", status.read(), re.M).group(1))
+
+
+class Folder:
+    """A temporary folder with a blank in its name."""
+
+    def __init__(self, test):
+        self.path = tempfile.mkdtemp(prefix="quor settings ")
+        test.addCleanup(shutil.rmtree, self.path)
+
+    def join(self, *names):
+        return os.path.join(self.path, *names)
+
+    def fifo(self, name):
+        os.mkfifo(self.join(name))
+        return self.join(name)
+
+    def write(self, name, data):
+        with open(self.join(name), "wb" if isinstance(data, bytes) else "w") as file:
+            file.write(data)
+
+    def engine(self):
+        started = engine.Engine(cwd=self.path)
+        started.banner = started.output_for(timeout=2)
+        return started
+
+    def nalimov_tables(self):
+        """A folder holding "kqk" for White to move, every byte 30: a win
+        the engine scores 9806 at the root (the file is not checked against
+        the engine's own mates: EGTB_VERIFY 0 in the engine's folder)."""
+        tables = self.join("nalimov tables")
+        os.mkdir(tables)
+        with open(os.path.join(tables, "kqk.nbw"), "wb") as file:
+            file.write(bytes([30]) * 28644)
+        self.write("quor.cfg", "EGTB_VERIFY 0\n")
+        return tables
+
+
+class UciSettings(engine.UciEngineTest):
+    def bestmove(self, *lines):
+        self.engine.send(*lines)
+        return self.engine.read_until(engine.is_bestmove, timeout=20)
+
+    def test_hash_resizes_and_a_size_that_cannot_be_had_keeps_the_old_table(self):
+        # 1024 MB hold 2^24 buckets of 48 bytes (786432 KB); 1 MB 2^14 (768 KB).
+        before = virtual_kilobytes(self.engine)
+        self.assertEqual(self.engine.output_until_ready("setoption name Hash value 1024"), "")
+        large = virtual_kilobytes(self.engine)
+        self.assertGreater(large - before, 786432 - 3072 - 1024)
+        self.engine.output_until_ready("setoption name Hash value 1")
+        small = virtual_kilobytes(self.engine)
+        self.assertLess(small, large - 786432 + 2048)
+        self.assertEqual(self.engine.output_until_ready("setoption name Hash value 131072"),
+                         "info string Hash of 131072 MB could not be allocated: the table of 768 KB stays in use\n")
+        self.assertLess(abs(virtual_kilobytes(self.engine) - small), 1024)
+        self.assertRegex(self.bestmove("position startpos", "go depth 3").splitlines()[-1], "^bestmove ")
+
+    def test_clear_hash_makes_a_repeated_search_search_the_same_nodes(self):
+        def counts():
+            # A ponder search ended by "stop" leaves the score and the table
+            # age as they were, so that only the tables differ between runs.
+            self.engine.send("go ponder depth 5")
+            text = self.engine.read_until(lambda line: " depth 5 " in line and line.startswith("info score"))
+            text += self.engine.quiet_for(0.5)
+            self.engine.send("stop")
+            text += self.engine.read_until(engine.is_bestmove)
+            return re.findall(r"^info score .* depth (\d+) .* nodes (\d+) ", text, re.M)
+        self.engine.send("position startpos moves e2e4 e7e5")
+        first = counts()
+        warm = counts()
+        self.assertLess(int(warm[-1][1]), int(first[-1][1]))  # the table holds the first search's results
+        self.engine.send("setoption name Clear Hash")
+        cleared = counts()
+        self.engine.send("setoption name Clear Hash")
+        self.assertEqual(counts(), cleared)
+        self.assertNotEqual(cleared, warm)
+
+    def test_files_and_folders_that_cannot_serve_are_refused_at_once(self):
+        folder = Folder(self)
+        fifo = folder.fifo("fifo")
+        for path in ("/dev/zero", fifo, folder.path):
+            self.assertEqual(self.engine.output_until_ready(f"setoption name PolyglotBook value {path}", timeout=2),
+                             f"info string Polyglot book {path} not used: it is not a regular file\n")
+        for option, kind in (("SyzygyPath", "Syzygy"), ("NalimovPath", "Nalimov")):
+            for path in ("/dev/zero", fifo):
+                self.assertEqual(self.engine.output_until_ready(f"setoption name {option} value {path}", timeout=2),
+                                 f"info string {kind} path {path} is not a folder\n")
+
+    def test_paths_with_blanks_reach_the_tablebase_code_whole(self):
+        folder = Folder(self)
+        syzygy = folder.join("syzygy tables")
+        shutil.copytree(SYZYGY_TABLES, syzygy)
+        self.assertEqual(self.engine.output_until_ready(f"setoption name SyzygyPath value {syzygy}"),
+                         "info string Syzygy tablebases: 4 men\n")
+        nalimov = folder.nalimov_tables()
+        started = engine.Engine(cwd=folder.path)
+        self.addCleanup(started.stop)
+        started.send("uci", "debug on")
+        text = started.output_until_ready(f"setoption name NalimovPath value {nalimov}",
+                                          "setoption name NalimovCache value 4", f"position fen {KQK}", "egtb")
+        self.assertIn("Maximum 3 piece TB found\n", text)
+        self.assertIn("Max 3 , Score 9806\n", text)
+
+
+class StartUpSettings(engine.unittest.TestCase):
+    def test_settings_file_paths_keep_their_blanks_and_files_that_cannot_serve_are_refused(self):
+        folder = Folder(self)
+        nalimov = folder.nalimov_tables()
+        syzygy = folder.join("syzygy tables")
+        shutil.copytree(SYZYGY_TABLES, syzygy)
+        folder.write("quor.cfg", f"EGTB_VERIFY 0\nEGTB_PATH {nalimov}\nSYZYGY_PATH = {syzygy}  \n")
+        started = folder.engine()
+        self.addCleanup(started.stop)
+        self.assertIn("EGTB Status: Maximum 3 piece tablebases found\n", started.banner)
+        self.assertIn("Syzygy Status: Maximum 4 piece tablebases found\n", started.banner)
+        fifo = folder.fifo("fifo")
+        folder.fifo("QuorBook.bin")
+        folder.write("quor.cfg", f"EGTB_PATH {fifo}\nSYZYGY_PATH /dev/zero\nPOLYGLOT_BOOK {fifo}\n")
+        started = folder.engine()
+        self.addCleanup(started.stop)
+        self.assertEqual(started.banner.split(engine.engine_name())[0],
+                         f"Nalimov path {fifo} is not a folder\n"
+                         "Syzygy path /dev/zero is not a folder\n"
+                         "Book QuorBook.bin not used: it is not a regular file\n"
+                         f"Polyglot book {fifo} not used: it is not a regular file\n")
+        folder.write("quor.cfg", "POLYGLOT_BOOK /dev/zero\n")
+        started = folder.engine()
+        self.addCleanup(started.stop)
+        self.assertIn("Polyglot book /dev/zero not used: it is not a regular file\n", started.banner)
+
+
+class XboardSettings(engine.EngineTest):
+    def test_memory_sizes_the_hash_tables(self):
+        # 1024 MB less the quiescence table and pawn hash still hold 2^24
+        # buckets (786432 KB); 1 MB holds 2^14.
+        before = virtual_kilobytes(self.engine)
+        self.engine.output_for("memory 1024")
+        large = virtual_kilobytes(self.engine)
+        self.assertGreater(large - before, 786432 - 3072 - 1024)
+        self.engine.output_for("memory 1")
+        self.assertLess(virtual_kilobytes(self.engine), large - 786432 + 2048)
+
+    def test_egtpath_with_blanks_reaches_the_tablebase_code_whole(self):
+        folder = Folder(self)
+        nalimov = folder.nalimov_tables()
+        started = folder.engine()
+        self.addCleanup(started.stop)
+        text = started.output_for(f"egtpath nalimov {nalimov}", f"setboard {KQK}", "egtb")
+        self.assertTrue(text.startswith("Max 3 , Score 9806\n"), text)
+
+    def thinking_lines(self, last_depth):
+        """Thinking lines of an analysis, by depth, up to the first line of
+        `last_depth` + 1."""
+        text = self.engine.read_until(lambda line: re.match(rf"^ *{last_depth + 1} ", line) is not None, timeout=30)
+        lines = {}
+        for line in text.splitlines():
+            match = re.match(r"^ *(\d+) +(-?\d+) +\d+ +\d+ +(\S+)", line)
+            if match:
+                lines.setdefault(int(match.group(1)), []).append((int(match.group(2)), match.group(3)))
+        return lines
+
+    def test_multipv_analysis_shows_that_many_lines_per_depth_best_first(self):
+        self.engine.send("post", "option MultiPV=3", f"setboard {MIDDLEGAME}", "analyze")
+        lines = self.thinking_lines(6)
+        for depth in range(3, 7):
+            scores = [score for score, _ in lines[depth]]
+            self.assertEqual(len(lines[depth]), 3, lines[depth])
+            self.assertEqual(scores, sorted(scores, reverse=True), lines[depth])
+            self.assertEqual(len({move for _, move in lines[depth]}), 3, lines[depth])
+        # A new number of lines starts the analysis again.
+        self.engine.send("option MultiPV=2")
+        self.engine.read_until(lambda line: re.match(r"^ *1 ", line) is not None, timeout=10)
+        lines = self.thinking_lines(5)
+        self.assertEqual([len(lines[depth]) for depth in range(3, 6)], [2, 2, 2])
+        self.engine.output_for("exit")
+
+
+if __name__ == "__main__":
+    engine.main()
