@@ -5,6 +5,7 @@
 #include "board/makemove.h"
 
 #include <cassert>
+#include <cstring>
 
 #include "board/attacks.h"
 #include "board/position.h"
@@ -196,6 +197,7 @@ bool makeMove(Move move) {
     }
 
     undo.move = move;
+    std::memcpy(undo.fromNearest, pos.nearest[from], sizeof undo.fromNearest);
     undo.capturedType = uint8_t((move & MF_CASTLE) ? NO_PIECE : pieceType(pos.board[to]));
     undo.castleRights = pos.castleRights;
     undo.epSquare = pos.epSquare;
@@ -276,9 +278,19 @@ void unmakeMove() {
         pos.pieceTotal++;
     }
 
+    // The pawn taken en passant returns first, so that the from-square goes
+    // back onto a board occupied as when it was left.
+    if (move & MF_EP) {
+        int victim = enPassantVictim(to, side);
+        pos.board[victim] = makePiece(enemy, PAWN);
+        linkSquare(victim, enemy);
+        pos.pieceCount[enemy][PAWN]++;
+        pos.pieceTotal++;
+        pos.pawnFileRanks[enemy][column(victim) + 1] |= rowBit[victim];
+    }
+
     if (move & MF_PROMO) {
         pos.board[from] = makePiece(side, PAWN);
-        linkSquare(from, side);
         pos.pieceCount[side][PAWN]++;
         pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
         pos.material[side] -= pieceValue[type];
@@ -290,18 +302,8 @@ void unmakeMove() {
             pos.pawnFileRanks[side][column(to) + 1] &= uint8_t(~rowBit[to]);
             pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
         }
-        linkSquare(from, side);
     }
-
-    if (move & MF_EP) {
-        int victim = enPassantVictim(to, side);
-        pos.board[victim] = makePiece(enemy, PAWN);
-        linkSquare(victim, enemy);
-        pos.pieceCount[enemy][PAWN]++;
-        pos.pieceTotal++;
-        pos.pawnFileRanks[enemy][column(victim) + 1] |= rowBit[victim];
-    }
-
+    relinkSquare(from, side, undo.fromNearest);
     ASSERT_POSITION_CONSISTENT();
 }
 

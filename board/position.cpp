@@ -114,6 +114,16 @@ void unlinkSquare(int square, int side) {
     pos.occupied &= squareClear[square];
 }
 
+void relinkSquare(int square, int side, const int8_t (&row)[8]) {
+    assert(!(pos.occupied & squareBit[square]));
+    for (int d = 0; d < 8; d++) {
+        pos.nearest[square][d] = row[d];
+        pos.nearest[row[d]][d ^ 1] = int8_t(square);
+    }
+    pos.sideOccupied[side] |= squareBit[square];
+    pos.occupied |= squareBit[square];
+}
+
 // The parts of the consistency check, each returning a fault or nullptr.
 
 static const char *occupancyFault() {

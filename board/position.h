@@ -32,6 +32,9 @@ struct UndoRecord {
     uint8_t fiftyCount;
     uint64_t hashKey;
     uint32_t pawnKey;
+    // The moving piece's nearest row before it left its square, from which
+    // unmakeMove puts the square back without scanning the lines.
+    int8_t fromNearest[8];
 };
 
 struct Position {
@@ -102,6 +105,10 @@ void linkSquare(int square, int side);
 
 /// Removes a vacated square from nearest and the occupancy masks.
 void unlinkSquare(int square, int side);
+
+/// Puts back a square that unlinkSquare removed, given the nearest row it
+/// had then: valid only while every other square is occupied as it was then.
+void relinkSquare(int square, int side, const int8_t (&row)[8]);
 
 /// Recomputes every derived field of the position from board and compares:
 /// returns a description of the first discrepancy, or nullptr when the

@@ -7,6 +7,7 @@
 
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/notation.h"
 #include "board/position.h"
 #include "tests/support/board_helpers.h"
 
@@ -201,7 +202,54 @@ KindsSeen playRandomGames(const char *const (&starts)[6], int games, unsigned se
     return seen;
 }
 
+/// Makes and takes back every move path to `depth`, and a null move before
+/// the moves of each inner node not in check: every make must leave a
+/// consistent position and every unmake restore it exactly, also after
+/// deeper moves have put pieces on squares an earlier move left. Returns the
+/// number of paths, null-move lines not counted.
+uint64_t walkAndCheck(int depth) {
+    if (depth == 0) return 1;
+    Snapshot before = Snapshot::take();
+    if (depth >= 2 && !inCheck()) {
+        makeNullMove();
+        walkAndCheck(depth - 1);
+        unmakeMove();
+        if (!(Snapshot::take() == before)) ADD_FAILURE() << "null move not taken back exactly";
+    }
+    genPositionMoves();
+    uint64_t paths = 0;
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd() && !::testing::Test::HasFailure(); entry++) {
+        if (!makeMove(entry->move)) continue;
+        if (const char *fault = positionFault()) ADD_FAILURE() << fault << " after " << moveToText(entry->move);
+        paths += walkAndCheck(depth - 1);
+        unmakeMove();
+        if (!(Snapshot::take() == before)) ADD_FAILURE() << moveToText(entry->move) << " not taken back exactly";
+    }
+    return paths;
+}
+
 }  // namespace
+
+// The path counts are Debian's stockfish 15.1 ("go perft 3").
+TEST(MakeMove, TreeWalksRestoreEveryLevel) {
+    struct WalkCase {
+        const char *fen;
+        uint64_t paths;
+    };
+    const WalkCase cases[] = {
+        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -", 97862},  // castling, captures
+        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 2812},                               // en passant
+        {"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -", 9467},       // promotions with capture
+        {"r3k2r/8/8/2pPp3/8/8/8/R3K2R w KQkq c6", 16781},                              // en passant beside castling
+    };
+    for (const WalkCase &c : cases) {
+        setFen(c.fen);
+        EXPECT_EQ(walkAndCheck(3), c.paths) << c.fen;
+    }
+    Chess960Game chess960Game;
+    setFen("2rk2r1/pp3ppp/8/8/8/8/PP3PPP/2RK2R1 w GCgc - 0 1");  // king and rook swap squares
+    EXPECT_EQ(walkAndCheck(3), 15943u);
+}
 
 TEST(MakeMove, RandomGamesKeepThePositionConsistent) {
     const char *starts[] = {
