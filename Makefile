@@ -1,8 +1,10 @@
 # The two set-up commands: "make run" builds the optimised engine and the
-# opening book, and starts it; "make test" builds and runs every test,
-# optimised and then under the address and undefined-behaviour sanitizers,
-# and then the tests of the parallel search, the shared table, the tablebases
-# probed by several threads and the node budget under the thread sanitizer.
+# opening book, and starts it; "make test" builds the optimised engine as
+# "make run" does (so that its profile fits the sources), and builds and
+# runs every test, optimised and then under the address and
+# undefined-behaviour sanitizers, and then the tests of the parallel search,
+# the shared table, the tablebases probed by several threads and the node
+# budget under the thread sanitizer.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -37,7 +39,7 @@ build: deps
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUOR_PGO=USE -DQUOR_PGO_DIR=$(PGO_PROFILE) > /dev/null
 	cmake --build build --target quor -j $(JOBS)
 
-test: deps
+test: build
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release > /dev/null
 	cmake --build build -j $(JOBS)
 	cd build && ctest --output-on-failure -j $(JOBS)
