@@ -39,6 +39,11 @@ static bool castlingIsAllowed(Move move) {
     return true;
 }
 
+/// Adds a piece to, or takes it from, the square mask of its side and type.
+static inline void togglePieceMask(int side, int type, int square) {
+    pos.typeOccupied[side][type] ^= squareBit[square];
+}
+
 /// Moves a king and its castling rook together. Both leave their squares
 /// before either lands, as each may land where the other stood.
 static void shiftCastlingPair(int side, int kingFrom, int rookFrom, int kingTo, int rookTo) {
@@ -49,6 +54,11 @@ static void shiftCastlingPair(int side, int kingFrom, int rookFrom, int kingTo, 
     pos.board[rookTo] = makePiece(side, ROOK);
     linkSquare(kingTo, side);
     linkSquare(rookTo, side);
+    // Either may land where it stood (a king already on g1): the two toggles then cancel.
+    togglePieceMask(side, KING, kingFrom);
+    togglePieceMask(side, KING, kingTo);
+    togglePieceMask(side, ROOK, rookFrom);
+    togglePieceMask(side, ROOK, rookTo);
     pos.kingSquare[side] = uint8_t(kingTo);
 }
 
@@ -81,6 +91,7 @@ static void removeCaptured(int square, int type, int enemy) {
     }
     pos.pieceCount[enemy][type]--;
     pos.pieceTotal--;
+    togglePieceMask(enemy, type, square);
 }
 
 /// Puts a piece of `side` on `to`: a capture hands the square over in the
@@ -98,11 +109,13 @@ static void movePawn(Move move, int from, int to, int side, bool capture) {
     uint64_t fromKey = pieceKey(side, PAWN, from);
     pos.board[from] = EMPTY;
     unlinkSquare(from, side);
+    togglePieceMask(side, PAWN, from);
     pos.pawnFileRanks[side][column(from) + 1] &= uint8_t(~rowBit[from]);
     pos.pawnKey ^= uint32_t(fromKey);
     if (move & MF_PROMO) {
         int promotion = movePromotion(move);
         pos.board[to] = makePiece(side, promotion);
+        togglePieceMask(side, promotion, to);
         occupyTarget(to, side, capture);
         pos.material[side] += pieceValue[promotion];
         pos.pieceCount[side][PAWN]--;
@@ -112,6 +125,7 @@ static void movePawn(Move move, int from, int to, int side, bool capture) {
     }
     uint64_t toKey = pieceKey(side, PAWN, to);
     pos.board[to] = makePiece(side, PAWN);
+    togglePieceMask(side, PAWN, to);
     pos.pawnFileRanks[side][column(to) + 1] |= rowBit[to];
     pos.pawnKey ^= uint32_t(toKey);
     pos.hashKey ^= fromKey ^ toKey;
@@ -136,6 +150,8 @@ static void movePiece(int from, int to, int side, bool capture) {
     pos.board[to] = makePiece(side, type);
     pos.board[from] = EMPTY;
     unlinkSquare(from, side);
+    togglePieceMask(side, type, from);
+    togglePieceMask(side, type, to);
     occupyTarget(to, side, capture);
     pos.hashKey ^= pieceKey(side, type, from) ^ pieceKey(side, type, to);
 }
@@ -263,6 +279,7 @@ void unmakeMove() {
         return;
     }
     int type = pieceType(pos.board[to]);
+    togglePieceMask(side, type, to);
 
     if (undo.capturedType == NO_PIECE) {
         pos.board[to] = EMPTY;
@@ -270,6 +287,7 @@ void unmakeMove() {
     } else {
         int captured = undo.capturedType;
         pos.board[to] = makePiece(enemy, captured);
+        togglePieceMask(enemy, captured, to);
         pos.sideOccupied[side] &= squareClear[to];
         pos.sideOccupied[enemy] |= squareBit[to];
         if (captured == PAWN) pos.pawnFileRanks[enemy][column(to) + 1] |= rowBit[to];
@@ -284,6 +302,7 @@ void unmakeMove() {
         int victim = enPassantVictim(to, side);
         pos.board[victim] = makePiece(enemy, PAWN);
         linkSquare(victim, enemy);
+        togglePieceMask(enemy, PAWN, victim);
         pos.pieceCount[enemy][PAWN]++;
         pos.pieceTotal++;
         pos.pawnFileRanks[enemy][column(victim) + 1] |= rowBit[victim];
@@ -291,12 +310,14 @@ void unmakeMove() {
 
     if (move & MF_PROMO) {
         pos.board[from] = makePiece(side, PAWN);
+        togglePieceMask(side, PAWN, from);
         pos.pieceCount[side][PAWN]++;
         pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
         pos.material[side] -= pieceValue[type];
         pos.pieceCount[side][type]--;
     } else {
         pos.board[from] = makePiece(side, type);
+        togglePieceMask(side, type, from);
         if (type == KING) pos.kingSquare[side] = uint8_t(from);
         if (type == PAWN) {
             pos.pawnFileRanks[side][column(to) + 1] &= uint8_t(~rowBit[to]);

@@ -45,6 +45,7 @@ void setupPosition() {
     std::memset(pos.pawnFileRanks, 0, sizeof pos.pawnFileRanks);
     std::memset(pos.pieceCount, 0, sizeof pos.pieceCount);
     pos.occupied = pos.sideOccupied[WHITE] = pos.sideOccupied[BLACK] = 0;
+    std::memset(pos.typeOccupied, 0, sizeof pos.typeOccupied);
     pos.material[WHITE] = pos.material[BLACK] = 0;
     pos.pieceTotal = 0;
 
@@ -53,6 +54,7 @@ void setupPosition() {
         if (type == NO_PIECE) continue;
         int side = setupColour[square];
         pos.board[square] = makePiece(side, type);
+        pos.typeOccupied[side][type] |= squareBit[square];
         pos.hashKey ^= pieceKey(side, type, square);
         if (type == PAWN) {
             pos.pawnFileRanks[side][column(square) + 1] |= rowBit[square];
@@ -127,7 +129,7 @@ void relinkSquare(int square, int side, const int8_t (&row)[8]) {
 // The parts of the consistency check, each returning a fault or nullptr.
 
 static const char *occupancyFault() {
-    uint64_t occupied = 0, bySide[2] = {0, 0};
+    uint64_t occupied = 0, bySide[2] = {0, 0}, byType[2][6] = {};
     if (pos.board[64] != EMPTY) return "board[64] is not empty";
     for (int square = 0; square < 64; square++) {
         uint8_t code = pos.board[square];
@@ -135,10 +137,12 @@ static const char *occupancyFault() {
         if (pieceSide(code) > BLACK || pieceType(code) > KING) return "invalid piece code on the board";
         occupied |= squareBit[square];
         bySide[pieceSide(code)] |= squareBit[square];
+        byType[pieceSide(code)][pieceType(code)] |= squareBit[square];
     }
     if (occupied != pos.occupied) return "occupied differs from the board";
     if (bySide[WHITE] != pos.sideOccupied[WHITE] || bySide[BLACK] != pos.sideOccupied[BLACK])
         return "sideOccupied differs from the board";
+    if (std::memcmp(byType, pos.typeOccupied, sizeof byType)) return "typeOccupied differs from the board";
     return nullptr;
 }
 

@@ -55,6 +55,7 @@ struct Position {
     uint8_t pawnFileRanks[2][10];
     uint64_t occupied;
     uint64_t sideOccupied[2];
+    uint64_t typeOccupied[2][6];  // per side and type: the squares of those pieces
     // For an occupied square s, nearest[s][d] is the first occupied square
     // from s in direction d, or 64. Rows of empty squares are stale, and row
     // 64 is scratch space that absorbs writes for the board edge.

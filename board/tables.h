@@ -21,11 +21,6 @@ inline int lowestSquareOf(uint64_t mask) { return std::countl_zero(mask); }
 /// The highest-numbered square of a mask (its lowest set bit), 64 if empty.
 inline int highestSquareOf(uint64_t mask) { return mask ? 63 - std::countr_zero(mask) : 64; }
 
-/// The mask without its highest-numbered square (its lowest set bit). For
-/// loops that may visit their squares in any order: this step does not wait
-/// for a bit scan or a table read, so the next square's work can start early.
-inline uint64_t withoutHighestSquare(uint64_t mask) { return mask & (mask - 1); }
-
 /// The neighbour of a square in direction d, or 64 off the board.
 extern const std::array<std::array<int8_t, 8>, 64> stepSquare;
 

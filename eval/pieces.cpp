@@ -30,22 +30,6 @@ int bishopTerms(int square, int side, int &mobility) {
     return pieceSquare[side][BISHOP][square] - trappedBishopPenalty(square, side);
 }
 
-/// One side's pieces as a square mask per type.
-struct PiecesByType {
-    uint64_t of[6];
-};
-
-/// Sorts a side's pieces by type in one pass over its squares, so that the
-/// terms below run one type at a time instead of branching on every piece.
-PiecesByType piecesByType(int side) {
-    PiecesByType pieces = {};
-    for (uint64_t rest = pos.sideOccupied[side]; rest; rest = withoutHighestSquare(rest)) {
-        int square = highestSquareOf(rest);
-        pieces.of[pieceType(pos.board[square])] |= squareBit[square];
-    }
-    return pieces;
-}
-
 /// -4 for every pawn of side with a piece on the square in front of it.
 int blockedPawnPenalty(uint64_t pawns, int side) {
     // Square s is mask bit 63 - s, so the square ahead of a white pawn (s - 8) is 8 bits higher.
@@ -67,23 +51,23 @@ int sumOverSquares(uint64_t mask, Term term) {
 
 /// The pass over one side's pieces (kings excluded), from its side's view.
 int sideTerms(int side, int &mobility, KingThreats &threats) {
-    PiecesByType pieces = piecesByType(side);
-    int score = blockedPawnPenalty(pieces.of[PAWN], side);
-    score += sumOverSquares(pieces.of[KNIGHT], [&](int square) {
+    const uint64_t *pieces = pos.typeOccupied[side];
+    int score = blockedPawnPenalty(pieces[PAWN], side);
+    score += sumOverSquares(pieces[KNIGHT], [&](int square) {
         countKingAttack(KNIGHT, square, side, threats);
         return pieceSquare[side][KNIGHT][square];
     });
-    score += sumOverSquares(pieces.of[BISHOP], [&](int square) {
+    score += sumOverSquares(pieces[BISHOP], [&](int square) {
         countKingAttack(BISHOP, square, side, threats);
         return bishopTerms(square, side, mobility);
     });
-    score += sumOverSquares(pieces.of[ROOK], [&](int square) {
+    score += sumOverSquares(pieces[ROOK], [&](int square) {
         countKingAttack(ROOK, square, side, threats);
         mobility += lineMobilityOf(square, 1) + lineMobilityOf(square, 3);
         return rookBonus(square, side);
     });
     // In ascending order, so that of several queens the last one's guard counts.
-    score += sumOverSquares(pieces.of[QUEEN], [&](int square) {
+    score += sumOverSquares(pieces[QUEEN], [&](int square) {
         countKingAttack(QUEEN, square, side, threats);
         recordQueenGuard(square, side, threats);
         return pieceSquare[side][QUEEN][square];

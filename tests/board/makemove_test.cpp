@@ -113,7 +113,7 @@ struct Snapshot {
     uint8_t board[65];
     uint8_t sideToMove, otherSide, castleRights, fiftyCount, ply;
     int8_t epSquare;
-    uint64_t hashKey, occupied, sideOccupied[2];
+    uint64_t hashKey, occupied, sideOccupied[2], typeOccupied[2][6];
     uint32_t pawnKey;
     uint8_t pieceCount[2][6], kingSquare[2], pawnFileRanks[2][10];
     uint16_t pieceTotal;
@@ -128,6 +128,7 @@ struct Snapshot {
         s.fiftyCount = pos.fiftyCount, s.ply = pos.ply, s.epSquare = pos.epSquare;
         s.hashKey = pos.hashKey, s.occupied = pos.occupied, s.pawnKey = pos.pawnKey;
         s.sideOccupied[0] = pos.sideOccupied[0], s.sideOccupied[1] = pos.sideOccupied[1];
+        std::memcpy(s.typeOccupied, pos.typeOccupied, sizeof s.typeOccupied);
         std::memcpy(s.pieceCount, pos.pieceCount, sizeof s.pieceCount);
         std::memcpy(s.kingSquare, pos.kingSquare, sizeof s.kingSquare);
         std::memcpy(s.pawnFileRanks, pos.pawnFileRanks, sizeof s.pawnFileRanks);
