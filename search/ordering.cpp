@@ -1,6 +1,7 @@
 // Move ordering state and the move pickers.
 #include "search/ordering.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdlib>
 #include <cstring>
@@ -62,13 +63,12 @@ void markPvMove() {
 /// The first entry of list[from .. end) with the highest score, the scores
 /// compared as unsigned numbers.
 static uint32_t bestEntry(const MoveEntry *list, uint32_t from, uint32_t end) {
-    uint32_t best = from, bestScore = uint32_t(list[from].score);
-    for (uint32_t i = from + 1; i < end; i++) {
-        uint32_t score = uint32_t(list[i].score);
-        // Selects without a branch: which entry wins is too random to predict.
-        best = score > bestScore ? i : best;
-        bestScore = score > bestScore ? score : bestScore;
-    }
+    // Two passes without a data-dependent branch: the highest score (a loop
+    // the compiler turns into vector instructions), then the first entry holding it.
+    uint32_t top = 0;
+    for (uint32_t i = from; i < end; i++) top = std::max(top, uint32_t(list[i].score));
+    uint32_t best = from;
+    while (uint32_t(list[best].score) != top) best++;
     return best;
 }
 
