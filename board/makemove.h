@@ -4,7 +4,6 @@
 #include "board/position.h"
 #include "board/tables.h"
 #include "board/types.h"
-#include "board/zobrist.h"
 
 /// True when moving the piece on `from` to `to` takes it off the line on
 /// which it is pinned to its king (on `king`, of `side`) and so exposes it.
@@ -25,17 +24,3 @@ void unmakeMove();
 
 /// Passes the turn; the side to move must not be in check.
 void makeNullMove();
-
-/// The hash key the position will have once `move` is made, as far as the
-/// moving piece and a piece taken on the to-square tell it: exact for every
-/// move but castling, en passant and promotions, which change further
-/// squares. Lets the search fetch the next position's table entries before
-/// the move is made.
-inline uint64_t keyAfterMove(Move move) {
-    int side = pos.sideToMove, from = moveFrom(move), to = moveTo(move);
-    int type = pieceType(pos.board[from]);
-    uint64_t key = pos.hashKey ^ hashSeed ^ pieceKey(side, type, from) ^ pieceKey(side, type, to);
-    uint8_t taken = pos.board[to];
-    if (taken != EMPTY) key ^= pieceKey(pieceSide(taken), pieceType(taken), to);
-    return key;
-}

@@ -119,18 +119,12 @@ bool nullMoveAllowed(uint8_t flags, bool checked, bool mateThreat, int depth, in
     return depth > 2 || !checkThreat(pos.sideToMove, true);
 }
 
-/// Starts fetching the table bucket that a child searched at `depth` with
-/// this hash key probes first: the main table's, or the quiescence table's
-/// below depth 1.
-static void prefetchChildBucket(uint64_t key, int depth) {
-    if (depth >= 1) ttPrefetch(key);
-    else quiescePrefetch(key);
-}
-
 /// Starts fetching what a child searched at `depth` reads first: its table
-/// bucket and the pawn hash record its evaluation needs.
+/// bucket (the main table's, or the quiescence table's below depth 1) and the
+/// pawn hash record its evaluation needs.
 static void prefetchChild(int depth) {
-    prefetchChildBucket(pos.hashKey, depth);
+    if (depth >= 1) ttPrefetch();
+    else quiescePrefetch();
     prefetchPawnRecord();
 }
 
@@ -303,9 +297,6 @@ int16_t alphaBeta(int16_t alpha, int16_t beta, int8_t depth, int8_t extension, u
         int newDepth = depth - 1;
         int fraction = std::max(0, accumulator - (ply & 1));
         uint8_t childFlags = NODE_NULL_ALLOWED;
-        // The bucket is on its way while makeMove runs; the fetch after it
-        // covers a changed depth and the moves that keyAfterMove misses.
-        prefetchChildBucket(keyAfterMove(move), newDepth);
         if (!makeMove(move)) continue;
         extendOrReduce(move, side, flags, reduceQuiet, newDepth, fraction, childFlags);
         prefetchChild(newDepth);

@@ -221,9 +221,8 @@ int16_t quiesce(int16_t alpha, int16_t beta) {
     for (uint32_t index = pos.moveListStart[ply]; index < pos.moveListStart[ply + 1]; index++) {
         Move move = pickNextMove(index);
         if ((move & (MF_CAPTURE | MF_PROMO)) == MF_CAPTURE && captureIsPruned(move, deltaMargin)) continue;
-        quiescePrefetch(keyAfterMove(move));  // on its way while makeMove runs
         if (!makeMove(move)) continue;
-        quiescePrefetch(pos.hashKey);  // en passant and promotions change more than keyAfterMove sees
+        quiescePrefetch();
         prefetchPawnRecord();
         searched = true;
         score = int16_t(-quiesce(int16_t(-beta), int16_t(-alpha)));

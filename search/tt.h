@@ -89,24 +89,18 @@ bool ttMatches(const TTEntry &entry);
 /// written.
 int ttWorth(const TTEntry &entry);
 
-/// The three-entry bucket of a position with this hash key.
-inline TTSlot *ttBucketOf(uint64_t key) {
+/// The three-entry bucket of the current position.
+inline TTSlot *ttBucket() {
     assert(ttTable);
-    uint32_t index = uint32_t(key) >> options.ttShift;
+    uint32_t index = uint32_t(pos.hashKey) >> options.ttShift;
     return ttTable + uint64_t(index) * TT_BUCKET_ENTRIES;
 }
 
-/// The three-entry bucket of the current position.
-inline TTSlot *ttBucket() { return ttBucketOf(pos.hashKey); }
-
-/// The two-entry quiescence bucket of a position with this hash key.
-inline TTSlot *quiesceBucketOf(uint64_t key) {
-    uint32_t index = (uint32_t(key) >> 16) & (QUIESCE_BUCKETS - 1);
+/// The two-entry quiescence bucket of the current position.
+inline TTSlot *quiesceBucket() {
+    uint32_t index = (uint32_t(pos.hashKey) >> 16) & (QUIESCE_BUCKETS - 1);
     return quiesceTable + index * QUIESCE_BUCKET_ENTRIES;
 }
-
-/// The two-entry quiescence bucket of the current position.
-inline TTSlot *quiesceBucket() { return quiesceBucketOf(pos.hashKey); }
 
 /// Starts loading the bucket that begins at `bucket`, `bytes` long, into the
 /// cache while other work goes on; a bucket may straddle two cache lines.
@@ -115,14 +109,14 @@ inline void prefetchBucket(const TTSlot *bucket, int bytes) {
     __builtin_prefetch(reinterpret_cast<const char *>(bucket) + bytes - 1);
 }
 
-/// Prefetches the main table's bucket of a position with this key, for a
-/// probe that follows soon.
-inline void ttPrefetch(uint64_t key) { prefetchBucket(ttBucketOf(key), TT_BUCKET_ENTRIES * sizeof(TTSlot)); }
+/// Prefetches the current position's bucket of the main table, for a probe
+/// that follows soon.
+inline void ttPrefetch() { prefetchBucket(ttBucket(), TT_BUCKET_ENTRIES * sizeof(TTSlot)); }
 
-/// Prefetches the quiescence bucket of a position with this key, when the
-/// table exists.
-inline void quiescePrefetch(uint64_t key) {
-    if (quiesceTable) prefetchBucket(quiesceBucketOf(key), QUIESCE_BUCKET_ENTRIES * sizeof(TTSlot));
+/// Prefetches the current position's quiescence bucket, when the table
+/// exists.
+inline void quiescePrefetch() {
+    if (quiesceTable) prefetchBucket(quiesceBucket(), QUIESCE_BUCKET_ENTRIES * sizeof(TTSlot));
 }
 
 /// Interior probe: the first slot of the bucket holding the current
