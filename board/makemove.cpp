@@ -44,6 +44,12 @@ static inline void togglePieceMask(int side, int type, int square) {
     pos.typeOccupied[side][type] ^= squareBit[square];
 }
 
+/// Moves a piece between two squares in the mask of its side and type, in
+/// one update of the mask.
+static inline void shiftPieceMask(int side, int type, int from, int to) {
+    pos.typeOccupied[side][type] ^= squareBit[from] | squareBit[to];
+}
+
 /// Moves a king and its castling rook together. Both leave their squares
 /// before either lands, as each may land where the other stood.
 static void shiftCastlingPair(int side, int kingFrom, int rookFrom, int kingTo, int rookTo) {
@@ -109,12 +115,12 @@ static void movePawn(Move move, int from, int to, int side, bool capture) {
     uint64_t fromKey = pieceKey(side, PAWN, from);
     pos.board[from] = EMPTY;
     unlinkSquare(from, side);
-    togglePieceMask(side, PAWN, from);
     pos.pawnFileRanks[side][column(from) + 1] &= uint8_t(~rowBit[from]);
     pos.pawnKey ^= uint32_t(fromKey);
     if (move & MF_PROMO) {
         int promotion = movePromotion(move);
         pos.board[to] = makePiece(side, promotion);
+        togglePieceMask(side, PAWN, from);
         togglePieceMask(side, promotion, to);
         occupyTarget(to, side, capture);
         pos.material[side] += pieceValue[promotion];
@@ -125,7 +131,7 @@ static void movePawn(Move move, int from, int to, int side, bool capture) {
     }
     uint64_t toKey = pieceKey(side, PAWN, to);
     pos.board[to] = makePiece(side, PAWN);
-    togglePieceMask(side, PAWN, to);
+    shiftPieceMask(side, PAWN, from, to);
     pos.pawnFileRanks[side][column(to) + 1] |= rowBit[to];
     pos.pawnKey ^= uint32_t(toKey);
     pos.hashKey ^= fromKey ^ toKey;
@@ -150,8 +156,7 @@ static void movePiece(int from, int to, int side, bool capture) {
     pos.board[to] = makePiece(side, type);
     pos.board[from] = EMPTY;
     unlinkSquare(from, side);
-    togglePieceMask(side, type, from);
-    togglePieceMask(side, type, to);
+    shiftPieceMask(side, type, from, to);
     occupyTarget(to, side, capture);
     pos.hashKey ^= pieceKey(side, type, from) ^ pieceKey(side, type, to);
 }
@@ -279,7 +284,6 @@ void unmakeMove() {
         return;
     }
     int type = pieceType(pos.board[to]);
-    togglePieceMask(side, type, to);
 
     if (undo.capturedType == NO_PIECE) {
         pos.board[to] = EMPTY;
@@ -310,6 +314,7 @@ void unmakeMove() {
 
     if (move & MF_PROMO) {
         pos.board[from] = makePiece(side, PAWN);
+        togglePieceMask(side, type, to);
         togglePieceMask(side, PAWN, from);
         pos.pieceCount[side][PAWN]++;
         pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
@@ -317,7 +322,7 @@ void unmakeMove() {
         pos.pieceCount[side][type]--;
     } else {
         pos.board[from] = makePiece(side, type);
-        togglePieceMask(side, type, from);
+        shiftPieceMask(side, type, to, from);
         if (type == KING) pos.kingSquare[side] = uint8_t(from);
         if (type == PAWN) {
             pos.pawnFileRanks[side][column(to) + 1] &= uint8_t(~rowBit[to]);
