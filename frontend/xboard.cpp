@@ -195,9 +195,15 @@ static void readReceivedSquares(const char *word, int writtenWing, int mover) {
         game.userFrom = game.userTo = -1;
         return;
     }
+    // The king onto its own rook is castling only while the right is held
+    // (a rook on e1 taking on h1 is a rook move). While the engine ponders,
+    // the rights are those from before the expected reply on the board.
+    bool replyOnBoard = mover != pos.sideToMove && pos.gamePly > 0;
+    uint8_t rights = replyOnBoard ? pos.undoStack[pos.gamePly - 1].castleRights : pos.castleRights;
     for (int wing : {SHORT_SIDE, LONG_SIDE}) {
         Move castling = castlingMove(mover, wing);
-        if (castling && game.userFrom == moveFrom(castling) && game.userTo == castlingRookSquare(castling))
+        if ((rights >> castleRight(mover, wing) & 1) && game.userFrom == moveFrom(castling) &&
+            game.userTo == castlingRookSquare(castling))
             game.userTo = int8_t(moveTo(castling));
     }
 }

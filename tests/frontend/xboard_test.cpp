@@ -186,6 +186,26 @@ TEST_F(XboardHandler, CastlingIsReceivedAsOOOrAsTheKingOntoItsRook) {
     EXPECT_EQ(searchSignal, SIG_PONDER_HIT);
 }
 
+TEST_F(XboardHandler, TheCastlingRookSquareIsAPlainMoveOnceTheRightIsGone) {
+    // White castled short; later a rook on e1 takes on h1: the squares the
+    // castling right once named now name a rook move.
+    setFen("4k3/8/8/8/8/8/8/4K2R w K -");
+    for (const char *move : {"e1g1", "e8d8", "f1e1", "d8c8", "g1g2", "c8d8"}) ASSERT_TRUE(makeMove(findMove(move))) << move;
+    game.userFrom = game.userTo = -1;
+    send("e1h1");
+    EXPECT_EQ(game.userFrom, sq("e1"));
+    EXPECT_EQ(game.userTo, sq("h1"));
+    // The same while the engine ponders on an expected reply of its own.
+    game.expectedReply = findMove("e1e2");
+    ASSERT_TRUE(makeMove(game.expectedReply));
+    searching = pondering = 1;
+    searchSignal = SIG_NONE;
+    game.userFrom = game.userTo = -1;
+    send("e1h1");
+    EXPECT_EQ(searchSignal, SIG_ABORT);
+    EXPECT_EQ(game.userTo, sq("h1"));
+}
+
 
 TEST_F(XboardHandler, CoresSetTheSearchThreads) {
     struct Case { const char *line; int threads; };
