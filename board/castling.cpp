@@ -41,16 +41,18 @@ void grantCastling(int right, int kingSquare, int rookSquare) {
 
 Move castlingMove(int side, int wing) { return pos.castling[castleRight(side, wing)].move; }
 
-Move castlingMoveFor(int from, int to) {
+Move castlingMoveNamed(int side, uint8_t rights, int from, int to) {
     for (int wing : {SHORT_SIDE, LONG_SIDE}) {
-        int right = castleRight(pos.sideToMove, wing);
+        int right = castleRight(side, wing);
         const CastleRight &record = pos.castling[right];
-        if ((pos.castleRights >> right & 1) && from == moveFrom(record.move) &&
+        if ((rights >> right & 1) && from == moveFrom(record.move) &&
             (to == moveTo(record.move) || to == record.rookSquare))
             return record.move;
     }
     return 0;
 }
+
+Move castlingMoveFor(int from, int to) { return castlingMoveNamed(pos.sideToMove, pos.castleRights, from, to); }
 
 bool castlingIsOpen(Move move) {
     int right = castleRightOfMove(move);

@@ -65,10 +65,13 @@ void grantCastling(int right, int kingSquare, int rookSquare);
 /// that right.
 Move castlingMove(int side, int wing);
 
-/// The castling move of the side to move that the squares name, written
-/// as the king's move to its target (e1g1) or onto its own rook (e1h1, as
-/// Chess960 interfaces write it); 0 when they name no castling right the
-/// side still holds.
+/// The castling move of `side` that the squares name, written as the
+/// king's move to its target (e1g1) or onto its own rook (e1h1, as Chess960
+/// interfaces write it); 0 when they name no castling right among `rights`.
+Move castlingMoveNamed(int side, uint8_t rights, int from, int to);
+
+/// The castling move of the side to move that the squares name, among the
+/// rights it still holds; 0 when there is none.
 Move castlingMoveFor(int from, int to);
 
 /// True when `move` is the castling move of a right the side to move holds

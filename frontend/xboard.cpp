@@ -200,12 +200,8 @@ static void readReceivedSquares(const char *word, int writtenWing, int mover) {
     // the rights are those from before the expected reply on the board.
     bool replyOnBoard = mover != pos.sideToMove && pos.gamePly > 0;
     uint8_t rights = replyOnBoard ? pos.undoStack[pos.gamePly - 1].castleRights : pos.castleRights;
-    for (int wing : {SHORT_SIDE, LONG_SIDE}) {
-        Move castling = castlingMove(mover, wing);
-        if ((rights >> castleRight(mover, wing) & 1) && game.userFrom == moveFrom(castling) &&
-            game.userTo == castlingRookSquare(castling))
-            game.userTo = int8_t(moveTo(castling));
-    }
+    if (Move castling = castlingMoveNamed(mover, rights, game.userFrom, game.userTo))
+        game.userTo = int8_t(moveTo(castling));
 }
 
 /// A move in coordinate notation, or castling, left for the main loop.
