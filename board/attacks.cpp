@@ -1,7 +1,5 @@
-// Attack tests on the current position. For an occupied square the first
-// piece on each line is one nearest read; for an empty square the line is
-// scanned toward lower squares in rayMask, and the blocker found there (an
-// occupied square) tells through its own nearest row what lies beyond.
+// Attack tests on the current position, for occupied and empty squares
+// alike: the first piece on each line is one nearest read.
 #include "board/attacks.h"
 
 #include "board/position.h"
@@ -29,25 +27,8 @@ int findAttacker(int square, int side) {
     int from = pawnOrKnightAttacker(square, side);
     if (from < 64) return from;
     for (int d = 0; d < 8; d++) {
-        int first = pos.nearest[square][d];
+        int first = nearest(square, d);
         if (attacksAlongLine(square, first, d, side)) return first;
-    }
-    return 64;
-}
-
-int findAttackerEmpty(int square, int side) {
-    int from = pawnOrKnightAttacker(square, side);
-    if (from < 64) return from;
-    for (int d = 0; d < 8; d += 2) {
-        int below = highestSquareOf(rayMask[square][d] & pos.occupied);
-        int above;
-        if (below < 64) {
-            if (attacksAlongLine(square, below, d, side)) return below;
-            above = pos.nearest[below][d + 1];
-        } else {
-            above = lowestSquareOf(rayMask[square][d + 1] & pos.occupied);
-        }
-        if (above < 64 && attacksAlongLine(square, above, d + 1, side)) return above;
     }
     return 64;
 }
@@ -57,7 +38,7 @@ int findAttackerEmpty(int square, int side) {
 static int lineAttackers(int square, int first, int d, int side) {
     if (isLineAttacker(pos.board[first], d, side)) {
         int count = 1;
-        for (int x = pos.nearest[first][d]; isLineAttacker(pos.board[x], d, side); x = pos.nearest[x][d]) count++;
+        for (int x = nearest(first, d); isLineAttacker(pos.board[x], d, side); x = nearest(x, d)) count++;
         return count;
     }
     return pos.board[first] == makePiece(side, KING) && first == stepSquare[square][d] ? 1 : 0;
@@ -71,7 +52,7 @@ static int pawnAndKnightAttackers(int square, int side) {
         int from = stepSquare[square][e];
         if (pos.board[from] != makePiece(side, PAWN)) continue;
         count++;
-        for (int x = pos.nearest[from][e]; isLineAttacker(pos.board[x], 4, side); x = pos.nearest[x][e]) count++;
+        for (int x = nearest(from, e); isLineAttacker(pos.board[x], 4, side); x = nearest(x, e)) count++;
     }
     for (const int8_t *target = knightTargets[square].data(); *target >= 0; target++)
         if (pos.board[*target] == makePiece(side, KNIGHT)) count++;
@@ -80,7 +61,7 @@ static int pawnAndKnightAttackers(int square, int side) {
 
 int countAttackers(int square, int side) {
     int count = pawnAndKnightAttackers(square, side);
-    for (int d = 0; d < 8; d++) count += lineAttackers(square, pos.nearest[square][d], d, side);
+    for (int d = 0; d < 8; d++) count += lineAttackers(square, nearest(square, d), d, side);
     return count;
 }
 
@@ -91,23 +72,7 @@ static int lineBalance(int square, int first, int d) {
 
 int attackBalance(int square, int side) {
     int balance = pawnAndKnightAttackers(square, WHITE) - pawnAndKnightAttackers(square, BLACK);
-    for (int d = 0; d < 8; d++) balance += lineBalance(square, pos.nearest[square][d], d);
-    return side == WHITE ? balance : -balance;
-}
-
-int attackBalanceEmpty(int square, int side) {
-    int balance = pawnAndKnightAttackers(square, WHITE) - pawnAndKnightAttackers(square, BLACK);
-    for (int d = 0; d < 8; d += 2) {
-        int below = highestSquareOf(rayMask[square][d] & pos.occupied);
-        int above;
-        if (below < 64) {
-            balance += lineBalance(square, below, d);
-            above = pos.nearest[below][d + 1];
-        } else {
-            above = lowestSquareOf(rayMask[square][d + 1] & pos.occupied);
-        }
-        if (above < 64) balance += lineBalance(square, above, d + 1);
-    }
+    for (int d = 0; d < 8; d++) balance += lineBalance(square, nearest(square, d), d);
     return side == WHITE ? balance : -balance;
 }
 
@@ -122,7 +87,7 @@ int16_t computeCheckState() {
     // which do not give check themselves.
     int d = lineDirection[king][checker];
     if (d >= 0)
-        for (int x = pos.nearest[checker][d]; isLineAttacker(pos.board[x], d, enemy); x = pos.nearest[x][d]) attackers--;
+        for (int x = nearest(checker, d); isLineAttacker(pos.board[x], d, enemy); x = nearest(x, d)) attackers--;
     return attackers > 1 ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
 }
 
@@ -134,7 +99,7 @@ static bool pawnCheckThreat(int king, int kingSide, bool safeOnly) {
         if (t == 64) continue;
         if (pos.board[t] == EMPTY) {
             if (pos.board[stepSquare[t][pawnBehind]] == makePiece(enemy, PAWN) &&
-                (!safeOnly || findAttackerEmpty(t, enemy) < 64))
+                (!safeOnly || findAttacker(t, enemy) < 64))
                 return true;
         } else if (!safeOnly && isPieceOf(t, kingSide)) {
             for (int f : PAWN_ATTACK_DIRECTION[enemy])
@@ -148,7 +113,7 @@ static bool knightCheckThreat(int king, int kingSide, bool safeOnly) {
     int enemy = kingSide ^ 1;
     for (const int8_t *t = knightTargets[king].data(); *t >= 0; t++) {
         if (isPieceOf(*t, enemy)) continue;
-        if (safeOnly && !(pos.board[*t] == EMPTY && attackBalanceEmpty(*t, kingSide) < 0)) continue;
+        if (safeOnly && !(pos.board[*t] == EMPTY && attackBalance(*t, kingSide) < 0)) continue;
         for (const int8_t *from = knightTargets[*t].data(); *from >= 0; from++)
             if (pos.board[*from] == makePiece(enemy, KNIGHT)) return true;
     }
@@ -161,7 +126,7 @@ static bool knightCheckThreat(int king, int kingSide, bool safeOnly) {
 static uint64_t reachMask(int square, int first, int last, int includeSide) {
     uint64_t reach = 0;
     for (int d = first; d <= last; d++) {
-        int blocker = pos.nearest[square][d];
+        int blocker = nearest(square, d);
         uint64_t ray = rayMask[square][d];
         if (blocker < 64) {
             ray &= ~rayMask[blocker][d];
@@ -192,7 +157,7 @@ static bool sliderCheckThreat(int king, int kingSide, bool safeOnly) {
         for (; targets; ) {
             int t = lowestSquareOf(targets);
             targets &= squareClear[t];
-            if (pos.board[t] == EMPTY && attackBalanceEmpty(t, kingSide) < 0) return true;
+            if (pos.board[t] == EMPTY && attackBalance(t, kingSide) < 0) return true;
         }
     }
     return false;

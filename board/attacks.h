@@ -1,7 +1,5 @@
 // Who attacks a square, the check state of the side to move and the
-// check-threat test. Routines for an occupied square read nearest directly;
-// the ...Empty forms scan rayMask for an empty square, whose nearest row is
-// stale. Attacks ignore pins and whose turn it is.
+// check-threat test. Attacks ignore pins and whose turn it is.
 #pragma once
 
 #include <cstdint>
@@ -10,22 +8,16 @@
 /// which a pawn of that side attacks it.
 constexpr int PAWN_ATTACK_DIRECTION[2][2] = {{7, 5}, {4, 6}};
 
-/// One piece of `side` attacking the occupied square, or 64.
+/// One piece of `side` attacking the square (occupied or empty), or 64.
 int findAttacker(int square, int side);
 
-/// One piece of `side` attacking the empty square, or 64.
-int findAttackerEmpty(int square, int side);
-
-/// Pieces of `side` attacking the occupied square, counting sliders and
+/// Pieces of `side` attacking the square, counting sliders and
 /// pawn-backed bishops and queens lined up behind an attacker.
 int countAttackers(int square, int side);
 
-/// (White attackers - Black attackers) of the occupied square, with the same
-/// lining-up rule, negated for Black.
+/// (White attackers - Black attackers) of the square, occupied or empty,
+/// with the same lining-up rule, negated for Black.
 int attackBalance(int square, int side);
-
-/// attackBalance for an empty square.
-int attackBalanceEmpty(int square, int side);
 
 /// Check state of the side to move: the checking square (64 when not in
 /// check), with bit 15 set for a double check.

@@ -5,7 +5,6 @@
 #include "board/makemove.h"
 
 #include <cassert>
-#include <cstring>
 
 #include "board/attacks.h"
 #include "board/position.h"
@@ -33,8 +32,7 @@ static bool castlingIsAllowed(Move move) {
     for (int square = king; square != target;) {
         square = stepSquare[square][d];
         if (square == target) break;
-        int attacker = isEmpty(square) ? findAttackerEmpty(square, enemy) : findAttacker(square, enemy);
-        if (attacker < 64) return false;
+        if (findAttacker(square, enemy) < 64) return false;
     }
     return true;
 }
@@ -176,7 +174,7 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
     if (type == PAWN) {
         if (move & MF_EP) {
             int dc = lineDirection[king][enPassantVictim(to, mover)];
-            if (dc >= 0 && isLineAttacker(pos.board[pos.nearest[king][dc]], dc, mover)) noteChecker(pos.nearest[king][dc]);
+            if (dc >= 0 && isLineAttacker(pos.board[nearest(king, dc)], dc, mover)) noteChecker(nearest(king, dc));
         }
         for (int d : PAWN_ATTACK_DIRECTION[mover])
             if (to == stepSquare[king][d]) noteChecker(to);
@@ -185,7 +183,7 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
             if (*t == to) noteChecker(to);
     } else if (type != KING) {
         int dt = lineDirection[to][king];
-        if (dt >= 0 && pos.nearest[to][dt] == king && (type == QUEEN || type == sliderType(dt))) {
+        if (dt >= 0 && nearest(to, dt) == king && (type == QUEEN || type == sliderType(dt))) {
             noteChecker(to);
             // A piece that moved along the check line cannot have uncovered another.
             int moved = lineDirection[from][to];
@@ -194,7 +192,7 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
     }
 
     int dd = lineDirection[king][from];
-    if (dd >= 0 && isLineAttacker(pos.board[pos.nearest[king][dd]], dd, mover)) noteChecker(pos.nearest[king][dd]);
+    if (dd >= 0 && isLineAttacker(pos.board[nearest(king, dd)], dd, mover)) noteChecker(nearest(king, dd));
     return doubleCheck ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
 }
 
@@ -218,7 +216,6 @@ bool makeMove(Move move) {
     }
 
     undo.move = move;
-    std::memcpy(undo.fromNearest, pos.nearest[from], sizeof undo.fromNearest);
     undo.capturedType = uint8_t((move & MF_CASTLE) ? NO_PIECE : pieceType(pos.board[to]));
     undo.castleRights = pos.castleRights;
     undo.epSquare = pos.epSquare;
@@ -300,8 +297,6 @@ void unmakeMove() {
         pos.pieceTotal++;
     }
 
-    // The pawn taken en passant returns first, so that the from-square goes
-    // back onto a board occupied as when it was left.
     if (move & MF_EP) {
         int victim = enPassantVictim(to, side);
         pos.board[victim] = makePiece(enemy, PAWN);
@@ -329,7 +324,7 @@ void unmakeMove() {
             pos.pawnFileRanks[side][column(from) + 1] |= rowBit[from];
         }
     }
-    relinkSquare(from, side, undo.fromNearest);
+    linkSquare(from, side);
     ASSERT_POSITION_CONSISTENT();
 }
 

@@ -175,7 +175,7 @@ void genAllMoves() {
 /// Captures of a slider, read from nearest instead of walking the rays.
 static void genSliderCaptures(int from, int firstDirection, int lastDirection) {
     for (int d = firstDirection; d <= lastDirection; d++) {
-        int to = pos.nearest[from][d];
+        int to = nearest(from, d);
         if (isEnemy(to)) addMove(from, to, FLAG_CAPTURE);
     }
 }
@@ -271,7 +271,7 @@ static void genKingEvasions(int from, int checkDirection) {
         int to = stepSquare[from][d];
         if (to == 64 || d == (checkDirection ^ 1)) continue;  // stepping away along the check line stays in check
         if (pos.board[to] == EMPTY) {
-            if (d != checkDirection && findAttackerEmpty(to, enemy) == 64) addMove(from, to, 0);
+            if (d != checkDirection && findAttacker(to, enemy) == 64) addMove(from, to, 0);
         } else if (isEnemy(to) && findAttacker(to, enemy) == 64) {
             addMove(from, to, FLAG_CAPTURE);
         }
@@ -280,7 +280,7 @@ static void genKingEvasions(int from, int checkDirection) {
 
 static void genSliderEvasions(int from, int firstDirection, int lastDirection, int checker, uint64_t block) {
     for (int d = firstDirection; d <= lastDirection; d++) {
-        int blocker = pos.nearest[from][d];
+        int blocker = nearest(from, d);
         if (blocker == checker) {
             addMove(from, checker, FLAG_CAPTURE);
             continue;

@@ -1,5 +1,5 @@
-// The global position: set-up from a description, the incremental upkeep of
-// the nearest-occupied-square table, and a full consistency check.
+// The global position: set-up from a description and a full consistency
+// check.
 #include "board/position.h"
 
 #include <cassert>
@@ -85,47 +85,6 @@ void setupPosition() {
     pos.checkState[0] = computeCheckState();
 }
 
-void linkSquare(int square, int side) {
-    assert(!(pos.occupied & squareBit[square]));
-    for (int d = 0; d < 8; d += 2) {
-        int below = highestSquareOf(rayMask[square][d] & pos.occupied);
-        int above;
-        pos.nearest[square][d] = int8_t(below);
-        if (below < 64) {
-            above = pos.nearest[below][d + 1];  // what `below` saw through the empty square
-            pos.nearest[below][d + 1] = int8_t(square);
-        } else {
-            above = lowestSquareOf(rayMask[square][d + 1] & pos.occupied);
-        }
-        pos.nearest[square][d + 1] = int8_t(above);
-        pos.nearest[above][d] = int8_t(square);
-    }
-    pos.sideOccupied[side] |= squareBit[square];
-    pos.occupied |= squareBit[square];
-}
-
-void unlinkSquare(int square, int side) {
-    assert(pos.occupied & squareBit[square]);
-    for (int d = 0; d < 8; d += 2) {
-        int below = pos.nearest[square][d];
-        int above = pos.nearest[square][d + 1];
-        pos.nearest[below][d + 1] = int8_t(above);
-        pos.nearest[above][d] = int8_t(below);
-    }
-    pos.sideOccupied[side] &= squareClear[square];
-    pos.occupied &= squareClear[square];
-}
-
-void relinkSquare(int square, int side, const int8_t (&row)[8]) {
-    assert(!(pos.occupied & squareBit[square]));
-    for (int d = 0; d < 8; d++) {
-        pos.nearest[square][d] = row[d];
-        pos.nearest[row[d]][d ^ 1] = int8_t(square);
-    }
-    pos.sideOccupied[side] |= squareBit[square];
-    pos.occupied |= squareBit[square];
-}
-
 // The parts of the consistency check, each returning a fault or nullptr.
 
 static const char *occupancyFault() {
@@ -143,22 +102,6 @@ static const char *occupancyFault() {
     if (bySide[WHITE] != pos.sideOccupied[WHITE] || bySide[BLACK] != pos.sideOccupied[BLACK])
         return "sideOccupied differs from the board";
     if (std::memcmp(byType, pos.typeOccupied, sizeof byType)) return "typeOccupied differs from the board";
-    return nullptr;
-}
-
-static const char *nearestFault() {
-    for (int square = 0; square < 64; square++) {
-        if (pos.board[square] == EMPTY) continue;
-        for (int d = 0; d < 8; d++) {
-            int first = 64;
-            for (int s = stepSquare[square][d]; s < 64; s = stepSquare[s][d])
-                if (pos.board[s] != EMPTY) {
-                    first = s;
-                    break;
-                }
-            if (pos.nearest[square][d] != first) return "nearest differs from the board";
-        }
-    }
     return nullptr;
 }
 
@@ -222,7 +165,6 @@ static const char *stateFault() {
 
 const char *positionFault() {
     const char *fault = occupancyFault();
-    if (!fault) fault = nearestFault();
     if (!fault) fault = materialFault();
     if (!fault) fault = keyFault();
     if (!fault) fault = stateFault();

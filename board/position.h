@@ -1,11 +1,14 @@
-// The one position the engine works on, held three ways at once: a byte per
-// square, occupancy masks, and the nearest-occupied-square table.
+// The one position the engine works on, held two ways at once: a byte per
+// square and occupancy masks, from which the nearest occupied square along
+// any line is read.
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 
 #include "board/castling.h"
+#include "board/tables.h"
 #include "board/types.h"
 
 /// Plies the undo stack and the check-state history can hold.
@@ -32,9 +35,6 @@ struct UndoRecord {
     uint8_t fiftyCount;
     uint64_t hashKey;
     uint32_t pawnKey;
-    // The moving piece's nearest row before it left its square, from which
-    // unmakeMove puts the square back without scanning the lines.
-    int8_t fromNearest[8];
 };
 
 struct Position {
@@ -56,10 +56,6 @@ struct Position {
     uint64_t occupied;
     uint64_t sideOccupied[2];
     uint64_t typeOccupied[2][6];  // per side and type: the squares of those pieces
-    // For an occupied square s, nearest[s][d] is the first occupied square
-    // from s in direction d, or 64. Rows of empty squares are stale, and row
-    // 64 is scratch space that absorbs writes for the board edge.
-    int8_t nearest[65][8];
     int16_t gamePly;  // moves made since set-up; index of the next undo record
     uint8_t ply;      // moves made since the root of the current search
     UndoRecord undoStack[MAX_GAME_PLY];
@@ -101,15 +97,30 @@ void setupPosition();
 /// Restores setupColour/setupType to the standard start position.
 void resetSetupArrays();
 
-/// Inserts a newly occupied square into nearest and the occupancy masks.
-void linkSquare(int square, int side);
+/// The first occupied square from `square` (occupied or not, 64 for off the
+/// board) in direction d, or 64 when the line is empty to the edge. It is
+/// read from the occupancy mask whenever asked rather than kept in a table:
+/// a table of rows costs every move and take-back sixteen updates, while the
+/// readers are few per node.
+inline int nearest(int square, int d) {
+    uint64_t line = rayMask[square][d] & pos.occupied;
+    // Even directions lead to lower-numbered squares, odd ones to higher.
+    return d & 1 ? lowestSquareOf(line) : highestSquareOf(line);
+}
 
-/// Removes a vacated square from nearest and the occupancy masks.
-void unlinkSquare(int square, int side);
+/// Marks a newly occupied square in the occupancy masks.
+inline void linkSquare(int square, int side) {
+    assert(!(pos.occupied & squareBit[square]));
+    pos.sideOccupied[side] |= squareBit[square];
+    pos.occupied |= squareBit[square];
+}
 
-/// Puts back a square that unlinkSquare removed, given the nearest row it
-/// had then: valid only while every other square is occupied as it was then.
-void relinkSquare(int square, int side, const int8_t (&row)[8]);
+/// Clears a vacated square from the occupancy masks.
+inline void unlinkSquare(int square, int side) {
+    assert(pos.occupied & squareBit[square]);
+    pos.sideOccupied[side] &= squareClear[square];
+    pos.occupied &= squareClear[square];
+}
 
 /// Recomputes every derived field of the position from board and compares:
 /// returns a description of the first discrepancy, or nullptr when the

@@ -44,8 +44,9 @@ constexpr auto buildKnightTargets() {
     return table;
 }
 
+// Row 64, off the board, stays empty: nothing lies beyond the edge.
 constexpr auto buildRayMask() {
-    std::array<std::array<uint64_t, 8>, 64> table{};
+    std::array<std::array<uint64_t, 8>, 65> table{};
     for (int square = 0; square < 64; square++)
         for (int d = 0; d < 8; d++)
             for (int s = STEP_SQUARE[square][d]; s < 64; s = STEP_SQUARE[s][d])
@@ -145,7 +146,7 @@ constexpr auto buildKingZone(int firstDirection) {
 
 constexpr std::array<std::array<int8_t, 8>, 64> stepSquare = STEP_SQUARE;
 constexpr std::array<std::array<int8_t, 9>, 64> knightTargets = buildKnightTargets();
-constexpr std::array<std::array<uint64_t, 8>, 64> rayMask = RAY_MASK;
+constexpr std::array<std::array<uint64_t, 8>, 65> rayMask = RAY_MASK;
 
 constexpr std::array<uint64_t, 64> squareBit = [] {
     std::array<uint64_t, 64> table{};

@@ -28,8 +28,9 @@ extern const std::array<std::array<int8_t, 8>, 64> stepSquare;
 /// s+10, leaving out those off the board; ended by -1.
 extern const std::array<std::array<int8_t, 9>, 64> knightTargets;
 
-/// All squares from s in direction d to the edge, s excluded.
-extern const std::array<std::array<uint64_t, 8>, 64> rayMask;
+/// All squares from s in direction d to the edge, s excluded; empty for
+/// s = 64, off the board.
+extern const std::array<std::array<uint64_t, 8>, 65> rayMask;
 
 extern const std::array<uint64_t, 64> squareBit;
 extern const std::array<uint64_t, 64> squareClear;

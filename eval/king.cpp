@@ -56,9 +56,9 @@ int sliderAttacks(int type, int square, int side, uint16_t zoneLine) {
     if (zoneLine == NO_ZONE_LINE) return 0;
     int zoneEntry = zoneSquare(zoneLine);
     int direction = zoneDirection(zoneLine);
-    int blocker = pos.nearest[square][direction];
+    int blocker = nearest(square, direction);
     if (blocker < 64 && squareDistance(square, blocker) < squareDistance(square, zoneEntry)) return 0;
-    if (zoneDistance(zoneLine) >= 2 && isBatteryPartner(type, direction, pos.nearest[square][direction ^ 1], side))
+    if (zoneDistance(zoneLine) >= 2 && isBatteryPartner(type, direction, nearest(square, direction ^ 1), side))
         return 2;
     return 1;
 }
@@ -179,8 +179,8 @@ void recordQueenGuard(int square, int side, KingThreats &threats) {
         queenGuard.guard = 4;
         return;
     }
-    int nearest = pos.nearest[square][zoneDirection(homeLine)];
-    queenGuard.guard = int8_t(nearest == 64 ? 0 : zoneDistance(kingZoneAny[ownKing][nearest]));
+    int first = nearest(square, zoneDirection(homeLine));
+    queenGuard.guard = int8_t(first == 64 ? 0 : zoneDistance(kingZoneAny[ownKing][first]));
 }
 
 int whiteKingShelter(PawnHashEntry &entry) { return kingShelter(WHITE, entry); }

@@ -52,14 +52,6 @@ int mostAdvancedPawn(int side, int file) {
     return pawnRow * 8 + file;
 }
 
-/// The first occupied square from square in a direction, 64 if none; the
-/// square itself may be empty.
-int firstOccupied(int square, int direction) {
-    if (pos.board[square] != EMPTY) return pos.nearest[square][direction];
-    uint64_t ray = rayMask[square][direction] & pos.occupied;
-    return direction % 2 == 0 ? highestSquareOf(ray) : lowestSquareOf(ray);
-}
-
 /// A passer on a wing where the enemy has no pawns nearby draws the king
 /// away from the other pawns.
 bool isOutsidePasser(int file, int enemy) {
@@ -86,7 +78,7 @@ void setBestPawn(RaceState &race, int side, int time, int square, bool escorted)
     race.bestTime = time;
     race.bestFile = column(square);
     race.bestSquare = square;
-    race.blocked = pos.nearest[square][forward(side)] != 64;
+    race.blocked = nearest(square, forward(side)) != 64;
     race.escorted = escorted;
     race.paired = false;
 }
@@ -101,7 +93,7 @@ void racePawn(int side, int square, RaceState &race) {
     int promotion = promotionSquare(side, file);
     int ownKing = pos.kingSquare[side];
     int enemyKing = pos.kingSquare[enemy];
-    int inFront = pos.nearest[square][forward(side)];
+    int inFront = nearest(square, forward(side));
     bool onStartRow = pawnRow == 6;  // the double step saves a move
     int time = pawnRow + (inFront != 64) - onStartRow;
     int enemyToPawn = squareDistance(enemyKing, square);
@@ -217,7 +209,7 @@ int queensFirst(int side, const RaceState race[2]) {
         return RACE_WON;
     int toPromotion = lineDirection[king][promotion];
     if (toPromotion < 0) return 0;
-    int blocker = pos.nearest[king][toPromotion];
+    int blocker = nearest(king, toPromotion);
     if (blocker == 64) return RACE_WON;
     if (toPromotion == forward(side) && row(blocker) == row(pawn)) return RACE_WON;  // the king is behind the pawn
     return 0;
@@ -230,7 +222,7 @@ bool queenControls(int side, int ownQueen, int otherQueen, const RaceState &othe
     int delta = std::abs(otherQueen - ownQueen);
     if (delta == 63 || delta == 49) return !(rayMask[ownQueen][lineDirection[ownQueen][otherQueen]] & pos.occupied);
     if (delta != 56) return false;
-    int first = firstOccupied(other.bestSquare, forward(side));
+    int first = nearest(other.bestSquare, forward(side));
     int ownPawn = mostAdvancedPawn(side, column(ownQueen));
     return first < 64 && ownPawn < 64 && row(first) == row(ownPawn);
 }
@@ -246,7 +238,7 @@ bool cornerTrap(int side, const RaceState &own, const RaceState &other) {
     int kingRow = relativeRow(king, enemy);
     int kingFile = queenSide ? column(king) : 7 - column(king);
     bool nearCorner = kingRow <= 3 ? kingFile <= 4 : kingRow == 4 ? kingFile <= 3 : kingRow == 5 && kingFile == 1;
-    return nearCorner && firstOccupied(own.bestSquare, forward(enemy)) == 64;
+    return nearCorner && nearest(own.bestSquare, forward(enemy)) == 64;
 }
 
 /// Both sides queen, side first: whether its new queen wins the other one
@@ -264,7 +256,7 @@ int equalRace(int side, const RaceState race[2]) {
     if (otherFree && !other.escorted && !own.escorted && !own.paired) {
         int toQueen = lineDirection[enemyKing][ownQueen];
         if (toQueen >= 0 && enemyKing != otherQueen) {
-            int blocker = pos.nearest[enemyKing][toQueen];
+            int blocker = nearest(enemyKing, toQueen);
             if (blocker == 64 || (toQueen == forward(side) && row(blocker) == row(own.bestSquare))) {
                 bool winsQueen = squareDistance(enemyKing, otherQueen) > 2 ||
                                  std::abs(column(ownQueen) - column(otherQueen)) == 1;

@@ -78,8 +78,8 @@ int sideTerms(int side, int &mobility, KingThreats &threats) {
 }  // namespace
 
 int lineMobilityOf(int square, int line) {
-    int lower = pos.nearest[square][LINE_DIRECTIONS[line][0]];
-    int higher = pos.nearest[square][LINE_DIRECTIONS[line][1]];
+    int lower = nearest(square, LINE_DIRECTIONS[line][0]);
+    int higher = nearest(square, LINE_DIRECTIONS[line][1]);
     // The table cannot tell the length of a diagonal free to both edges.
     if (lower == 64 && higher == 64 && (line == 0 || line == 2)) return diagonalSquares[square][line / 2];
     return lineMobility[lower][higher][line];
@@ -112,7 +112,7 @@ int rookBonus(int square, int side) {
 
     if (!ownPawns && !enemyPawns) {
         bonus = 15;  // open file; more when doubled with a rook in front
-        if (isRookOf(pos.nearest[square][0], side)) bonus = pos.pieceCount[side][PAWN] < 5 ? 20 : 25;
+        if (isRookOf(nearest(square, 0), side)) bonus = pos.pieceCount[side][PAWN] < 5 ? 20 : 25;
     } else if (!ownPawns || !enemyPawns) {
         bonus = 10;  // half-open file
     } else if (lineMobilityOf(square, 1) + rankMobility < 3 && isRookCorner(square, side)) {
@@ -124,17 +124,17 @@ int rookBonus(int square, int side) {
     int enemyKing = pos.kingSquare[enemy];
     int toKing = lineDirection[square][enemyKing];
     if (toKing >= 0 && toKing < 4) {
-        int between = pos.nearest[square][toKing];
-        if (between != enemyKing && pieceType(pos.board[between]) != PAWN && pos.nearest[between][toKing] == enemyKing)
+        int between = nearest(square, toKing);
+        if (between != enemyKing && pieceType(pos.board[between]) != PAWN && nearest(between, toKing) == enemyKing)
             bonus += 20;
     }
 
     // On the 7th rank, against a king on the back two ranks, not attacked from behind.
     int relativeRow = side == WHITE ? row(square) : 7 - row(square);
     int kingRow = side == WHITE ? row(enemyKing) : 7 - row(enemyKing);
-    if (relativeRow == 1 && kingRow <= 1 && !isPieceOf(pos.nearest[square][side == WHITE ? 1 : 0], enemy)) bonus += 15;
+    if (relativeRow == 1 && kingRow <= 1 && !isPieceOf(nearest(square, side == WHITE ? 1 : 0), enemy)) bonus += 15;
 
-    if (isRookOf(pos.nearest[square][0], side) || isRookOf(pos.nearest[square][2], side)) bonus += 5;
+    if (isRookOf(nearest(square, 0), side) || isRookOf(nearest(square, 2), side)) bonus += 5;
     return bonus;
 }
 

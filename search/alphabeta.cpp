@@ -37,17 +37,12 @@ bool checkNeedsExtension() {
     if (taker >= 64 || findAttacker(checker, mover) < 64) return true;
     // A slider of the mover behind the piece that would take the checker.
     for (int direction = 0; direction < 8; direction++) {
-        int square = pos.nearest[taker][direction];
+        int square = nearest(taker, direction);
         if (square != checker && isLineAttacker(pos.board[square], direction, mover)) return true;
     }
     // A slider of the mover on a line through the vacated square.
-    for (int direction = 0; direction < 8; direction += 2) {
-        int beyond = highestSquareOf(rayMask[origin][direction] & pos.occupied);
-        if (beyond < 64 && isLineAttacker(pos.board[beyond], direction, mover)) return true;
-        int back = beyond < 64 ? pos.nearest[beyond][direction + 1]
-                               : lowestSquareOf(rayMask[origin][direction + 1] & pos.occupied);
-        if (back < 64 && isLineAttacker(pos.board[back], direction, mover)) return true;
-    }
+    for (int direction = 0; direction < 8; direction++)
+        if (isLineAttacker(pos.board[nearest(origin, direction)], direction, mover)) return true;
     return false;
 }
 

@@ -18,7 +18,7 @@
 
 /// Moves a ray cursor past the piece it stands on.
 static void advanceCursor(int direction) {
-    thisThread->rayCursor[direction] = pos.nearest[thisThread->rayCursor[direction]][direction];
+    thisThread->rayCursor[direction] = nearest(thisThread->rayCursor[direction], direction);
 }
 
 static bool holds(int square, int side, int type) { return pos.board[square] == makePiece(side, type); }
@@ -80,8 +80,8 @@ bool captureIsSafe(int from, int to) {
     int gain = pieceValue[pieceType(pos.board[to])];
     int risk = pieceValue[pieceType(pos.board[from])];
     for (int direction = 0; direction < 8; direction++) {
-        int square = pos.nearest[to][direction];
-        thisThread->rayCursor[direction] = int8_t(square == from ? pos.nearest[from][direction] : square);
+        int square = nearest(to, direction);
+        thisThread->rayCursor[direction] = int8_t(square == from ? nearest(from, direction) : square);
     }
     thisThread->exchangeStage[WHITE] = thisThread->exchangeStage[BLACK] = 0;
     thisThread->knightIndex[WHITE] = thisThread->knightIndex[BLACK] = 0;
@@ -112,7 +112,7 @@ static int forkedPieceType(int checker) {
         for (int i = 0; knightTargets[checker][i] >= 0; i++) consider(knightTargets[checker][i]);
     } else if (type == BISHOP || type == ROOK || type == QUEEN) {
         int first = type == BISHOP ? 4 : 0, last = type == ROOK ? 3 : 7;
-        for (int direction = first; direction <= last; direction++) consider(pos.nearest[checker][direction]);
+        for (int direction = first; direction <= last; direction++) consider(nearest(checker, direction));
     }
     return best;
 }

@@ -107,8 +107,7 @@ TEST(MakeMove, OnlyKingMovesAnswerADoubleCheckSetUpByFen) {
 
 namespace {
 
-/// Every field of the position that make/unmake maintain; nearest rows only
-/// for occupied squares (the rows of empty squares are stale by design).
+/// Every field of the position that make/unmake maintain.
 struct Snapshot {
     uint8_t board[65];
     uint8_t sideToMove, otherSide, castleRights, fiftyCount, ply;
@@ -118,7 +117,6 @@ struct Snapshot {
     uint8_t pieceCount[2][6], kingSquare[2], pawnFileRanks[2][10];
     uint16_t pieceTotal;
     int16_t material[2], gamePly, checkState;
-    int8_t nearest[64][8];
 
     static Snapshot take() {
         Snapshot s;
@@ -134,8 +132,6 @@ struct Snapshot {
         std::memcpy(s.pawnFileRanks, pos.pawnFileRanks, sizeof s.pawnFileRanks);
         s.pieceTotal = pos.pieceTotal, s.gamePly = pos.gamePly, s.checkState = pos.checkState[pos.gamePly];
         s.material[0] = pos.material[0], s.material[1] = pos.material[1];
-        for (int square = 0; square < 64; square++)
-            if (pos.board[square] != EMPTY) std::memcpy(s.nearest[square], pos.nearest[square], 8);
         return s;
     }
     bool operator==(const Snapshot &other) const { return std::memcmp(this, &other, sizeof *this) == 0; }

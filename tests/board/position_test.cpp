@@ -1,6 +1,8 @@
-// The consistency check that the random games rely on.
+// The consistency check that the random games rely on, and the lines read
+// from the occupancy masks.
 #include <gtest/gtest.h>
 
+#include "board/makemove.h"
 #include "board/position.h"
 #include "board/tables.h"
 #include "tests/support/board_helpers.h"
@@ -9,7 +11,7 @@ TEST(Position, ConsistencyCheckNoticesACorruptedField) {
     const char *fen = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -";
     setFen(fen);
     ASSERT_EQ(positionFault(), nullptr);
-    pos.nearest[sq("e5")][0] = 64;  // e5 sees e6 above it
+    pos.occupied &= ~bitOfSquare(sq("e5"));  // the knight on e5 missing from the mask
     EXPECT_NE(positionFault(), nullptr);
     setFen(fen);
     pos.hashKey ^= 1;
@@ -33,4 +35,28 @@ TEST(Position, ConsistencyCheckNoticesCastlingRecordsThatDisagreeWithTheBoard) {
     setFen("1r4kr/8/8/8/8/8/8/1R4KR w Hh -");
     pos.castleRights |= 2;  // a right the position was never set up with
     EXPECT_NE(positionFault(), nullptr);
+}
+
+// Directions: 0 toward rank 8, 1 toward rank 1, 2 toward the a-file, 3 toward
+// the h-file, 4 up-left, 5 down-right, 6 up-right, 7 down-left.
+TEST(Position, NearestFindsTheFirstPieceOnEachLineFromAnySquare) {
+    setFen("7k/4p3/6b1/8/1R5q/8/5PN1/4K3 w - -");
+    const int fromEmptyE4[8] = {sq("e7"), sq("e1"), sq("b4"), sq("h4"), 64, sq("g2"), sq("g6"), 64};
+    for (int d = 0; d < 8; d++) EXPECT_EQ(nearest(sq("e4"), d), fromEmptyE4[d]) << "direction " << d;
+    EXPECT_EQ(nearest(sq("b4"), 3), sq("h4"));  // through the empty e4
+    EXPECT_EQ(nearest(sq("b4"), 2), 64);
+    EXPECT_EQ(nearest(sq("f2"), 4), 64);
+    EXPECT_EQ(nearest(sq("f2"), 6), sq("h4"));
+    EXPECT_EQ(nearest(sq("h8"), 0), 64);
+    for (int d = 0; d < 8; d++) EXPECT_EQ(nearest(64, d), 64) << "off the board, direction " << d;
+
+    // The lines follow the pieces as moves are made and taken back.
+    ASSERT_TRUE(playMoves("b4d4"));
+    EXPECT_EQ(nearest(sq("e4"), 2), sq("d4"));
+    EXPECT_EQ(nearest(sq("b4"), 3), sq("d4"));
+    EXPECT_EQ(nearest(sq("d4"), 3), sq("h4"));
+    unmakeMove();
+    EXPECT_EQ(nearest(sq("e4"), 2), sq("b4"));
+    EXPECT_EQ(nearest(sq("d4"), 3), sq("h4"));
+    EXPECT_EQ(nearest(sq("d4"), 2), sq("b4"));
 }
