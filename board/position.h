@@ -99,9 +99,9 @@ void resetSetupArrays();
 
 /// The first occupied square from `square` (occupied or not, 64 for off the
 /// board) in direction d, or 64 when the line is empty to the edge. It is
-/// read from the occupancy mask whenever asked rather than kept in a table:
-/// a table of rows costs every move and take-back sixteen updates, while the
-/// readers are few per node.
+/// read from the occupancy mask whenever asked rather than kept in a table,
+/// whose rows would cost every move and every take-back up to sixteen
+/// neighbour updates.
 inline int nearest(int square, int d) {
     uint64_t line = rayMask[square][d] & pos.occupied;
     // Even directions lead to lower-numbered squares, odd ones to higher.
