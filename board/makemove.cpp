@@ -174,7 +174,10 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
     if (type == PAWN) {
         if (move & MF_EP) {
             int dc = lineDirection[king][enPassantVictim(to, mover)];
-            if (dc >= 0 && isLineAttacker(pos.board[nearest(king, dc)], dc, mover)) noteChecker(nearest(king, dc));
+            if (dc >= 0) {
+                int uncovered = nearest(king, dc);
+                if (isLineAttacker(pos.board[uncovered], dc, mover)) noteChecker(uncovered);
+            }
         }
         for (int d : PAWN_ATTACK_DIRECTION[mover])
             if (to == stepSquare[king][d]) noteChecker(to);
@@ -192,7 +195,10 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
     }
 
     int dd = lineDirection[king][from];
-    if (dd >= 0 && isLineAttacker(pos.board[nearest(king, dd)], dd, mover)) noteChecker(nearest(king, dd));
+    if (dd >= 0) {
+        int uncovered = nearest(king, dd);
+        if (isLineAttacker(pos.board[uncovered], dd, mover)) noteChecker(uncovered);
+    }
     return doubleCheck ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
 }
 
