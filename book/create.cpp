@@ -13,6 +13,7 @@
 #include "board/repetition.h"
 #include "board/tables.h"
 #include "book/bookfile.h"
+#include "engine/files.h"
 #include "engine/output.h"
 
 // ---------------------------------------------------------------------------
@@ -386,7 +387,7 @@ static void writeBook(Collection &c) {
     flushOutput();
     bool written = writeCollection(c, file);
     written &= std::fclose(file) == 0;
-    if (!written || std::rename(temporary, BOOK_FILE_NAME) != 0) {
+    if (!written || !replaceFile(temporary, BOOK_FILE_NAME)) {
         std::remove(temporary);
         print("\nCannot create book file '%s'\n", BOOK_FILE_NAME);
         return;

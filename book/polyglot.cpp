@@ -2,8 +2,6 @@
 // finding a position's entries and turning them into the engine's moves.
 #include "book/polyglot.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdlib>
 
@@ -62,21 +60,13 @@ static PolyglotEntry polyglotDecodeEntry(const unsigned char *bytes) {
 
 /// The file last found sound, so that opening it again (the OwnBook option
 /// switched off and on, the same path set twice) does not read a large book
-/// through once more: its device, inode, size, time of modification and
-/// entries.
+/// through once more: its identity (the file, its size and time of
+/// modification) and entries.
 struct CheckedFile {
-    dev_t device;
-    ino_t inode;
-    off_t size;
-    struct timespec modified;
+    FileIdentity identity;
     uint64_t entryCount;
 };
 static CheckedFile lastChecked;
-
-static bool sameFile(const struct stat &info, const CheckedFile &checked) {
-    return info.st_dev == checked.device && info.st_ino == checked.inode && info.st_size == checked.size &&
-           info.st_mtim.tv_sec == checked.modified.tv_sec && info.st_mtim.tv_nsec == checked.modified.tv_nsec;
-}
 
 /// The reason the whole file cannot serve as a book, nullptr when it can;
 /// counts its entries.
@@ -106,14 +96,14 @@ void polyglotClose() {
 /// The reason an open file cannot serve as a book, nullptr when it can;
 /// sets the book's entry count. A file found sound before is not read again.
 static const char *checkOnce(FILE *file) {
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0) return "it cannot be read";
-    if (info.st_size != 0 && sameFile(info, lastChecked)) {
+    FileIdentity identity;
+    if (!fileIdentity(file, &identity)) return "it cannot be read";
+    if (identity.size != 0 && identity == lastChecked.identity) {
         polyglotBook.entryCount = lastChecked.entryCount;
         return nullptr;
     }
     const char *reason = checkFile(file, polyglotBook.entryCount);
-    if (!reason) lastChecked = {info.st_dev, info.st_ino, info.st_size, info.st_mtim, polyglotBook.entryCount};
+    if (!reason) lastChecked = {identity, polyglotBook.entryCount};
     return reason;
 }
 
@@ -136,7 +126,7 @@ const char *polyglotOpen(const char *path) {
 /// Reads entry number `index`; false when the file no longer gives it.
 static bool readEntry(uint64_t index, PolyglotEntry &entry) {
     unsigned char bytes[POLYGLOT_ENTRY_SIZE];
-    if (std::fseek(polyglotBook.file, long(index * POLYGLOT_ENTRY_SIZE), SEEK_SET) != 0 ||
+    if (!seekFile(polyglotBook.file, index * POLYGLOT_ENTRY_SIZE) ||
         std::fread(bytes, 1, sizeof bytes, polyglotBook.file) != sizeof bytes)
         return false;
     entry = polyglotDecodeEntry(bytes);

@@ -10,10 +10,7 @@
 // the console, never while helper threads search.
 #include "egtb/syzygy.h"
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <tbprobe.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -82,10 +79,10 @@ bool syzygyPosition(SyzygyPosition *out) {
     return true;
 }
 
-/// The first folder of a ":"-separated path that is missing or no folder,
-/// and why; nullptr when all are folders.
+/// The first folder of the path that is missing or no folder, and why;
+/// nullptr when all are folders.
 static const char *pathProblem(const char *path, char (&folder)[SYZYGY_PATH_SIZE]) {
-    return listedFolderProblem(path, ":", folder, sizeof folder);
+    return listedFolderProblem(path, FOLDER_LIST_SEPARATOR, folder, sizeof folder);
 }
 
 // ---------------------------------------------------------------------------
@@ -167,21 +164,25 @@ static void prepareTable(const char *men) {
     }
 }
 
-/// Opens every win/draw/loss table of up to `largest` men in the directories
+/// Opens the table of a folder entry's name when it has at most
+/// *context men.
+static void prepareEntry(const char *name, void *context) {
+    char men[8];
+    if (tableMen(name, men) && int(std::strlen(men)) <= *static_cast<int *>(context)) prepareTable(men);
+}
+
+/// Opens every win/draw/loss table of up to `largest` men in the folders
 /// of `path`; the position is left as it was.
 static void prepareTables(const char *path, int largest) {
     static Position saved;  // too large for the stack
     saved = pos;
-    char copy[SYZYGY_PATH_SIZE];
-    std::snprintf(copy, sizeof copy, "%s", path);
-    char *rest = nullptr;
-    for (char *dir = strtok_r(copy, ":", &rest); dir; dir = strtok_r(nullptr, ":", &rest)) {
-        DIR *folder = opendir(dir);
-        if (!folder) continue;
-        char men[8];
-        while (const dirent *entry = readdir(folder))
-            if (tableMen(entry->d_name, men) && int(std::strlen(men)) <= largest) prepareTable(men);
-        closedir(folder);
+    char folder[SYZYGY_PATH_SIZE];
+    for (const char *element = path; *element;) {
+        size_t length = std::strcspn(element, FOLDER_LIST_SEPARATOR);
+        std::snprintf(folder, sizeof folder, "%.*s", int(length), element);
+        if (length > 0) listFolder(folder, prepareEntry, &largest);
+        element += length;
+        if (*element) element++;
     }
     pos = saved;
 }
@@ -191,21 +192,10 @@ static void prepareTables(const char *path, int largest) {
 /// there, which would reach the interface outside the engine's output path.
 /// Returns the men of the largest table found, 0 for none.
 static int silentLoad(const char *path) {
-    std::fflush(stdout);
-    std::fflush(stderr);
-    int savedOut = dup(1), savedErr = dup(2);
-    int sink = open("/dev/null", O_WRONLY);
-    if (sink >= 0) {
-        dup2(sink, 1);
-        dup2(sink, 2);
-        close(sink);
-    }
+    silenceStandardOutput();
     int largest = tb_init(path) ? int(TB_LARGEST) : 0;
     prepareTables(path, largest);
-    std::fflush(stdout);
-    std::fflush(stderr);
-    if (savedOut >= 0) dup2(savedOut, 1), close(savedOut);
-    if (savedErr >= 0) dup2(savedErr, 2), close(savedErr);
+    restoreStandardOutput();
     return largest;
 }
 

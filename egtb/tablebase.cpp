@@ -130,7 +130,7 @@ static int32_t decodeValue(const uint8_t *bytes, bool wide) {
 static int32_t readValueFromFile(FILE *file, int table, uint64_t index) {
     bool wide = tbTables[table].flags & TB_16BIT;
     uint8_t bytes[2];
-    if (std::fseek(file, long(wide ? 2 * index : index), SEEK_SET) != 0) return VALUE_UNAVAILABLE;
+    if (!seekFile(file, wide ? 2 * index : index)) return VALUE_UNAVAILABLE;
     if (std::fread(bytes, 1, wide ? 2 : 1, file) != (wide ? 2u : 1u)) return VALUE_UNAVAILABLE;
     return decodeValue(bytes, wide);
 }
@@ -163,12 +163,12 @@ static bool fileMatchesProvenValues(int table, int side, FILE *file) {
 static bool acceptTableFile(int table, int side, FILE *file, const char *name) {
     const TbDescriptor &d = tbTables[table];
     if (!(d.flags & TB_16BIT)) {
-        long length = std::fseek(file, 0, SEEK_END) == 0 ? std::ftell(file) : -1;
-        if (length < 0) {
+        FileIdentity identity;
+        if (!fileIdentity(file, &identity)) {
             notice("*** Seek in %s failed", name);
             return false;
         }
-        if (uint64_t(length) != d.count[side]) {
+        if (identity.size != d.count[side]) {
             notice("*** %s corrupted", name);
             return false;
         }
@@ -197,7 +197,8 @@ static bool registerSide(int table, int side, const char *directory) {
     if (d.fileName[side][0]) return true;
     char name[sizeof d.fileName[side]];
     const char *suffix = side ? "nbb" : "nbw";
-    std::snprintf(name, sizeof name, "%s%s%s.%s", directory, *directory ? "/" : "", d.name, suffix);
+    const char separator[2] = {*directory ? FOLDER_SEPARATOR : '\0', '\0'};
+    std::snprintf(name, sizeof name, "%s%s%s.%s", directory, separator, d.name, suffix);
     if (FILE *file = openTableFile(name)) {
         bool accepted = acceptTableFile(table, side, file, name);
         std::fclose(file);
@@ -315,7 +316,7 @@ static FILE *openTableFile(int table, int side) {
 /// Reads block `block` of a table side into entry `i`; false on failure.
 static bool readBlock(int32_t i, int table, int side, uint32_t block) {
     FILE *file = openTableFile(table, side);
-    if (!file || std::fseek(file, long(block) * BLOCK_BYTES, SEEK_SET) != 0) return false;
+    if (!file || !seekFile(file, uint64_t(block) * BLOCK_BYTES)) return false;
     size_t length = std::fread(blockOf(i), 1, BLOCK_BYTES, file);
     if (length < size_t(BLOCK_BYTES) && std::ferror(file)) {
         std::clearerr(file);

@@ -1,38 +1,21 @@
-// Regular files and folders named by settings.
+// Folders named by settings, and the engine's own files found beside the
+// program; what every operating system shares.
 #include "engine/files.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
-FILE *openRegularFile(const char *path, bool writable, const char **reason) {
-    *reason = CANNOT_BE_OPENED;
-    // Without O_NONBLOCK, opening a FIFO for reading waits for a writer.
-    int fd = open(path, (writable ? O_RDWR : O_RDONLY) | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == EISDIR) *reason = NOT_A_REGULAR_FILE;
-        return nullptr;
-    }
-    struct stat info;
-    bool known = fstat(fd, &info) == 0;
-    if (!known || !S_ISREG(info.st_mode)) {
-        if (known) *reason = NOT_A_REGULAR_FILE;
-        close(fd);
-        return nullptr;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    FILE *file = fdopen(fd, writable ? "rb+" : "rb");
-    if (!file) close(fd);
-    return file;
-}
+/// The device that swallows what is written to it.
+extern const char NULL_DEVICE[];
 
 const char *folderProblem(const char *path) {
-    struct stat info;
-    if (stat(path, &info) != 0) return "does not exist";
-    return S_ISDIR(info.st_mode) ? nullptr : "is not a folder";
+    switch (pathKind(path)) {
+        case PathKind::Missing: return "does not exist";
+        case PathKind::Other: return "is not a folder";
+        default: return nullptr;
+    }
 }
 
 const char *listedFolderProblem(const char *list, const char *separators, char *folder, size_t size) {
@@ -47,4 +30,27 @@ const char *listedFolderProblem(const char *list, const char *separators, char *
         if (*element) element++;
     }
     return nullptr;
+}
+
+// The descriptors of standard output and error while they are silenced.
+static int savedOutput = -1, savedError = -1;
+
+void silenceStandardOutput() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    savedOutput = dup(1);
+    savedError = dup(2);
+    int sink = open(NULL_DEVICE, O_WRONLY);
+    if (sink < 0) return;
+    dup2(sink, 1);
+    dup2(sink, 2);
+    close(sink);
+}
+
+void restoreStandardOutput() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (savedOutput >= 0) dup2(savedOutput, 1), close(savedOutput);
+    if (savedError >= 0) dup2(savedError, 2), close(savedError);
+    savedOutput = savedError = -1;
 }

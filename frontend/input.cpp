@@ -1,13 +1,10 @@
-// Command input: lines are read straight from file descriptor 0 into the
+// Command input: lines are read straight from standard input into the
 // engine's own buffer, so that the search can ask without blocking whether a
 // command is waiting, and several lines that arrive in one read are handed
-// out one by one.
+// out one by one. How standard input is asked and read is each operating
+// system's own (input_posix.cpp, input_windows.cpp).
 #include "frontend/input.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -30,10 +27,7 @@ static bool lineIsPending() { return std::memchr(pendingInput, '\n', pendingLeng
 uint32_t inputAvailable() {
     if (lineIsPending()) return 1;
     if (inputClosed) return 0;
-    pollfd request = {0, POLLIN, 0};
-    int ready = poll(&request, 1, 0);
-    if (ready < 0) return errno == EINTR ? 0 : 1;  // a failed query lets a read find out
-    return ready > 0 ? 1 : 0;
+    return inputWaiting();
 }
 
 /// Appends received bytes; while the rest of an overlong line is being
@@ -53,12 +47,10 @@ static void appendInput(const char *data, size_t count) {
 
 /// One read into the free space of the buffer: > 0 bytes, 0 at end of
 /// input. A read error ends the program.
-static ssize_t readOnce() {
+static long readOnce() {
     char chunk[INPUT_BUFFER_SIZE];
     size_t space = INPUT_BUFFER_SIZE - 1 - pendingLength;
-    ssize_t count;
-    do count = read(0, chunk, space);
-    while (count < 0 && errno == EINTR);
+    long count = inputRead(chunk, space);
     if (count < 0) {
         reply("ERROR (input I/O stream is unreadable, exiting): readInput\n");
         std::exit(1);

@@ -1,6 +1,7 @@
 // Reading command lines from standard input and dispatching them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int INPUT_BUFFER_SIZE = 4096;
@@ -33,3 +34,18 @@ void resumeTokensAt(char *text);
 
 /// True once standard input has reached its end.
 extern bool inputClosed;
+
+// Each operating system's way of reading standard input.
+
+/// Sets standard input and output up for the engine's own line handling,
+/// before anything is read or printed.
+void inputStart();
+
+/// Non-zero when a read of standard input would return at once: bytes are
+/// waiting, or the input has ended, or the query failed (the read then finds
+/// out which). Never waits.
+uint32_t inputWaiting();
+
+/// Reads at most `size` bytes of standard input, waiting for the first:
+/// the count, 0 at the end of input, or negative on a read error.
+long inputRead(char *buffer, size_t size);

@@ -78,6 +78,7 @@ static void runCommandLineJob(int argc, char **argv) {
 }
 
 int main(int argc, char **argv) {
+    inputStart();
     nameEngine(argv[0]);
     applyDefaults();
     readConfigFile();

@@ -12,6 +12,7 @@
 #include "eval/pawns.h"
 #include "search/tt.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/capture.h"
 
 void BookTest::SetUp() {
     makeScratchDirectory(scratch, "book-test", true);
@@ -26,27 +27,18 @@ void BookTest::SetUp() {
     resetSetupArrays();
     setupPosition();
     std::srand(1);
-    capture = open_memstream(&captureBuffer, &captureSize);
-    ASSERT_NE(capture, nullptr);
-    outputStream = capture;
+    startCapture();
 }
 
 void BookTest::TearDown() {
     closeBook();
-    outputStream = stdout;
-    std::fclose(capture);
-    std::free(captureBuffer);
+    stopCapture();
     removeScratchDirectory(scratch);
     resetSetupArrays();
     setupPosition();
 }
 
-std::string BookTest::printed() {
-    std::fflush(capture);
-    std::string text(captureBuffer + captureRead, captureSize - captureRead);
-    captureRead = captureSize;
-    return text;
-}
+std::string BookTest::printed() { return readCapture(); }
 
 void BookTest::goTo(const char *moves) {
     if (startFen.empty()) setupPosition();

@@ -50,9 +50,6 @@ protected:
 
 private:
     ScratchDirectory scratch;
-    FILE *capture = nullptr;
-    char *captureBuffer = nullptr;
-    size_t captureSize = 0, captureRead = 0;
 };
 
 void writeText(const char *name, const std::string &text);

@@ -1,8 +1,8 @@
 // Book creation from PGN: the records a small collection gives, worked out
 // by hand, the ways a game ends early, the file layouts that databases
 // write, and the reading of moves in standard algebraic notation.
-#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -136,7 +136,7 @@ TEST_F(BookTest, GamesEndAtACommentQuietlyAtARepetitionAndAtResultTokens) {
 TEST_F(BookTest, FailedCreationLeavesTheOldBookInPlace) {
     writeText(BOOK_FILE_NAME, "old book");
     writeText("games.pgn", game("1-0", "1. e4 e5 1-0"));
-    ASSERT_EQ(mkdir("QuorBook.bin.new", 0700), 0);  // the new book cannot be written
+    ASSERT_TRUE(std::filesystem::create_directory("QuorBook.bin.new"));  // the new book cannot be written
     createBook("games.pgn");
     EXPECT_NE(printed().find("Cannot create book file 'QuorBook.bin'\n"), std::string::npos);
     EXPECT_EQ(readText(BOOK_FILE_NAME), "old book");

@@ -1,9 +1,9 @@
 // Probing the book: the position keys, the weights of the candidates worked
 // out by hand, the display, the random choice, blocked moves, the variety
 // limit of the opening, and damaged book files.
-#include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <string>
 
@@ -240,7 +240,7 @@ TEST_F(BookTest, DamagedTruncatedAndEmptyBooksNeverCrashTheEngine) {
     }
     // A folder in the book's place cannot be read: no book moves.
     std::remove(BOOK_FILE_NAME);
-    ASSERT_EQ(mkdir(BOOK_FILE_NAME, 0700), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(BOOK_FILE_NAME));
     openBook();
     goTo("");
     EXPECT_EQ(playProbe(), 0u);

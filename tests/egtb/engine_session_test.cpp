@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,19 +27,23 @@ protected:
 
     void TearDown() override { removeScratchDirectory(scratch); }
 
+    /// The path the engine gives a file of the directory.
+    std::string inDir(const char *name) { return (std::filesystem::path(dir) / name).string(); }
+
     /// Runs the engine in the directory with `input` on its standard input
     /// and returns everything it printed.
     std::string run(const std::string &input) {
         const char *binary = std::getenv("QUOR_BINARY");
         if (!binary) return "QUOR_BINARY is not set";
         writeScratchFile(scratch, "input.txt", input);
-        std::string command = "cd " + dir + " && " + binary + " < input.txt";
-        FILE *pipe = popen(command.c_str(), "r");
-        if (!pipe) return "cannot start the engine";
-        std::string text;
+        std::filesystem::path previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+        FILE *pipe = popen((std::string(binary) + " < input.txt").c_str(), "r");
+        std::string text = pipe ? "" : "cannot start the engine";
         char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
-        pclose(pipe);
+        for (size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, n);
+        if (pipe) pclose(pipe);
+        std::filesystem::current_path(previous);
         return text;
     }
 };
@@ -56,13 +61,13 @@ TEST_F(EngineSession, BannerEgtbCommandAndNalimovCacheDebugLines) {
           "Max 3 , Score 9806\n", "Position not in EGTB\n"}},
         // The all-win kqk file fails the check against proven mates in one.
         {"", "xboard\nquit\n",
-         {dir + "/kqk.nbw does not match this engine's tablebase indexing\n", "EGTB Status: Not found\n"}},
+         {inDir("kqk.nbw") + " does not match this engine's tablebase indexing\n", "EGTB Status: Not found\n"}},
         {nullptr, "xboard\negtb\nquit\n", {"EGTB Status: Not found\n", "EGTB not found\n"}},
         {"EGTB_VERIFY 0\n",
          "uci\ndebug on\nsetoption name NalimovPath value " + dir + "\nsetoption name NalimovCache value 8\n"
          "position fen 8/8/8/8/8/8/Q7/K1k5 w - - 0 1\negtb\nsetoption name NalimovPath value " + dir +
          "/none\nsetoption name NalimovCache value 8\nquit\n",
-         {"info string *** " + dir + "/krk.nbw corrupted\n", "Maximum 3 piece TB found\n", "Max 3 , Score 9806\n",
+         {"info string *** " + inDir("krk.nbw") + " corrupted\n", "Maximum 3 piece TB found\n", "Max 3 , Score 9806\n",
           "TB failed to initialize\n"}},
     };
     writeScratchFile(scratch, "krk.nbw", "short");

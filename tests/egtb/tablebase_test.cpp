@@ -2,14 +2,12 @@
 // whose bytes make the expected value easy to work out by hand.
 #include "egtb/tablebase.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -47,13 +45,13 @@ class TablebaseFiles : public ::testing::Test {
 protected:
     ScratchDirectory scratch;
     std::string dir;
-    char previous[512];
+    std::filesystem::path previous;
     FILE *capture = nullptr;
 
     void SetUp() override {
         makeScratchDirectory(scratch, "egtb", false);
         dir = scratch.path;
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+        previous = std::filesystem::current_path();
         capture = std::tmpfile();
         outputStream = capture;
         options.optionFlags = OPT_XBOARD;
@@ -66,9 +64,12 @@ protected:
         tbVerify = true;
         outputStream = stdout;
         std::fclose(capture);
-        EXPECT_EQ(chdir(previous), 0);
+        std::filesystem::current_path(previous);
         removeScratchDirectory(scratch);
     }
+
+    /// The path the engine gives a file of the directory.
+    std::string inDir(const char *name) { return (std::filesystem::path(dir) / name).string(); }
 
     /// Writes a file of `length` bytes, byte i being fill(i).
     void writeTable(const std::string &name, uint64_t length, const std::function<int(uint64_t)> &fill) {
@@ -212,10 +213,13 @@ TEST_F(TablebaseFiles, KppkpSpecialIndicesWithBlackToMove) {
     const uint64_t special[] = {0x362BC7C, 0x362DE44, 0x3637648, 0x3639810, 0x38D4F29, 0x40A2CAB, 0x43C778C};
     // Sparse files of the full length with a few bytes set.
     for (auto [name, side] : {std::pair{"kppkp.nbb", 1}, {"kppkp.nbw", 0}}) {
-        int fd = open((dir + "/" + name).c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
-        ASSERT_EQ(ftruncate(fd, off_t(countOf("kppkp", side))), 0);
-        for (uint64_t offset : {0x362BC7CULL, 0x362BC7DULL}) ASSERT_EQ(pwrite(fd, "\5", 1, off_t(offset)), 1);
-        close(fd);
+        std::string path = dir + "/" + name;
+        std::fclose(std::fopen(path.c_str(), "wb"));
+        std::filesystem::resize_file(path, countOf("kppkp", side));
+        FILE *file = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(file, nullptr);
+        for (long offset : {0x362BC7CL, 0x362BC7DL}) std::fseek(file, offset, SEEK_SET), std::fputc(5, file);
+        std::fclose(file);
     }
     ASSERT_EQ(start(dir), 5);
     int table = tableNumber("kppkp");
@@ -235,12 +239,12 @@ TEST_F(TablebaseFiles, PositionWithoutTableOpensNoFile) {
 }
 
 TEST_F(TablebaseFiles, PathElementsInOrderFirstDirectoryWins) {
-    ASSERT_EQ(mkdir((dir + "/a").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir((dir + "/b").c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/a"));
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/b"));
     constantTable("kqk.nbw", 0, 90);
     constantTable("a/kqk.nbw", 0, 30);
     constantTable("b/kqk.nbw", 0, 60);
-    ASSERT_EQ(chdir(dir.c_str()), 0);
+    std::filesystem::current_path(dir);
     struct Case {
         std::string path, score;
     };
@@ -281,7 +285,7 @@ TEST_F(TablebaseFiles, ShortFilesAreNamedAndLeftOut) {
     writeTable("kqk.nbw", countOf("kqk", 0) - 1, [](uint64_t) { return 30; });
     constantTable("kqk.nbb", 1, -30);
     ASSERT_EQ(start(dir), 3);
-    EXPECT_EQ(output(), "*** " + dir + "/kqk.nbw corrupted\n");
+    EXPECT_EQ(output(), "*** " + inDir("kqk.nbw") + " corrupted\n");
     EXPECT_EQ(probe(KQK), "not found");
     EXPECT_EQ(probe("8/8/8/8/8/8/Q7/K1k5 b - - 0 1"), "-9808");
 }
@@ -327,7 +331,7 @@ TEST_F(TablebaseFiles, CompressedFilesAreRecognisedButNotRegistered) {
     EXPECT_EQ(start(dir), 0);
     std::string text = output();
     for (const Case &c : cases) {
-        size_t at = text.find(dir + "/" + c.file);
+        size_t at = text.find(inDir(c.file));
         ASSERT_NE(at, std::string::npos) << c.file;
         size_t lineStart = text.rfind('\n', at) + 1;
         std::string line = text.substr(lineStart, text.find('\n', at) - lineStart);
@@ -343,7 +347,7 @@ TEST_F(TablebaseFiles, CheckAgainstProvenPositionsRefusesWrongTablesOnly) {
     tbVerify = true;
     constantTable("kqk.nbw", 0, 0);  // every position a draw: mates in one disagree
     EXPECT_EQ(start(dir), 0);
-    EXPECT_EQ(output(), dir + "/kqk.nbw does not match this engine's tablebase indexing\n");
+    EXPECT_EQ(output(), inDir("kqk.nbw") + " does not match this engine's tablebase indexing\n");
     // A draw everywhere except at the proven mates in one, which hold 126.
     static TbProvenPosition proven[12];
     int count = tbProvenPositions(tableNumber("kqk"), WHITE, proven, 12);

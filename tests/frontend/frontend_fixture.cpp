@@ -12,6 +12,8 @@
 #include "frontend/input.h"
 #include "search/state.h"
 #include "search/tt.h"
+#include "tests/support/capture.h"
+#include "tests/support/input_pipe.h"
 
 void FrontendTest::SetUp() {
     ASSERT_TRUE(ttAllocate(16));
@@ -35,25 +37,16 @@ void FrontendTest::SetUp() {
     timeControl.moveTime = 500;
     timeControl.maxDepth = 64;
     mainThread.pvLength[0] = 0;
-    capture = open_memstream(&captureBuffer, &captureSize);
-    ASSERT_NE(capture, nullptr);
-    outputStream = capture;
+    startCapture();
 }
 
 void FrontendTest::TearDown() {
-    outputStream = stdout;
-    std::fclose(capture);
-    std::free(captureBuffer);
+    stopCapture();
     searching = analyzing = pondering = searchSignal = 0;
     chess960 = false;
 }
 
-std::string FrontendTest::printed() {
-    std::fflush(capture);
-    std::string text(captureBuffer + captureRead, captureSize - captureRead);
-    captureRead = captureSize;
-    return text;
-}
+std::string FrontendTest::printed() { return readCapture(); }
 
 std::string FrontendTest::send(const char *line) {
     char buffer[INPUT_BUFFER_SIZE];
@@ -67,19 +60,17 @@ std::string FrontendTest::runSession(const std::string &input) {
     // which would close the engine's input for the tests that follow.
     EXPECT_TRUE(input.size() >= 5 && input.compare(input.size() - 5, 5, "quit\n") == 0);
     EXPECT_LT(input.size(), size_t(60000));  // fits in the pipe without a reader
-    int ends[2];
-    if (pipe(ends) != 0) {
+    int savedInput = dup(0);
+    int writer = pipeToStandardInput();
+    if (writer < 0) {
         ADD_FAILURE() << "no pipe";
         return "";
     }
-    EXPECT_EQ(write(ends[1], input.data(), input.size()), ssize_t(input.size()));
-    int savedInput = dup(0);
-    dup2(ends[0], 0);
-    close(ends[0]);
+    EXPECT_EQ(write(writer, input.data(), unsigned(input.size())), int(input.size()));
     mainLoop();
     dup2(savedInput, 0);
     close(savedInput);
-    close(ends[1]);
+    close(writer);
     return printed();
 }
 

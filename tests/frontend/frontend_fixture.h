@@ -23,10 +23,4 @@ protected:
     /// Runs the main loop with `input` as its standard input, until the
     /// "quit" that must end it, and returns what the engine printed.
     std::string runSession(const std::string &input);
-
-private:
-    FILE *capture = nullptr;
-    char *captureBuffer = nullptr;
-    size_t captureSize = 0;
-    size_t captureRead = 0;
 };

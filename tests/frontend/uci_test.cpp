@@ -190,8 +190,8 @@ TEST_F(UciHandler, OptionNamesWithBlanksAndValuesWithBlanks) {
     EXPECT_EQ(send("setoption name NalimovPath value /no such/tables  "),
               "info string Nalimov path /no such/tables does not exist\n");
     EXPECT_STREQ(options.egtbPath, "/no such/tables");
-    EXPECT_EQ(send("setoption name NalimovPath value /dev/null;/tmp"),
-              "info string Nalimov path /dev/null is not a folder\n");
+    EXPECT_EQ(send("setoption name NalimovPath value tests/data/polyglot_games.pgn;tests"),
+              "info string Nalimov path tests/data/polyglot_games.pgn is not a folder\n");
     EXPECT_EQ(send("setoption name NalimovPath value <empty>"), "");
     EXPECT_STREQ(options.egtbPath, "");
     options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;

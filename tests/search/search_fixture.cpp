@@ -18,13 +18,11 @@
 #include "search/think.h"
 #include "search/tt.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/input_pipe.h"
 
 namespace {
 
 int inputWriter = -1;
-FILE *capture = nullptr;
-char *captureText = nullptr;
-size_t captureSize = 0;
 
 /// Allocates the tables once and replaces standard input by a pipe that
 /// stays open, so that the search's input poll finds nothing unless a test
@@ -32,11 +30,8 @@ size_t captureSize = 0;
 class SearchEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        ASSERT_GE(dup2(fds[0], 0), 0);
-        close(fds[0]);
-        inputWriter = fds[1];
+        inputWriter = pipeToStandardInput();
+        ASSERT_GE(inputWriter, 0);
         setInputPoller(checkInput);
         options.ttShift = 16;
         ASSERT_TRUE(ttAllocate(options.ttShift));
@@ -83,23 +78,9 @@ void setSearchPly(int ply) {
     pos.moveListStart[ply] = 0;
 }
 
-void startCapture() {
-    capture = open_memstream(&captureText, &captureSize);
-    outputStream = capture;
-}
-
-std::string stopCapture() {
-    outputStream = stdout;
-    std::fclose(capture);
-    std::string result(captureText, captureSize);
-    std::free(captureText);
-    captureText = nullptr;
-    return result;
-}
-
 void sendInput(const char *line) {
     std::string text = std::string(line) + "\n";
-    ASSERT_EQ(write(inputWriter, text.data(), text.size()), ssize_t(text.size()));
+    ASSERT_EQ(write(inputWriter, text.data(), unsigned(text.size())), int(text.size()));
 }
 
 void thinkToDepth(int depth) {

@@ -1,5 +1,5 @@
 // Set-up shared by the search tests: engine tables, a fresh game, output
-// captured in memory, and a pipe on standard input through which a test can
+// captured (tests/support/capture.h), and a pipe on standard input through which a test can
 // send commands to a running search.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include <string>
 
 #include "board/types.h"
+#include "tests/support/capture.h"
 
 /// Resets the engine as a new game does, with thinking output off, no
 /// clock, and every hash table cleared.
@@ -19,12 +20,6 @@ void setPosition(const char *fen);
 /// Makes the current position a node at the given search ply, as if the
 /// last moves had been played inside the search.
 void setSearchPly(int ply);
-
-/// Starts capturing everything the engine prints.
-void startCapture();
-
-/// Stops capturing and returns what was printed.
-std::string stopCapture();
 
 /// Sends a command line to the engine's standard input.
 void sendInput(const char *line);

@@ -10,6 +10,7 @@
 #include "board/position.h"
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
+#include "engine/files.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
 #include "search/state.h"
@@ -22,8 +23,9 @@ namespace {
 // The 3-man and some 4-man tables with their distance files, and the
 // win/draw/loss files of every other 4-man ending. Two spellings of the same
 // path, so that switching between them loads the tables afresh.
-constexpr const char *SYZYGY_TABLES[2] = {"tests/data/syzygy:tests/data/syzygy-wdl",
-                                          "./tests/data/syzygy:./tests/data/syzygy-wdl"};
+const std::string SYZYGY_TABLES[2] = {std::string("tests/data/syzygy") + FOLDER_LIST_SEPARATOR + "tests/data/syzygy-wdl",
+                                      std::string("./tests/data/syzygy") + FOLDER_LIST_SEPARATOR +
+                                          "./tests/data/syzygy-wdl"};
 
 // Loads before the tables are known to be safe: with unprepared tables a
 // crash came within two rounds on every run tried.
@@ -51,7 +53,7 @@ protected:
     }
     /// Loads the Syzygy tables again, as a fresh engine would find them.
     void reloadSyzygy() {
-        useSyzygy(SYZYGY_TABLES[loads++ % 2]);
+        useSyzygy(SYZYGY_TABLES[loads++ % 2].c_str());
         ASSERT_EQ(syzygy.largest, 4);
     }
     /// A Nalimov "kqk" table, white to move, in which every position is a

@@ -2,27 +2,31 @@
 #include "tests/support/scratch_dir.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 
 void makeScratchDirectory(ScratchDirectory &scratch, const char *name, bool enter) {
-    std::string pattern = std::string("/tmp/quor-") + name + "-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr) << pattern;
-    scratch.path = pattern;
-    if (!enter) return;
     std::error_code error;
+    std::random_device random;
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path(error) / ("quor-" + std::string(name) + "-" + std::to_string(random()));
+    ASSERT_TRUE(!error && std::filesystem::create_directory(folder, error)) << folder << ": " << error.message();
+    scratch.path = folder.string();
+    if (!enter) return;
     std::filesystem::path previous = std::filesystem::current_path(error);
     ASSERT_FALSE(error) << error.message();
-    ASSERT_EQ(chdir(scratch.path.c_str()), 0);
+    std::filesystem::current_path(folder, error);
+    ASSERT_FALSE(error) << error.message();
     scratch.previous = previous.string();
 }
 
 void removeScratchDirectory(ScratchDirectory &scratch) {
     if (!scratch.previous.empty()) {
-        EXPECT_EQ(chdir(scratch.previous.c_str()), 0);
+        std::error_code error;
+        std::filesystem::current_path(scratch.previous, error);
+        EXPECT_FALSE(error) << error.message();
     }
     if (scratch.path.empty()) return;
     std::error_code ignored;
@@ -32,7 +36,7 @@ void removeScratchDirectory(ScratchDirectory &scratch) {
 }
 
 void writeScratchFile(const ScratchDirectory &scratch, const std::string &name, const std::string &bytes) {
-    std::string path = scratch.path + "/" + name;
+    std::string path = (std::filesystem::path(scratch.path) / name).string();
     FILE *file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr) << path;
     EXPECT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), file), bytes.size());

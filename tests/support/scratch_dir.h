@@ -9,7 +9,8 @@ struct ScratchDirectory {
     std::string previous;  // working directory before the test entered it; empty when it did not
 };
 
-/// Makes a new empty directory /tmp/quor-<name>-XXXXXX and, with `enter`,
+/// Makes a new empty directory quor-<name>-<number> in the system's folder
+/// for temporary files and, with `enter`,
 /// makes it the working directory. Fails the current test when it cannot.
 void makeScratchDirectory(ScratchDirectory &scratch, const char *name, bool enter);
 
