@@ -51,14 +51,17 @@ static void readBookIndex(FILE *file, uint32_t *index) {
 void openBook() {
     if (book.file) return;
     const char *reason;
+    // The book of the current folder, else the one beside the program:
+    // learning then writes to the book that was opened.
+    const char *path = locateFile(BOOK_FILE_NAME);
     book.writable = true;
-    book.file = openRegularFile(BOOK_FILE_NAME, true, &reason);
+    book.file = openRegularFile(path, true, &reason);
     if (!book.file && reason == CANNOT_BE_OPENED) {
         // A read-only file or directory: play from the book without learning.
         book.writable = false;
-        book.file = openRegularFile(BOOK_FILE_NAME, false, &reason);
+        book.file = openRegularFile(path, false, &reason);
     }
-    if (!book.file && reason == NOT_A_REGULAR_FILE) notice("Book %s not used: %s", BOOK_FILE_NAME, reason);
+    if (!book.file && reason == NOT_A_REGULAR_FILE) notice("Book %s not used: %s", path, reason);
     if (book.file && !loadBookFile(book)) closeBook();
 }
 

@@ -32,6 +32,14 @@ const char *listedFolderProblem(const char *list, const char *separators, char *
     return nullptr;
 }
 
+const char *locateFile(const char *name) {
+    static char besideProgram[4096];
+    if (pathKind(name) != PathKind::Missing || !*programFolder()) return name;
+    int length = std::snprintf(besideProgram, sizeof besideProgram, "%s%c%s", programFolder(), FOLDER_SEPARATOR, name);
+    bool fits = length > 0 && size_t(length) < sizeof besideProgram;
+    return fits && pathKind(besideProgram) != PathKind::Missing ? besideProgram : name;
+}
+
 // The descriptors of standard output and error while they are silenced.
 static int savedOutput = -1, savedError = -1;
 

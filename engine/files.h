@@ -65,6 +65,15 @@ bool replaceFile(const char *from, const char *to);
 /// failure.
 bool seekFile(FILE *file, uint64_t offset);
 
+/// The folder that holds the running program, without a trailing
+/// separator; empty when it cannot be found.
+const char *programFolder();
+
+/// Where the engine's file `name` is: in the current folder when it is
+/// there, else beside the program when it is there, else `name` (the
+/// current folder). The text stays valid until the next call.
+const char *locateFile(const char *name);
+
 /// Sends what the process writes to standard output and error (through
 /// the C library or below it) nowhere, until restoreStandardOutput.
 void silenceStandardOutput();

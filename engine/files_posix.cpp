@@ -58,3 +58,16 @@ bool fileIdentity(FILE *file, FileIdentity *identity) {
 bool replaceFile(const char *from, const char *to) { return std::rename(from, to) == 0; }
 
 bool seekFile(FILE *file, uint64_t offset) { return fseeko(file, off_t(offset), SEEK_SET) == 0; }
+
+const char *programFolder() {
+    static char folder[4096];
+    static bool known = false;
+    if (known) return folder;
+    known = true;
+    // Linux names the running program in /proc (qemu's user mode too).
+    ssize_t length = readlink("/proc/self/exe", folder, sizeof folder - 1);
+    while (length > 0 && folder[length - 1] != '/') length--;
+    if (length > 1) length--;  // the separator, unless the program lies in the root
+    folder[length > 0 ? length : 0] = '\0';
+    return folder;
+}

@@ -69,6 +69,19 @@ bool fileIdentity(FILE *file, FileIdentity *identity) {
     return true;
 }
 
+const char *programFolder() {
+    static char folder[MAX_PATH + 1];
+    static bool known = false;
+    if (known) return folder;
+    known = true;
+    DWORD length = GetModuleFileNameA(nullptr, folder, sizeof folder);
+    if (length >= sizeof folder) length = 0;  // cut short
+    while (length > 0 && folder[length - 1] != '\\' && folder[length - 1] != '/') length--;
+    if (length > 0) length--;
+    folder[length] = '\0';
+    return folder;
+}
+
 bool replaceFile(const char *from, const char *to) {
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;  // the C library's rename keeps an existing file
 }

@@ -7,6 +7,7 @@
 
 #include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
+#include "engine/files.h"
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/options.h"
@@ -49,7 +50,7 @@ static const char *wholeValue(char *start) {
 }
 
 void readConfigFile() {
-    FILE *file = std::fopen("quor.cfg", "r");
+    FILE *file = std::fopen(locateFile("quor.cfg"), "r");  // the current folder's, else the one beside the program
     if (!file) return;
     char line[256], original[256];
     while (std::fgets(line, sizeof line, file)) {

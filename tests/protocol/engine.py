@@ -7,6 +7,9 @@ import time
 import unittest
 
 BINARY = None
+# What starts the engine program, when it cannot be started by itself: an
+# emulator (wine, qemu-aarch64), perhaps followed by a relay program.
+RUNNER = []
 
 # A move in the UCI coordinate form: from, to, and a promotion letter.
 UCI_MOVE = r"[a-h][1-8][a-h][1-8][nbrq]?"
@@ -15,17 +18,19 @@ UCI_MOVE = r"[a-h][1-8][a-h][1-8][nbrq]?"
 class Engine:
     """One running engine process with raw access to its pipes."""
 
-    def __init__(self, args=(), cwd=None, argv0=None):
-        """`argv0` replaces the program's invocation text (its first argument)."""
+    def __init__(self, args=(), cwd=None, argv0=None, binary=None):
+        """`argv0` replaces the program's invocation text (its first argument);
+        `binary` replaces the engine program."""
         # Under the address sanitizer a failed allocation returns null, as the
         # C library's does, instead of ending the program (a hash size that
         # cannot be had must leave the engine running).
         environment = dict(os.environ)
         environment["ASAN_OPTIONS"] = ":".join(filter(None, [environment.get("ASAN_OPTIONS"),
                                                              "allocator_may_return_null=1"]))
+        program = binary or BINARY
         self.process = subprocess.Popen(
-            [argv0 or BINARY, *args], executable=BINARY, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            cwd=cwd, bufsize=0, env=environment)
+            [*RUNNER, argv0 or program, *args], executable=None if RUNNER else program, stdin=subprocess.PIPE,
+            stdout=subprocess.PIPE, cwd=cwd, bufsize=0, env=environment)
         self.buffer = b""
 
     def write(self, data):
@@ -179,7 +184,10 @@ def coordinates_of_san(reference, san):
 
 
 def main():
-    """Runs the calling module's tests with the engine named on the command line."""
-    global BINARY
-    BINARY = os.path.abspath(sys.argv.pop(1))
+    """Runs the calling module's tests with the engine named on the command
+    line, after which the words of its runner may follow."""
+    global BINARY, RUNNER
+    BINARY = os.path.abspath(sys.argv[1])
+    RUNNER = sys.argv[2:]
+    del sys.argv[1:]
     unittest.main(module="__main__", verbosity=2)

@@ -35,20 +35,6 @@ class UciSession(engine.UciEngineTest):
                          "option name UCI_Chess960 type check default false\n"
                          "uciok\n")
 
-    def test_isready_is_answered_during_a_search_and_stop_gives_the_move(self):
-        self.engine.send("position startpos moves e2e4", "go infinite")
-        time.sleep(0.3)
-        self.engine.send("isready")
-        self.assertNotIn("bestmove", self.engine.read_until("readyok", timeout=5))
-        text = self.bestmove("stop", timeout=5)
-        move = text.splitlines()[-1].split()[1]
-        self.assertRegex(move, "^" + UCI_MOVE + "$")
-        reference = engine.Engine()
-        self.addCleanup(reference.stop)
-        reference.output_for("force", "e2e4")
-        self.assertIn(move, engine.legal_moves(reference))
-        self.assertEqual(self.engine.quiet_for(0.3), "")
-
     def test_go_during_a_search_is_ignored(self):
         self.engine.send("position startpos", "go infinite")
         time.sleep(0.2)

@@ -84,14 +84,6 @@ class XboardSession(engine.EngineTest):
             self.assertEqual(player.board(), board, command)
             self.assertTrue(player.output_for("perft 2").endswith(f"\nNodes searched: {nodes}\n"), command)
 
-    def test_move_now_plays_the_best_move_so_far_at_once(self):
-        self.engine.send("st 30", "e2e4")
-        time.sleep(0.5)
-        asked = time.monotonic()
-        reply = self.engine_move("?", timeout=5)
-        self.assertLess(time.monotonic() - asked, 3)
-        self.assertEqual(self.engine.board(), self.reference_after("e2e4", reply).board())
-
     def test_hint_names_the_expected_reply_and_playing_it_is_a_ponder_hit(self):
         reply = self.engine_move("hard", "sd 4", "e2e4")
         hint = self.engine.output_for("hint")
