@@ -4,7 +4,8 @@
 # runs every test, optimised and then under the address and
 # undefined-behaviour sanitizers, and then the tests of the parallel search,
 # the shared table, the tablebases probed by several threads and the node
-# budget under the thread sanitizer.
+# budget under the thread sanitizer; it then builds the engine and its tests
+# with clang, warnings as errors.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -49,6 +50,8 @@ test: build
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_TSAN=ON > /dev/null
 	cmake --build build-tsan --target search_tests -j $(JOBS)
 	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:ThreadedTablebases.*:TableTest.*:LimitedSearch.*'
+	cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DQUOR_WERROR=ON > /dev/null
+	cmake --build build-clang -j $(JOBS)
 
 bench: build
 	cmake --build build --target $(notdir $(basename $(wildcard bench/*.cpp))) -j $(JOBS)

@@ -9,7 +9,7 @@
 #include "board/tables.h"
 #include "board/zobrist.h"
 
-constinit thread_local Position pos;
+constinit thread_local Position pos{};
 
 // The standard start position: black pieces on rows 0 and 1, white ones on
 // rows 6 and 7.
