@@ -63,12 +63,12 @@ static void writeHeader(int depth, int score) {
         char tbHits[32] = "";  // only when Syzygy tables are loaded
         if (syzygy.largest > 0) std::snprintf(tbHits, sizeof tbHits, "tbhits %llu ", (unsigned long long)totalTbHits());
         std::snprintf(thinkingLine, THINKING_LINE_SIZE,
-                      "info score %s %d depth %d seldepth %d time %lu nodes %lu nps %u %s%spv", kind, value, depth,
-                      thisThread->selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(), nodesPerSecond(),
+                      "info score %s %d depth %d seldepth %d time %lu nodes %llu nps %u %s%spv", kind, value, depth,
+                      thisThread->selDepth, (unsigned long)elapsed, (unsigned long long)totalNodes(), nodesPerSecond(),
                       tbHits, options.multiPv >= 2 ? "multipv 1 " : "");
     } else {
-        std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
-                      (unsigned long)(elapsed / 10), (unsigned long)totalNodes());
+        std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-llu  ", depth, score,
+                      (unsigned long)(elapsed / 10), (unsigned long long)totalNodes());
     }
 }
 
@@ -137,8 +137,8 @@ void printMultiPvLine(int lineNumber, int depth, int score, const Move *line) {
         return;
     }
     if (!(options.optionFlags & OPT_POST)) return;
-    std::snprintf(multiPvLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score,
-                  (unsigned long)(searchElapsedMs() / 10), (unsigned long)totalNodes());
+    std::snprintf(multiPvLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-llu  ", depth, score,
+                  (unsigned long)(searchElapsedMs() / 10), (unsigned long long)totalNodes());
     int made = 0;
     for (Move move; made < MAX_PLY - 1 && line[made] && appendAndMake(multiPvLine, line[made], &move);) made++;
     while (made--) unmakeMove();

@@ -145,9 +145,9 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
         }
         thisThread->rootMove = move;
         if (isMainSearchThread() && uciMode() && searchElapsedMs() > 1000)
-            reply("info currmove %s currmovenumber %d nodes %lu nps %u\n", moveToUci(move),
+            reply("info currmove %s currmovenumber %d nodes %llu nps %u\n", moveToUci(move),
                   thisThread->rootMoveNumber - thisThread->rootMoveCount + thisThread->rootLegalCount - leftOut,
-                  (unsigned long)totalNodes(), nodesPerSecond());
+                  (unsigned long long)totalNodes(), nodesPerSecond());
         bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
         int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, firstMove);
         firstMove = false;
