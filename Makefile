@@ -4,8 +4,9 @@
 # runs every test, optimised and then under the address and
 # undefined-behaviour sanitizers, and then the tests of the parallel search,
 # the shared table, the tablebases probed by several threads and the node
-# budget under the thread sanitizer; it then builds the engine and its tests
-# with clang, warnings as errors.
+# budget under the thread sanitizer. It then builds the engine and its tests
+# with clang (warnings as errors), and for Windows x86-64 and Linux ARM64,
+# whose tests run under Wine and qemu.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -52,6 +53,18 @@ test: build
 	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:ThreadedTablebases.*:TableTest.*:LimitedSearch.*'
 	cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DQUOR_WERROR=ON > /dev/null
 	cmake --build build-clang -j $(JOBS)
+	$(call cross_test,build-windows,mingw-w64,-DQUOR_WERROR=ON)
+	$(call cross_test,build-arm64,aarch64-linux-gnu)
+
+# Builds the engine and its tests for another system, with Fathom compiled
+# from Debian's source package, and runs the tests under that system's
+# emulator (named by the toolchain file): $(call cross_test,FOLDER,TOOLCHAIN,OPTIONS)
+define cross_test
+	cmake -S . -B $(1) -DCMAKE_TOOLCHAIN_FILE=cmake/$(2).cmake -DCMAKE_BUILD_TYPE=Release $(3) \
+	    -DQUOR_FATHOM_SOURCE=$$(scripts/fathom-source.sh build-fathom) > /dev/null
+	cmake --build $(1) -j $(JOBS)
+	cd $(1) && ctest --output-on-failure -j $(JOBS)
+endef
 
 bench: build
 	cmake --build build --target $(notdir $(basename $(wildcard bench/*.cpp))) -j $(JOBS)
@@ -60,4 +73,4 @@ deps:
 	@scripts/install-deps.sh
 
 clean:
-	rm -rf build build-sanitize build-tsan $(PGO_BUILD)
+	rm -rf build build-*

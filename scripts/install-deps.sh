@@ -14,13 +14,38 @@ command -v xz > /dev/null 2>&1 || missing="$missing xz-utils"
 # tablebase values the tests expect.
 [ -f /usr/include/tbprobe.h ] || missing="$missing libfathom-dev"
 [ -x /usr/games/fathom ] || missing="$missing fathom"
-[ -z "$missing" ] && exit 0
+# The second compiler, which also builds the Windows engine (with lld and
+# the profile tools of LLVM).
+command -v clang > /dev/null 2>&1 || missing="$missing clang"
+command -v ld.lld > /dev/null 2>&1 || missing="$missing lld"
+command -v llvm-profdata > /dev/null 2>&1 || missing="$missing llvm"
+# Windows x86-64: MinGW-w64's headers and libraries (POSIX threads), run
+# under Wine; Linux ARM64: Debian's cross compiler, run under qemu.
+command -v x86_64-w64-mingw32-g++-posix > /dev/null 2>&1 || missing="$missing g++-mingw-w64-x86-64-posix"
+command -v wine > /dev/null 2>&1 || missing="$missing wine wine64"
+command -v aarch64-linux-gnu-g++ > /dev/null 2>&1 || missing="$missing g++-aarch64-linux-gnu"
+command -v qemu-aarch64 > /dev/null 2>&1 || missing="$missing qemu-user"
+# Those builds compile Fathom from Debian's source package ("apt-get source",
+# unpacked by dpkg-source); the release archives are zipped and xz-packed.
+command -v dpkg-source > /dev/null 2>&1 || missing="$missing dpkg-dev"
+command -v zip > /dev/null 2>&1 || missing="$missing zip"
+# "apt-get source" needs a deb-src line for the system's release.
+sources=""
+apt-get source --print-uris fathom > /dev/null 2>&1 || sources="deb-src"
+[ -z "$missing$sources" ] && exit 0
 
 if [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null 2>&1; then
+    if [ -n "$sources" ]; then
+        . /etc/os-release
+        echo "Adding the Debian source packages of $VERSION_CODENAME"
+        printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+            "$VERSION_CODENAME" /usr/share/keyrings/debian-archive-keyring.gpg > /etc/apt/sources.list.d/debian-src.sources
+    fi
     echo "Installing:$missing"
     apt-get update -q && DEBIAN_FRONTEND=noninteractive apt-get install -y -q $missing
 else
-    echo "Quor needs these packages:$missing"
-    echo "Install them, for example: sudo apt-get install$missing"
+    [ -n "$sources" ] && echo "Quor needs a deb-src line for Debian's source packages in /etc/apt/sources.list.d."
+    [ -n "$missing" ] && echo "Quor needs these packages:$missing" &&
+        echo "Install them, for example: sudo apt-get install$missing"
     exit 1
 fi
