@@ -6,7 +6,8 @@
 # the shared table, the tablebases probed by several threads and the node
 # budget under the thread sanitizer. It then builds the engine and its tests
 # with clang (warnings as errors), and for Windows x86-64 and Linux ARM64,
-# whose tests run under Wine and qemu.
+# whose tests run under Wine and qemu. "make dist" builds the release
+# archives in dist/.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -14,7 +15,7 @@ JOBS ?= 2
 BOOK_GAMES = book/games/masters.pgn.xz
 BOOK_FILE = QuorBook.bin
 
-.PHONY: run test build book deps bench clean
+.PHONY: run test build book deps bench dist clean
 
 run: build book
 	./build/quor
@@ -36,8 +37,7 @@ PGO_PROFILE = $(CURDIR)/$(PGO_BUILD)/profile
 
 build: deps
 	cmake -S . -B $(PGO_BUILD) -DCMAKE_BUILD_TYPE=Release -DQUOR_PGO=GENERATE -DQUOR_PGO_DIR=$(PGO_PROFILE) > /dev/null
-	cmake --build $(PGO_BUILD) --target quor -j $(JOBS)
-	scripts/pgo-train.sh $(PGO_BUILD)/quor $(PGO_PROFILE)
+	cmake --build $(PGO_BUILD) --target train -j $(JOBS)
 	cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DQUOR_PGO=USE -DQUOR_PGO_DIR=$(PGO_PROFILE) > /dev/null
 	cmake --build build --target quor -j $(JOBS)
 
@@ -69,8 +69,12 @@ endef
 bench: build
 	cmake --build build --target $(notdir $(basename $(wildcard bench/*.cpp))) -j $(JOBS)
 
+# The release archives (see scripts/dist.sh), with the book of "make book".
+dist: deps book
+	JOBS=$(JOBS) scripts/dist.sh
+
 deps:
 	@scripts/install-deps.sh
 
 clean:
-	rm -rf build build-*
+	rm -rf build build-* dist
