@@ -37,7 +37,7 @@ void printMultiPvLine(int lineNumber, int depth, int score, const Move *line);
 void printWindowFail(bool high);
 
 /// Called every 1024 nodes. On the main thread: stops the search once the
-/// node budget is spent, and every 65536 nodes checks the clock and the
+/// node budget is spent, and every 8192 nodes checks the clock and the
 /// input, handles a ponder hit, and abandons the search when it must stop.
 /// On a helper: see pollHelper.
 void pollSearch();

@@ -99,13 +99,13 @@ TEST_F(LimitedSearch, AnalysisAtItsNodeBudgetWaitsForStop) {
     options.optionFlags = OPT_UCI;
     startPosition(MIDDLEGAME_POSITION);
     analyzing = 1;
-    searchLimits.nodes = 30000;  // spent before the first look at the input, at 65536 nodes
+    searchLimits.nodes = 5000;  // spent before the first look at the input, at 8192 nodes
     sendInput("stop");
     thinkToDepth(60);
     EXPECT_EQ(searchSignal, SIG_ABORT);
     EXPECT_EQ(analyzing, 0);
-    EXPECT_GE(totalNodes(), 30000u);
-    EXPECT_LT(totalNodes(), 30000u + 1024u);
+    EXPECT_GE(totalNodes(), 5000u);
+    EXPECT_LT(totalNodes(), 5000u + 1024u);
     expectPositionRestored();
 }
 

@@ -83,7 +83,7 @@ TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
     timeControl.searchStart = elapsedMs() - 100000;
     think();
     EXPECT_EQ(searchSignal, SIG_MOVE_NOW);
-    EXPECT_EQ(mainThread.nodeCount, 65536u);  // the clock is only read every 65536 nodes
+    EXPECT_EQ(mainThread.nodeCount, 8192u);  // the clock is only read every 8192 nodes
     expectPositionRestored();
     ASSERT_NE(mainThread.pvTable[0][0], Move(0));
     EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
@@ -96,7 +96,7 @@ TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
     thinkToDepth(64);
     EXPECT_EQ(searchSignal, SIG_ABORT);
     EXPECT_EQ(game.pendingCommand, CMD_FORCE);
-    EXPECT_EQ(mainThread.nodeCount, 65536u);  // seen at the first poll after iteration 2
+    EXPECT_EQ(mainThread.nodeCount, 8192u);  // seen at the first poll after iteration 2
     expectPositionRestored();
     game.pendingCommand = 0;
 }

@@ -120,7 +120,7 @@ TEST_F(ThreadedSearch, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
             }
             stopCapture();
             EXPECT_EQ(searchSignal, c.signal);
-            EXPECT_EQ(mainThread.nodeCount, 65536u);  // the main thread's first poll after iteration 2
+            EXPECT_EQ(mainThread.nodeCount, 8192u);  // the main thread's first poll after iteration 2
             expectPositionRestored();
             EXPECT_TRUE(tableIsQuiet());
             if (c.signal == SIG_MOVE_NOW) {
@@ -133,7 +133,7 @@ TEST_F(ThreadedSearch, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
 }
 
 TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
-    // The main thread reads one command at each poll (every 65536 nodes);
+    // The main thread reads one command at each poll (every 8192 nodes);
     // the settings change while the helpers search, and the last command
     // ends the search. The helpers read none of these settings.
     struct Case { uint16_t protocol; bool analysis; const char *commands[3]; int threadsAfter; uint8_t signal; };
@@ -156,7 +156,7 @@ TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
         thinkToDepth(64);
         stopCapture();
         EXPECT_EQ(searchSignal, c.signal);
-        EXPECT_EQ(mainThread.nodeCount, 3 * 65536u);  // one command per poll
+        EXPECT_EQ(mainThread.nodeCount, 3 * 8192u);  // one command per poll
         EXPECT_EQ(options.threads, c.threadsAfter);
         expectPositionRestored();
         EXPECT_TRUE(tableIsQuiet());
