@@ -21,7 +21,7 @@ release() {
     cmake -S . -B "$build-pgo" $options -DQUOR_PGO=GENERATE "$@" > /dev/null
     cmake --build "$build-pgo" --target train -j "$jobs"
     cmake -S . -B "$build" $options -DQUOR_PGO=USE "$@" > /dev/null
-    cmake --build "$build" --target quor -j "$jobs"
+    cmake --build "$build" --target quor -j "$jobs" --clean-first  # all with the new profile
     folder=dist/quor-$version-$name
     rm -rf "$folder"
     mkdir -p "$folder"
