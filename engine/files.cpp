@@ -7,7 +7,8 @@
 
 #include <cstring>
 
-/// The device that swallows what is written to it.
+/// The device that swallows what is written to it, named by each system's
+/// file.
 extern const char NULL_DEVICE[];
 
 const char *folderProblem(const char *path) {

@@ -82,5 +82,6 @@ class BesideTheProgram(unittest.TestCase):
         xboard.close_input()
         self.assertEqual(xboard.wait(30), 0)
 
+
 if __name__ == "__main__":
     engine.main()

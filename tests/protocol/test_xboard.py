@@ -84,18 +84,6 @@ class XboardSession(engine.EngineTest):
             self.assertEqual(player.board(), board, command)
             self.assertTrue(player.output_for("perft 2").endswith(f"\nNodes searched: {nodes}\n"), command)
 
-    def test_hint_names_the_expected_reply_and_playing_it_is_a_ponder_hit(self):
-        reply = self.engine_move("hard", "sd 4", "e2e4")
-        hint = self.engine.output_for("hint")
-        self.assertRegex(hint, r"^Hint: [a-h][1-8][a-h][1-8]\n$")
-        expected = hint[6:10]
-        reference = self.reference_after("e2e4", reply)
-        self.assertIn(expected, engine.legal_moves(reference))
-        # The expected reply: the ponder search goes on as the real search.
-        second = self.engine_move(expected)
-        self.engine.output_for("force")  # stops the next ponder search
-        self.assertEqual(self.engine.board(), self.reference_after("e2e4", reply, expected, second).board())
-
     def test_other_move_while_pondering_is_played_after_the_ponder_search_stops(self):
         reply = self.engine_move("hard", "sd 4", "e2e4")
         ours = "a2a3" if self.engine.output_for("hint")[6:10] != "a2a3" else "h2h3"
