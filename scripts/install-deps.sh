@@ -31,7 +31,7 @@ command -v dpkg-source > /dev/null 2>&1 || missing="$missing dpkg-dev"
 command -v zip > /dev/null 2>&1 || missing="$missing zip"
 # "apt-get source" needs a deb-src line for the system's release.
 sources=""
-apt-get source --print-uris fathom > /dev/null 2>&1 || sources="deb-src"
+grep -rqsE '^(deb-src |Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/ || sources="deb-src"
 [ -z "$missing$sources" ] && exit 0
 
 if [ "$(id -u)" = 0 ] && command -v apt-get > /dev/null 2>&1; then
