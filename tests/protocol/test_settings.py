@@ -1,7 +1,8 @@
 """Settings through the binary: the hash size (UCI Hash, xboard memory),
 Clear Hash, files and folders that cannot serve refused at once, paths with
 blanks reaching the book and tablebase code whole, and xboard's settings
-dialog: its option commands and MultiPV analysis."""
+dialog: its option commands and MultiPV analysis; both option lists against
+the README's table."""
 import os
 import re
 import shutil
@@ -9,7 +10,10 @@ import tempfile
 
 import engine
 
-SYZYGY_TABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "syzygy")
+HERE = os.path.dirname(os.path.abspath(__file__))
+SYZYGY_TABLES = os.path.join(HERE, "..", "data", "syzygy")
+README = os.path.join(HERE, "..", "..", "README.md")
+UCI_OPTION = re.compile(r"option name (.+?) type (\w+)(?: default ?(.*?))?(?: min (\d+) max (\d+))?$")
 MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -"
 KQK = "8/8/8/8/8/8/Q7/K1k5 w - - 0 1"
 
@@ -55,7 +59,66 @@ class Folder:
         return tables
 
 
+def readme_settings():
+    """The README's settings table: for each UCI option its xboard cell and
+    the option line or xboard feature its values (default) cell stands for."""
+    with open(README) as readme:
+        table = readme.read().split("\n| UCI option |")[1].split("\n\n")[0]
+    rows = {}
+    for row in table.splitlines()[2:]:
+        name, xboard, values = [cell.strip() for cell in row.strip("|").split("|")][:3]
+        check = re.fullmatch(r"on/off \((on|off)\)", values)
+        spin = re.fullmatch(r"(\d+) to (\d+)(?: \w+)? \((\d+)\)", values)
+        if check:
+            kind, default = "check", {"on": "true", "off": "false"}[check.group(1)]
+        elif spin:
+            kind, default = "spin", spin.group(3) + " min " + spin.group(1) + " max " + spin.group(2)
+        else:
+            kind, default = ("button", None) if values == "button" else ("file" if values.startswith("file") else "string", "")
+        rows[name.strip("`")] = (xboard, kind, default)
+    return rows
+
+
 class UciSettings(engine.UciEngineTest):
+    def test_option_lists_agree_with_the_readme_and_show_the_values_in_effect(self):
+        lines = self.identification.splitlines()
+        self.assertEqual(lines[:2] + lines[-1:], [f"id name {engine.engine_name()}", "id author Velmar", "uciok"])
+        announced = {}
+        for line in lines[2:-1]:
+            name, kind, default, low, high = UCI_OPTION.fullmatch(line).groups()
+            announced[name] = (kind, default if low is None else f"{default} min {low} max {high}")
+        rows = readme_settings()
+        self.assertEqual(sorted(announced), sorted(rows))
+        for name, (xboard, kind, default) in rows.items():
+            uci_kind = "string" if kind == "file" else kind
+            if name != "UCI_Opponent":  # a string the interface fills in, with no value of its own
+                self.assertEqual(announced[name], (uci_kind, default), name)
+        # xboard's dialog offers the settings the README names with "option".
+        features = re.findall(r'^feature option="(.+?) -(\w+) ?(.*)"$', self.engine.output_for("xboard", "protover 2"),
+                              re.M)
+        self.assertEqual(sorted(name for name, _, _ in features),
+                         sorted(name for name, (xboard, _, _) in rows.items() if xboard.startswith("`option ")))
+        for name, kind, values in features:
+            _, readme_kind, default = rows[name]
+            shown = {"check": "1" if default == "true" else "0", "spin": " ".join((default or "").split()[::2])}
+            self.assertEqual((kind, values), (readme_kind, shown.get(kind, "")), name)
+
+    def test_option_list_shows_the_settings_file_and_a_search_uses_them(self):
+        folder = Folder(self)
+        folder.write("quor.cfg", "PONDER 1\nLEARN 1\nRESIGN 1\nTT_SIZE 12288\nTHREADS 2\n")
+        started = folder.engine()
+        self.addCleanup(started.stop)
+        started.send("uci")
+        text = started.read_until("uciok")
+        for line in ("Hash type spin default 12 ", "Ponder type check default true\n", "Threads type spin default 2 ",
+                     "EnableBookLearning type check default true\n", "CanResign type check default true\n"):
+            self.assertIn(f"\noption name {line}", text)
+        # Pondering is on: the answer names the move to ponder on.
+        started.send("position startpos moves e2e4", "go depth 4")
+        self.assertRegex(started.read_until(engine.is_bestmove, timeout=20).splitlines()[-1],
+                         "^bestmove " + engine.UCI_MOVE + " ponder " + engine.UCI_MOVE + "$")
+
+
     def bestmove(self, *lines):
         self.engine.send(*lines)
         return self.engine.read_until(engine.is_bestmove, timeout=20)

@@ -13,28 +13,6 @@ class UciSession(engine.UciEngineTest):
         self.engine.send(*lines)
         return self.engine.read_until(is_bestmove, timeout=timeout)
 
-    def test_uci_identifies_the_engine_and_its_sixteen_options(self):
-        self.assertEqual(self.identification,
-                         f"id name {engine.engine_name()}\n"
-                         "id author Velmar\n"
-                         "option name Hash type spin default 4 min 1 max 131072\n"
-                         "option name NalimovPath type string default \n"
-                         "option name NalimovCache type spin default 2 min 1 max 64\n"
-                         "option name Ponder type check default false\n"
-                         "option name OwnBook type check default true\n"
-                         "option name PolyglotBook type string default \n"
-                         "option name MultiPV type spin default 1 min 1 max 5\n"
-                         "option name UCI_Opponent type string\n"
-                         "option name EnableBookLearning type check default true\n"
-                         "option name CanResign type check default true\n"
-                         "option name SyzygyPath type string default \n"
-                         "option name SyzygyProbeLimit type spin default 7 min 0 max 7\n"
-                         "option name Threads type spin default 1 min 1 max 64\n"
-                         "option name Clear Hash type button\n"
-                         "option name Move Overhead type spin default 200 min 0 max 5000\n"
-                         "option name UCI_Chess960 type check default false\n"
-                         "uciok\n")
-
     def test_isready_is_answered_during_a_search_and_stop_gives_the_move(self):
         self.engine.send("position startpos moves e2e4", "go infinite")
         time.sleep(0.3)
