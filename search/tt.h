@@ -67,6 +67,10 @@ void ttRelease();
 /// Zero-fills ttTable and quiesceTable when they exist.
 void ttClear();
 
+/// How full the table is with results of the running search, per mille:
+/// the share of the first entries that hold one stamped with its age.
+int ttHashfull();
+
 /// Packs a move into the entry's 16-bit form: from, to, promotion type.
 constexpr uint16_t packMove(Move move) {
     return uint16_t((move & 0xFFF) | (movePromotion(move) & 7) << 12);

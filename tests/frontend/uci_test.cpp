@@ -197,10 +197,10 @@ TEST_F(UciHandler, OptionNamesWithBlanksAndValuesWithBlanks) {
     options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
 }
 
-TEST_F(UciHandler, MultiPvOutsideOneToFiveGivesOne) {
+TEST_F(UciHandler, MultiPvOutsideOneToTwoHundredFiftySixGivesOne) {
     struct Case { const char *line; int lines; };
-    for (Case c : {Case{"setoption name MultiPV value 9", 1}, Case{"setoption name MultiPV value 3", 3},
-                   Case{"setoption name multipv value 0", 1}, Case{"setoption name MultiPV value 261", 1}}) {
+    for (Case c : {Case{"setoption name MultiPV value 256", 256}, Case{"setoption name MultiPV value 3", 3},
+                   Case{"setoption name multipv value 0", 1}, Case{"setoption name MultiPV value 257", 1}}) {
         send(c.line);
         EXPECT_EQ(options.multiPv, c.lines) << c.line;
     }

@@ -100,7 +100,7 @@ TEST_F(XboardHandler, RaisedMoveOverheadIsTheLeastLagAllowance) {
 TEST_F(XboardHandler, OptionCommandsSetTheSettingTheyName) {
     send("option MultiPV=3");
     EXPECT_EQ(options.multiPv, 3);
-    send("option MultiPV=7");
+    send("option MultiPV=300");
     EXPECT_EQ(options.multiPv, 1);
     send("option CanResign=1");
     send("option Move Overhead=700");

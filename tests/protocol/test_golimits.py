@@ -83,15 +83,6 @@ class GoLimits(engine.UciEngineTest):
         self.assertEqual(self.bestmove(AFTER_E4_E5, "go depth 5 searchmoves f1a6 g1f3").splitlines()[-1],
                          "bestmove g1f3")
 
-    def test_searchmoves_in_multipv_analysis_shows_only_those_moves(self):
-        self.engine.send("setoption name MultiPV value 3", AFTER_E4_E5, "go infinite searchmoves f1a6 g1f3")
-        text = self.engine.read_until(lambda line: " multipv 2 " in line, timeout=20)
-        time.sleep(0.5)
-        text += self.bestmove("stop")
-        firsts = set(re.findall(r" pv (\S+)", text))
-        self.assertEqual(firsts, {"f1a6", "g1f3"})
-        self.assertNotIn(" multipv 3 ", text)
-
     def test_clock_words_in_any_order_give_the_same_allocation(self):
         # 60 s each, 1 s increment, White to move: avail 5700, target
         # 5700 / 40 + 100 = 242, limit min(1900 + 242, 6 x 242, 2850 + 100).

@@ -45,11 +45,6 @@ class UciSession(engine.UciEngineTest):
         time.sleep(0.3)
         self.assertRegex(self.bestmove("stop", timeout=5).splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
 
-    def test_depth_limit_ends_after_that_iteration(self):
-        text = self.bestmove("position startpos", "go depth 3")
-        depths = re.findall(r"^info score \S+ -?\d+ depth (\d+)", text, re.M)
-        self.assertEqual(max(map(int, depths)), 3)
-
     def test_moves_are_sent_with_lower_case_promotion_letters(self):
         # White queens at once; the line goes on with Black's promotion.
         self.engine.send("setoption name Ponder value true")

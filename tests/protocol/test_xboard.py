@@ -54,7 +54,7 @@ class XboardSession(engine.EngineTest):
         # The values shown are the current ones.
         self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900")
         text = self.engine.output_for("protover 2")
-        for line in ('"MultiPV -spin 3 1 5"', '"CanResign -check 1"', '"Move Overhead -spin 900 0 5000"'):
+        for line in ('"MultiPV -spin 3 1 256"', '"CanResign -check 1"', '"Move Overhead -spin 900 0 5000"'):
             self.assertIn(f"feature option={line}\n", text)
 
     def test_numbered_program_copy_adds_its_digit_to_the_name(self):
