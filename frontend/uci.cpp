@@ -16,6 +16,7 @@
 #include "board/position.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
+#include "frontend/console.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "frontend/options.h"
@@ -127,7 +128,7 @@ struct GoRequest {
     using Number = std::optional<long long>;
     Number clock[2];      // wtime, btime
     Number increment[2];  // winc, binc
-    Number movesToGo, moveTime, depth, nodes, mate;
+    Number movesToGo, moveTime, depth, nodes, mate, perft;
     bool infinite = false, ponder = false;
 
     bool clockGiven() const { return clock[0] || clock[1] || increment[0] || increment[1] || movesToGo; }
@@ -139,7 +140,7 @@ static GoRequest::Number *numberOf(GoRequest &request, const char *word) {
     struct Field { const char *word; GoRequest::Number GoRequest::*number; };
     static constexpr Field FIELDS[] = {{"movestogo", &GoRequest::movesToGo}, {"movetime", &GoRequest::moveTime},
                                        {"depth", &GoRequest::depth},         {"nodes", &GoRequest::nodes},
-                                       {"mate", &GoRequest::mate}};
+                                       {"mate", &GoRequest::mate},           {"perft", &GoRequest::perft}};
     if (sameWord(word, "wtime") || sameWord(word, "btime")) return &request.clock[sameWord(word, "btime")];
     if (sameWord(word, "winc") || sameWord(word, "binc")) return &request.increment[sameWord(word, "binc")];
     for (const Field &field : FIELDS)
@@ -276,6 +277,10 @@ static void go() {
     GoRequest request;
     clearSearchLimits();
     readGoRequest(request);
+    if (request.perft) {  // a count of move paths instead of a search
+        printPerft(int(std::clamp<long long>(*request.perft, 0, MAX_PLY)));
+        return;
+    }
     game.engineSide = NO_SIDE;
     game.pendingCommand = request.infinite ? CMD_ANALYZE : CMD_GO;
     if (request.ponder) pondering = 1;

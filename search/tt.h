@@ -41,6 +41,8 @@ struct TTSlot {
 static_assert(sizeof(TTSlot) == 16);
 
 constexpr int TT_BUCKET_ENTRIES = 3;
+/// The table of a fresh engine: 65536 buckets, 3 MB.
+constexpr uint8_t DEFAULT_TT_SHIFT = 16;
 constexpr int QUIESCE_BUCKETS = 2048;
 constexpr int QUIESCE_BUCKET_ENTRIES = 2;
 

@@ -1,5 +1,5 @@
-"""Analysis as clients ask for it: several lines in every search and the
-fields of the info lines."""
+"""Analysis as clients ask for it: several lines in every search, the fields
+of the info lines, and go perft."""
 import re
 
 import engine
@@ -8,6 +8,12 @@ from engine import UCI_MOVE, is_bestmove
 MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -"
 INFO = re.compile(r"^info score (cp|mate) (-?\d+)(?: (lowerbound|upperbound))?(?: wdl (\d+) (\d+) (\d+))? depth (\d+) "
                   r"seldepth \d+ time \d+ nodes \d+ nps \d+ hashfull (\d+) tbhits \d+ (?:multipv (\d+) )?pv ([a-h1-8nbrq ]+)$")
+# Debian's stockfish 15.1, "go perft 3" with UCI_Chess960 on: the king on b1
+# castles onto both rooks (b1a1, b1e1).
+CHESS960 = "rk2r3/pppp1ppp/8/4p3/8/8/PPPP1PPP/RK2R3 w EAea - 0 1"
+CHESS960_PERFT = ("a2a3: 674 a2a4: 699 b1a1: 549 b1c1: 624 b1e1: 575 b2b3: 649 b2b4: 650 c2c3: 649 c2c4: 650 "
+                  "d2d3: 625 d2d4: 674 e1c1: 475 e1d1: 500 e1e2: 499 e1e3: 674 e1e4: 648 e1e5: 694 e1f1: 525 "
+                  "e1g1: 525 e1h1: 525 f2f3: 625 f2f4: 674 g2g3: 624 g2g4: 625 h2h3: 624 h2h4: 624")
 
 
 class UciAnalysis(engine.UciEngineTest):
@@ -42,6 +48,13 @@ class UciAnalysis(engine.UciEngineTest):
         self.assertTrue(all(0 <= value <= 1000 for value in full), full)
         self.assertLess(full[0], 100)
         self.assertGreater(full[-1], 500)
+
+    def test_go_perft_counts_each_move_as_stockfish_does(self):
+        text = self.engine.output_until_ready("setoption name UCI_Chess960 value true", f"position fen {CHESS960}",
+                                              "go perft 3")
+        counts = sorted(line for line in text.splitlines() if ": " in line and not line.startswith("Nodes"))
+        self.assertEqual(" ".join(counts), CHESS960_PERFT)
+        self.assertTrue(text.endswith("\nNodes searched: 15879\n"), text[-40:])
 
 
 if __name__ == "__main__":
