@@ -1,5 +1,5 @@
 """Analysis as clients ask for it: several lines in every search, the fields
-of the info lines, and go perft."""
+of the info lines, go perft, and go on the position set up."""
 import re
 
 import engine
@@ -55,6 +55,12 @@ class UciAnalysis(engine.UciEngineTest):
         counts = sorted(line for line in text.splitlines() if ": " in line and not line.startswith("Nodes"))
         self.assertEqual(" ".join(counts), CHESS960_PERFT)
         self.assertTrue(text.endswith("\nNodes searched: 15879\n"), text[-40:])
+
+    def test_a_second_go_searches_the_position_set_up(self):
+        # After "bestmove" the position is still the start position: a2a3 is a
+        # move of it (before, the engine had played its move and searched for Black).
+        self.assertRegex(self.search("position startpos", "go depth 2")[1], "^bestmove " + UCI_MOVE)
+        self.assertEqual(self.search("go searchmoves a2a3 depth 2")[1], "bestmove a2a3")
 
 
 if __name__ == "__main__":
