@@ -14,6 +14,7 @@
 #include "engine/output.h"
 #include "frontend/console.h"
 #include "frontend/control.h"
+#include "frontend/exclusions.h"
 #include "frontend/polyglotplay.h"
 #include "search/limits.h"
 #include "search/state.h"
@@ -147,6 +148,7 @@ static void noteBookMove() {
 void playEngineTurn() {
     bool ponderMoveMade = false;
     for (;;) {
+        if (!uciMode()) applyExclusions();
         timeControl.searchStart = elapsedMs();
         Move move = ponderMoveMade ? 0 : bookMoveForTurn();
         if (move) {

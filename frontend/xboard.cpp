@@ -18,6 +18,7 @@
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
+#include "frontend/exclusions.h"
 #include "frontend/input.h"
 #include "frontend/options.h"
 #include "frontend/polyglotplay.h"
@@ -64,6 +65,7 @@ static void showFeatures() {
     print("feature egt=\"syzygy\"\n");
     print("feature smp=1\n");
     print("feature memory=1\n");
+    print("feature exclude=1\n");
     showOptionFeatures();
     print("feature done=1\n");
     reply("done=1\n");
@@ -216,6 +218,7 @@ static void receiveMove(const char *word) {
     int writtenWing = castlingTextWing(word);
     if (std::strlen(word) < 4 && writtenWing < 0) return;
     readReceivedSquares(word, writtenWing, pondering ? pos.otherSide : pos.sideToMove);
+    if (game.userFrom >= 0) forgetExclusions();  // the game moves on
     // The command word arrives in lower case: castling is named O-O again.
     const char *text = writtenWing < 0 ? word : writtenWing == LONG_SIDE ? "O-O-O" : "O-O";
     std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", text);
@@ -321,16 +324,23 @@ void xboardCommand(const char *word) {
         reply("pong %s\n", token ? token : "");
     } else if (is("new")) {
         chess960 = false;  // a new game is standard chess until "variant" says otherwise
+        forgetExclusions();
         defer(CMD_NEW);
     } else if (is("variant")) setVariant();
     else if (is("quit")) defer(CMD_QUIT);
     else if (is("force")) {
         if (!game.forceMode) defer(CMD_FORCE);
-    } else if (is("undo")) defer(CMD_UNDO);
-    else if (is("remove")) {
-        std::strcpy(game.setupText, "2");
+    } else if (is("undo") || is("remove")) {
+        if (is("remove")) std::strcpy(game.setupText, "2");
+        forgetExclusions();
         defer(CMD_UNDO);
-    } else if (is("setboard")) setBoard();
+    } else if (is("setboard")) {
+        forgetExclusions();
+        setBoard();
+    } else if (is("exclude") || is("include")) {
+        // A running analysis starts again on the new set of moves.
+        if (changeExclusions(is("exclude"), nextToken()) && analyzing && searching) defer(CMD_ANALYZE);
+    }
     else if (is("playother")) {
         game.forceMode = false;
         game.engineSide = int8_t(pos.otherSide);

@@ -1,5 +1,6 @@
 """Analysis as clients ask for it: several lines in every search, the fields
-of the info lines, go perft, and go on the position set up."""
+of the info lines, go perft, go on the position set up, and xboard's
+exclude."""
 import re
 
 import engine
@@ -61,6 +62,22 @@ class UciAnalysis(engine.UciEngineTest):
         # move of it (before, the engine had played its move and searched for Black).
         self.assertRegex(self.search("position startpos", "go depth 2")[1], "^bestmove " + UCI_MOVE)
         self.assertEqual(self.search("go searchmoves a2a3 depth 2")[1], "bestmove a2a3")
+
+
+class XboardExclusions(engine.EngineTest):
+    def test_an_excluded_move_is_not_played_unless_it_is_the_only_one(self):
+        # Rd8 mates at once; with it left out the engine plays another move.
+        self.engine.output_for("xboard", "nopost", "force", "setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -")
+        self.engine.output_for("exclude d1d8")
+        self.engine.send("go")
+        self.assertNotEqual(self.engine.read_until(lambda line: line.startswith("move ")).splitlines()[-1], "move Rd8+")
+        self.engine.output_for("force", "setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "exclude all", "include d1d8")
+        self.engine.send("go")
+        self.assertTrue(self.engine.read_until(lambda line: line.startswith("move ")).endswith("move Rd8+\n"))
+        # The king's only move is played all the same.
+        self.engine.output_for("force", "setboard 7k/8/8/8/8/8/6q1/K7 w - -", "exclude a1b1", "exclude all")
+        self.engine.send("go")
+        self.assertTrue(self.engine.read_until(lambda line: line.startswith("move ")).endswith("move Kb1\n"))
 
 
 if __name__ == "__main__":

@@ -49,6 +49,7 @@ class XboardSession(engine.EngineTest):
                           'feature egt="syzygy"',
                           "feature smp=1",
                           "feature memory=1",
+                          "feature exclude=1",
                           "feature done=1",
                           "done=1"])
         # The values shown are the current ones.
