@@ -152,16 +152,6 @@ TEST_F(UciHandler, HashSizeInMegabytes) {
     EXPECT_EQ(ttBucketsForShift(options.ttShift), 512u);  // the smallest table
 }
 
-TEST_F(UciHandler, HashThatCannotBeAllocatedKeepsTheOldTable) {
-    TTSlot *before = ttTable;
-    // Brought down to the largest size, 131072 MB: 2^31 buckets, 96 GiB,
-    // more than the machine has.
-    EXPECT_EQ(send("setoption name Hash value 200000"),
-              "info string Hash of 131072 MB could not be allocated: the table of 3072 KB stays in use\n");
-    EXPECT_EQ(options.ttShift, 16);
-    EXPECT_EQ(ttTable, before);
-}
-
 TEST_F(UciHandler, HashChangesWaitForTheEndOfTheSearch) {
     TTSlot *before = ttTable;
     ttBucket()[0].data = 1;
@@ -295,20 +285,4 @@ TEST_F(UciHandler, CastlingIsReadInBothFormsAndWrittenAsTheOptionSays) {
     }
     send("setoption name UCI_Chess960 value false");
     EXPECT_FALSE(chess960);
-}
-
-
-TEST_F(UciHandler, ThreadsAreBroughtIntoOneToSixtyFour) {
-    struct Case { const char *line; int threads; };
-    const Case cases[] = {
-        {"setoption name Threads value 2", 2}, {"setoption name threads value 64", 64},
-        {"setoption name Threads value 65", 64}, {"setoption name Threads value 0", 1},
-        {"setoption name Threads value many", 1},
-    };
-    for (const Case &c : cases) {
-        options.threads = 9;
-        send(c.line);
-        EXPECT_EQ(options.threads, c.threads) << c.line;
-    }
-    options.threads = 1;
 }

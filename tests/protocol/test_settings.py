@@ -212,16 +212,6 @@ class StartUpSettings(engine.unittest.TestCase):
 
 
 class XboardSettings(engine.EngineTest):
-    def test_memory_sizes_the_hash_tables(self):
-        # 1024 MB less the quiescence table and pawn hash still hold 2^24
-        # buckets (786432 KB); 1 MB holds 2^14.
-        before = virtual_kilobytes(self.engine)
-        self.engine.output_for("memory 1024")
-        large = virtual_kilobytes(self.engine)
-        self.assertGreater(large - before, 786432 - 3072 - 1024)
-        self.engine.output_for("memory 1")
-        self.assertLess(virtual_kilobytes(self.engine), large - 786432 + 2048)
-
     def test_egtpath_with_blanks_reaches_the_tablebase_code_whole(self):
         folder = Folder(self)
         nalimov = folder.nalimov_tables()

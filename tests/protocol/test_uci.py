@@ -56,15 +56,6 @@ class UciSession(engine.UciEngineTest):
                     self.assertRegex(move, "^" + UCI_MOVE + "$", line)
         self.assertRegex(text.splitlines()[-1], "^bestmove c7c8q ponder " + UCI_MOVE + "$")
 
-    def test_currmove_lines_name_promotions_in_lower_case(self):
-        # Root moves are named in "currmove" lines once a search has run a second.
-        self.engine.send("position fen 8/2P5/8/8/8/8/2p5/K6k w - -", "go infinite")
-        text = self.engine.read_until(lambda line: line.startswith("info currmove c7c8"), timeout=60)
-        text += self.bestmove("stop", timeout=10)
-        for line in text.splitlines():
-            if line.startswith("info currmove"):
-                self.assertRegex(line.split()[2], "^" + UCI_MOVE + "$", line)
-
     def test_go_is_answered_in_a_position_that_ended_the_game(self):
         # A lone knight: drawn for the engine's game record, but the
         # interface decides whether the game goes on, and waits for a move.
