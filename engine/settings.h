@@ -31,6 +31,8 @@ struct EngineOptions {
     uint8_t threads;  // search threads, 1 to MAX_SEARCH_THREADS
     // Milliseconds kept back per move for the interface and the network.
     uint16_t moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+    // UCI lines add the expected win/draw/loss per mille to each score.
+    bool showWdl;
 };
 
 /// All times in centiseconds.

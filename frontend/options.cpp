@@ -156,8 +156,9 @@ using Type = OptionType;
 static const EngineOption ENGINE_OPTIONS[] = {
     {"Hash", nullptr, "TT_SIZE", Type::Spin, 1, MAX_HASH_MB, hashMegabytesInUse, nullptr,
      [](long long megabytes, const char *) { setHashMegabytes(uint64_t(megabytes)); }, configureTableSize},
-    {"NalimovPath", nullptr, "EGTB_PATH", Type::String, 0, 0, nullptr, []() -> const char * { return options.egtbPath; },
-     [](long long, const char *path) { setNalimovPath(path); }, nullptr},
+    {"NalimovPath", nullptr, "EGTB_PATH", Type::String, 0, 0, nullptr,
+     []() -> const char * { return options.egtbPath; }, [](long long, const char *path) { setNalimovPath(path); },
+     nullptr},
     // The tables are looked for once start-up has read every setting.
     {"NalimovCache", "NalimovCache", "EGTB_CACHE_SIZE", Type::Spin, 1, 64,
      []() -> long long { return options.egtbCacheMB; }, nullptr,
@@ -190,6 +191,8 @@ static const EngineOption ENGINE_OPTIONS[] = {
      []() -> long long { return options.moveOverheadMs; }, nullptr, setMoveOverhead, nullptr},
     {"UCI_Chess960", nullptr, nullptr, Type::Check, 0, 1, []() -> long long { return chess960; }, nullptr,
      [](long long on, const char *) { chess960 = on != 0; }, nullptr},
+    {"UCI_ShowWDL", nullptr, nullptr, Type::Check, 0, 1, []() -> long long { return options.showWdl; }, nullptr,
+     [](long long on, const char *) { options.showWdl = on != 0; }, nullptr},
     // The check of Nalimov table files is set in the settings file only.
     {nullptr, nullptr, "EGTB_VERIFY", Type::Check, 0, 1, []() -> long long { return tbVerify; }, nullptr,
      [](long long on, const char *) { tbVerify = on != 0; },

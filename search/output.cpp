@@ -20,6 +20,7 @@
 #include "search/think.h"
 #include "search/threads.h"
 #include "search/tt.h"
+#include "search/wdl.h"
 
 // The last thinking line, kept so that a ponder hit can print it again.
 static char thinkingLine[THINKING_LINE_SIZE];
@@ -56,15 +57,22 @@ const char *uciScore(int score, int *value) {
     return "cp";
 }
 
-/// The word after a UCI score that is only a bound.
-static const char *boundMark(uint8_t bound) {
-    return bound == BOUND_LOWER ? " lowerbound" : bound == BOUND_UPPER ? " upperbound" : "";
+/// The words after a UCI score: the bound it is, and the win/draw/loss
+/// expected from it when asked for.
+static void writeScoreMarks(char *marks, size_t size, int score, uint8_t bound, Move rootMove) {
+    int used = std::snprintf(marks, size, "%s", bound == BOUND_LOWER   ? " lowerbound"
+                                                 : bound == BOUND_UPPER ? " upperbound"
+                                                                        : "");
+    if (!options.showWdl) return;
+    Wdl wdl = lineWdl(score, rootMove);
+    std::snprintf(marks + used, size - used, " wdl %d %d %d", wdl.win, wdl.draw, wdl.loss);
 }
 
 /// Writes the head of a line into `line`: under UCI every field of an info
 /// line up to "pv" (the line number only when the search keeps several
-/// lines), in xboard the depth, score, time and nodes.
-static void writeHeader(char *line, int lineNumber, int depth, int score, uint8_t bound) {
+/// lines), in xboard the depth, score, time and nodes. `rootMove` is the
+/// line's first move.
+static void writeHeader(char *line, int lineNumber, int depth, int score, uint8_t bound, Move rootMove) {
     uint32_t elapsed = searchElapsedMs();
     if (!uciMode()) {
         std::snprintf(line, THINKING_LINE_SIZE, "%2d %5d %6lu %-lu  ", depth, score, (unsigned long)(elapsed / 10),
@@ -73,12 +81,13 @@ static void writeHeader(char *line, int lineNumber, int depth, int score, uint8_
     }
     int value;
     const char *kind = uciScore(score, &value);
-    char number[24] = "";
+    char marks[48], number[24] = "";
+    writeScoreMarks(marks, sizeof marks, score, bound, rootMove);
     if (searchMultiPv > 1) std::snprintf(number, sizeof number, "multipv %d ", lineNumber);
     std::snprintf(line, THINKING_LINE_SIZE,
                   "info score %s %d%s depth %d seldepth %d time %lu nodes %lu nps %u hashfull %d tbhits %llu %spv",
-                  kind, value, boundMark(bound), depth, thisThread->selDepth, (unsigned long)elapsed,
-                  (unsigned long)totalNodes(), nodesPerSecond(), ttHashfull(), (unsigned long long)totalTbHits(), number);
+                  kind, value, marks, depth, thisThread->selDepth, (unsigned long)elapsed, (unsigned long)totalNodes(),
+                  nodesPerSecond(), ttHashfull(), (unsigned long long)totalTbHits(), number);
 }
 
 /// Lengthens the principal variation by the table's move for the current
@@ -129,7 +138,7 @@ static void appendLine(int depth) {
 
 void printPV(int depth, int score, uint8_t bound) {
     if (depth > 0) {
-        writeHeader(thinkingLine, 1, depth, score, bound);
+        writeHeader(thinkingLine, 1, depth, score, bound, thisThread->pvTable[0][0]);
         appendLine(depth);
     }
     if (options.optionFlags & OPT_POST) reply("%s\n", thinkingLine);
@@ -138,7 +147,7 @@ void printPV(int depth, int score, uint8_t bound) {
 void printLine(int lineNumber, int depth, int score, const Move *line, uint8_t bound) {
     if (!uciMode() && !(options.optionFlags & OPT_POST)) return;
     static char text[THINKING_LINE_SIZE];
-    writeHeader(text, lineNumber, depth, score, bound);
+    writeHeader(text, lineNumber, depth, score, bound, line[0]);
     int made = 0;
     for (Move move; made < MAX_PLY - 1 && line[made] && appendAndMake(text, line[made], &move);) made++;
     while (made--) unmakeMove();

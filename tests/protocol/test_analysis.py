@@ -1,6 +1,6 @@
 """Analysis as clients ask for it: several lines in every search, the fields
-of the info lines, go perft, go on the position set up, and xboard's
-exclude."""
+of the info lines, win/draw/loss, go perft, go on the position set up, and
+xboard's exclude."""
 import re
 
 import engine
@@ -8,7 +8,8 @@ from engine import UCI_MOVE, is_bestmove
 
 MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -"
 INFO = re.compile(r"^info score (cp|mate) (-?\d+)(?: (lowerbound|upperbound))?(?: wdl (\d+) (\d+) (\d+))? depth (\d+) "
-                  r"seldepth \d+ time \d+ nodes \d+ nps \d+ hashfull (\d+) tbhits \d+ (?:multipv (\d+) )?pv ([a-h1-8nbrq ]+)$")
+                  r"seldepth \d+ time \d+ nodes \d+ nps \d+ hashfull (\d+) tbhits \d+ (?:multipv (\d+) )?"
+                  r"pv ([a-h1-8nbrq ]+)$")
 # Debian's stockfish 15.1, "go perft 3" with UCI_Chess960 on: the king on b1
 # castles onto both rooks (b1a1, b1e1).
 CHESS960 = "rk2r3/pppp1ppp/8/4p3/8/8/PPPP1PPP/RK2R3 w EAea - 0 1"
@@ -47,6 +48,14 @@ class UciAnalysis(engine.UciEngineTest):
         infos, _ = self.search("setoption name Hash value 1", f"position fen {MIDDLEGAME}", "go depth 8", timeout=60)
         full = [int(info.group(8)) for info in infos]
         self.assertTrue(all(0 <= value <= 1000 for value in full) and full[0] < 100 and full[-1] > 500, full)
+
+    def test_wdl_sums_to_a_thousand_and_is_certain_for_a_mate(self):
+        self.engine.send("setoption name UCI_ShowWDL value true", "setoption name MultiPV value 4")
+        infos, _ = self.search(f"position fen {MIDDLEGAME}", "go depth 6")
+        self.assertEqual({sum(map(int, info.group(4, 5, 6))) for info in infos}, {1000})
+        infos, _ = self.search("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "go depth 4")
+        mates = [info.group(2, 4, 5, 6) for info in infos if info.group(1) == "mate"]
+        self.assertEqual(mates[-1], ("1", "1000", "0", "0"))
 
     def test_go_perft_counts_each_move_as_stockfish_does(self):
         text = self.engine.output_until_ready("setoption name UCI_Chess960 value true", f"position fen {CHESS960}",

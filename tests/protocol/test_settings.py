@@ -73,8 +73,10 @@ def readme_settings():
             kind, default = "check", {"on": "true", "off": "false"}[check.group(1)]
         elif spin:
             kind, default = "spin", spin.group(3) + " min " + spin.group(1) + " max " + spin.group(2)
+        elif values == "button":
+            kind, default = "button", None
         else:
-            kind, default = ("button", None) if values == "button" else ("file" if values.startswith("file") else "string", "")
+            kind, default = "file" if values.startswith("file") else "string", ""
         rows[name.strip("`")] = (xboard, kind, default)
     return rows
 
