@@ -174,10 +174,12 @@ void pollSignals() {
 
 /// When our move and the expected reply have been played, the previous
 /// line minus those two moves starts the new search one iteration early.
+/// The reply must be the expected one, its promotion piece included: the
+/// line's later moves may be moves only of the piece expected.
 static void carryOverOrClearPv() {
     Move lastMove = pos.gamePly > 0 ? pos.undoStack[pos.gamePly - 1].move : 0;
     if (mainThread.pvLength[0] >= 3 && mainThread.lastDepth >= 3 && pos.gamePly == mainThread.ttAge + 2 && lastMove &&
-        (lastMove & 0xFFF) == (mainThread.pvTable[0][1] & 0xFFF) && rootMoveSearched(mainThread.pvTable[0][2])) {
+        (lastMove & 0xF0FFF) == (mainThread.pvTable[0][1] & 0xF0FFF) && rootMoveSearched(mainThread.pvTable[0][2])) {
         mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
         for (int i = 0; i + 2 <= mainThread.pvLength[0]; i++) mainThread.pvTable[0][i] = mainThread.pvTable[0][i + 2];
         mainThread.pvLength[0] = uint8_t(mainThread.pvLength[0] - 2);

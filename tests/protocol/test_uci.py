@@ -56,6 +56,12 @@ class UciSession(engine.UciEngineTest):
                     self.assertRegex(move, "^" + UCI_MOVE + "$", line)
         self.assertRegex(text.splitlines()[-1], "^bestmove c7c8q ponder " + UCI_MOVE + "$")
 
+    def test_the_last_line_is_not_carried_over_past_another_promotion_than_expected(self):
+        # The line expects g2g1q and then Qa7 mate: after g2g1r, g1a7 is no move.
+        start = "position fen 8/1rk5/8/8/8/K5p1/8/8 b - - 0 1 moves g3g2"
+        self.assertIn(" pv a3a4 g2g1q a4a3 g1a7\n", self.bestmove(start, "go depth 6"))
+        self.assertNotIn("g1a7", self.bestmove(start + " a3a4 g2g1r", "go depth 6"))
+
     def test_go_is_answered_in_a_position_that_ended_the_game(self):
         # A lone knight: drawn for the engine's game record, but the
         # interface decides whether the game goes on, and waits for a move.
