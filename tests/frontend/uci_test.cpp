@@ -196,11 +196,15 @@ TEST_F(UciHandler, MultiPvOutsideOneToTwoHundredFiftySixGivesOne) {
     }
 }
 
-TEST_F(UciHandler, FlagOptionsReadTheirValueWord) {
+TEST_F(UciHandler, SetoptionReadsItsValueWordAndIgnoresAMissingOne) {
     struct Case { const char *line; uint16_t flag; bool on; };
     // Check options are true for a word beginning with t; the opponent is a
-    // computer when the third value word says so.
-    for (Case c : {Case{"setoption name Ponder value true", OPT_PONDER, true},
+    // computer when the third value word says so. Pondering starts on, and
+    // an option without its value changes nothing (nor do Hash and MultiPV).
+    options.optionFlags |= OPT_PONDER;
+    for (Case c : {Case{"setoption name Ponder value", OPT_PONDER, true}, Case{"setoption name Ponder", OPT_PONDER, true},
+                   Case{"setoption name", OPT_PONDER, true}, Case{"setoption", OPT_PONDER, true},
+                   Case{"setoption name Hash value", OPT_PONDER, true}, Case{"setoption name MultiPV", OPT_PONDER, true},
                    Case{"setoption name Ponder value false", OPT_PONDER, false},
                    Case{"setoption name CanResign value TRUE", OPT_RESIGN, true},
                    Case{"setoption name EnableBookLearning value yes", OPT_LEARN, false},
@@ -210,17 +214,8 @@ TEST_F(UciHandler, FlagOptionsReadTheirValueWord) {
                    Case{"setoption name UCI_Opponent value IM 2400", OPT_COMPUTER, false}}) {
         send(c.line);
         EXPECT_EQ((options.optionFlags & c.flag) != 0, c.on) << c.line;
-    }
-}
-
-TEST_F(UciHandler, SetoptionWithoutItsValueIsIgnored) {
-    options.optionFlags |= OPT_PONDER;
-    for (const char *line : {"setoption name Ponder value", "setoption name Ponder", "setoption name", "setoption",
-                             "setoption name Hash value", "setoption name MultiPV"}) {
-        send(line);
-        EXPECT_TRUE(options.optionFlags & OPT_PONDER) << line;
-        EXPECT_EQ(options.ttShift, 16) << line;
-        EXPECT_EQ(options.multiPv, 1) << line;
+        EXPECT_EQ(options.ttShift, 16) << c.line;
+        EXPECT_EQ(options.multiPv, 1) << c.line;
     }
 }
 

@@ -91,10 +91,10 @@ class UciSettings(engine.UciEngineTest):
             announced[name] = (kind, default if low is None else f"{default} min {low} max {high}")
         rows = readme_settings()
         self.assertEqual(sorted(announced), sorted(rows))
-        for name, (xboard, kind, default) in rows.items():
-            uci_kind = "string" if kind == "file" else kind
-            if name != "UCI_Opponent":  # a string the interface fills in, with no value of its own
-                self.assertEqual(announced[name], (uci_kind, default), name)
+        del announced["UCI_Opponent"]  # a string the interface fills in, with no value of its own
+        for name, (kind, default) in announced.items():
+            readme_kind = rows[name][1].replace("file", "string")
+            self.assertEqual((kind, default), (readme_kind, rows[name][2]), name)
         # xboard's dialog offers the settings the README names with "option".
         features = re.findall(r'^feature option="(.+?) -(\w+) ?(.*)"$', self.engine.output_for("xboard", "protover 2"),
                               re.M)
@@ -119,7 +119,6 @@ class UciSettings(engine.UciEngineTest):
         started.send("position startpos moves e2e4", "go depth 4")
         self.assertRegex(started.read_until(engine.is_bestmove, timeout=20).splitlines()[-1],
                          "^bestmove " + engine.UCI_MOVE + " ponder " + engine.UCI_MOVE + "$")
-
 
     def bestmove(self, *lines):
         self.engine.send(*lines)
