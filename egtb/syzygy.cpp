@@ -28,7 +28,7 @@
 static_assert(EVAL_LIMIT < TB_WIN_SCORE - MAX_PLY && TB_WIN_SCORE < MATE_REPORT, "the tablebase band lies between the "
               "evaluation and the mate scores");
 
-SyzygyTables syzygy = {"", "", 7, 0, false, false, 0, {}};
+SyzygyTables syzygy = {"", "", 7, 0, false, false, SYZYGY_DRAW, 0, {}};
 constinit thread_local uint64_t syzygyHits = 0;
 
 // Fathom's root ranking, too large for the stack.
@@ -295,8 +295,10 @@ void syzygyRankRootMoves() {
         if (rankedMoves.moves[i].tbRank == bestRank)
             syzygy.rootMoves[syzygy.rootMoveCount++] = engineMove(rankedMoves.moves[i].move);
     syzygy.rootFilter = true;
-    unsigned wdl, dtz;
-    syzygy.rootDrawn = syzygyProbeDtz(&wdl, &dtz) && wdl == SYZYGY_DRAW;
+    unsigned dtz;
+    bool distances = syzygyProbeDtz(&syzygy.rootWdl, &dtz);
+    syzygy.rootDrawn = distances && syzygy.rootWdl == SYZYGY_DRAW;
+    if (!distances) syzygy.rootWdl = probeWdl(p);  // above SYZYGY_WIN when not found
     syzygyHits++;
 }
 

@@ -36,9 +36,11 @@ struct SyzygyTables {
     int probeLimit;                     // most men probed, at the root and below (0 to 7)
     int largest;                        // men of the largest table found, 0 = none
     // Root moves that keep the best ranked result, when rootFilter is set;
-    // rootDrawn when the root itself is a plain tablebase draw.
+    // rootDrawn when the root itself is a plain tablebase draw, and rootWdl
+    // the root's win/draw/loss value (above SYZYGY_WIN when unknown).
     bool rootFilter;
     bool rootDrawn;
+    unsigned rootWdl;
     int rootMoveCount;
     Move rootMoves[SYZYGY_MAX_ROOT_MOVES];
 };

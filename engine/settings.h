@@ -27,10 +27,12 @@ struct EngineOptions {
     uint8_t ttShift;  // ttTable has 2^(32 - ttShift) buckets
     char egtbPath[256];
     int8_t egtbCacheMB;
-    uint8_t multiPv;
+    uint16_t multiPv;  // principal variations each search reports
     uint8_t threads;  // search threads, 1 to MAX_SEARCH_THREADS
     // Milliseconds kept back per move for the interface and the network.
     uint16_t moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
+    // UCI lines add the expected win/draw/loss per mille to each score.
+    bool showWdl;
 };
 
 /// All times in centiseconds.

@@ -11,33 +11,11 @@
 #include "engine/output.h"
 #include "frontend/control.h"
 #include "frontend/options.h"
-#include "frontend/polyglotplay.h"
 #include "search/tt.h"
 
 uint8_t ttShiftForKilobytes(uint32_t kilobytes) {
     if (kilobytes < 48) kilobytes = 3100;
     return ttShiftForBytes(uint64_t(kilobytes) * 1024);
-}
-
-/// Applies one "KEY value" setting.
-static void applySetting(const char *key, const char *value) {
-    long number = std::strtol(value, nullptr, 10);
-    if (!std::strcmp(key, "PONDER")) {
-        if (number == 1) options.optionFlags |= OPT_PONDER;
-    } else if (!std::strcmp(key, "LEARN")) {
-        if (number == 1) options.optionFlags |= OPT_LEARN;
-    } else if (!std::strcmp(key, "RESIGN")) {
-        if (number == 1) options.optionFlags |= OPT_RESIGN;
-    } else if (!std::strcmp(key, "TT_SIZE")) {
-        options.ttShift = ttShiftForKilobytes(uint32_t(std::strtoul(value, nullptr, 10)));
-    } else if (!std::strcmp(key, "THREADS")) {
-        options.threads = searchThreadCount(number);
-    } else if (!std::strcmp(key, "EGTB_VERIFY")) {
-        tbVerify = number != 0;
-    } else if (!std::strcmp(key, "EGTB_CACHE_SIZE")) {
-        int8_t megabytes = int8_t(number);
-        options.egtbCacheMB = megabytes >= 1 && megabytes <= 64 ? megabytes : 2;
-    }
 }
 
 /// The value from `start` to the end of the line without trailing blanks:
@@ -59,11 +37,15 @@ void readConfigFile() {
         char *key = strtok_r(line, " \t", &rest);
         char *value = key ? strtok_r(nullptr, " =\t\r\n", &rest) : nullptr;
         if (!value) continue;
-        const char *whole = wholeValue(original + (value - line));
-        if (!std::strcmp(key, "POLYGLOT_BOOK")) setPolyglotBookPath(whole);
-        else if (!std::strcmp(key, "EGTB_PATH")) setNalimovPath(whole);
-        else if (!std::strcmp(key, "SYZYGY_PATH")) syzygySetPath(whole);
-        else applySetting(key, value);
+        const EngineOption *option = findConfigOption(key);
+        if (!option) continue;
+        // A path is the rest of the line, blanks included; other values one word.
+        bool text = option->type == OptionType::String || option->type == OptionType::File;
+        const char *given = text ? wholeValue(original + (value - line)) : value;
+        long long number = std::strtoll(value, nullptr, 10);
+        if (option->configure) option->configure(given);
+        else if (option->type != OptionType::Check) option->set(number, given);
+        else if (number == 1) option->set(1, given);  // other values leave a check as it was
     }
     std::fclose(file);
 }

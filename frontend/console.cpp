@@ -52,10 +52,7 @@ static void showTablebaseValue() {
     showSyzygyValue();
 }
 
-/// "perft N": the path count below each legal move, in generation order.
-static void showPerft() {
-    const char *argument = nextToken();
-    int depth = argument ? std::atoi(argument) : 0;
+void printPerft(int depth) {
     if (depth < 1 || searching) return;
     genPositionMoves();
     uint64_t total = 0;
@@ -65,7 +62,7 @@ static void showPerft() {
         uint64_t nodes = perft(depth - 1);
         unmakeMove();
         total += nodes;
-        print("%s: %llu\n", moveToText(move), static_cast<unsigned long long>(nodes));
+        print("%s: %llu\n", uciMode() ? moveToUci(move) : moveToText(move), static_cast<unsigned long long>(nodes));
     }
     reply("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
 }
@@ -82,7 +79,10 @@ bool consoleCommand(const char *word) {
     else if (!std::strcmp(word, "egtb")) showTablebaseValue();
     else if (!std::strcmp(word, "eval")) {
         if (!searching) print("Eval: %d\n", evaluate(-10000, 10000));
-    } else if (!std::strcmp(word, "perft")) showPerft();
+    } else if (!std::strcmp(word, "perft")) {
+        const char *depth = nextToken();
+        printPerft(depth ? std::atoi(depth) : 0);
+    }
     else if (!std::strcmp(word, "bench")) showBench();
     else return false;
     return true;

@@ -15,6 +15,7 @@
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "frontend/polyglotplay.h"
+#include "search/bench.h"
 #include "search/tt.h"
 
 /// The engine's name, with the digit of a numbered program copy ("quor2")
@@ -29,7 +30,7 @@ static void nameEngine(const char *invocation) {
 
 static void applyDefaults() {
     options.optionFlags = OPT_XBOARD | OPT_POST;
-    options.ttShift = 16;
+    options.ttShift = DEFAULT_TT_SHIFT;
     options.egtbPath[0] = '\0';
     options.egtbCacheMB = 2;
     options.threads = 1;
@@ -54,8 +55,9 @@ static void resetTimeControl() {
     options.multiPv = 1;
 }
 
-/// The book maintenance job named by the command line: build the book
-/// from a PGN file, score it by search, or merge another book into it.
+/// The job named by the command line: build the book from a PGN file, score
+/// it by search, merge another book into it, or run the bench (as testing
+/// frameworks start an engine, "quor bench [DEPTH]").
 static void runCommandLineJob(int argc, char **argv) {
     const char *option = argv[1];
     const char *argument = argc > 2 ? argv[2] : nullptr;
@@ -71,6 +73,8 @@ static void runCommandLineJob(int argc, char **argv) {
     } else if (!std::strncmp(option, "/MB", 3)) {
         if (!argument) print("Please specify source book file\n");
         else mergeBook(argument, option[3] == 'O');
+    } else if (!std::strcmp(option, "bench")) {
+        runBench(argument ? std::atoi(argument) : 0);
     } else {
         print("Invalid option\n");
     }

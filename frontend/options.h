@@ -1,41 +1,56 @@
-// The settings a user may change, one routine each, so that a setting means
-// the same whatever changes it: the UCI options, xboard's option, memory and
-// egtpath commands, and the settings file.
+// The settings a user may change, declared once in one table: each with its
+// names in the UCI option list, in xboard's settings dialog and in the
+// settings file, its type and range, the value in effect and one routine
+// that sets it, so that a setting means the same whatever changes it.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 /// Largest transposition table a user may ask for, in megabytes.
 constexpr uint64_t MAX_HASH_MB = 131072;
 
-/// OwnBook: both opening books on or off. Switching on opens them again,
-/// and the book is asked again for the next moves.
-void setOwnBook(bool on);
+/// The kinds of value a setting takes. A file is a string that xboard's
+/// dialog lets the user pick from the disk; UCI shows it as a string.
+enum class OptionType { Check, Spin, String, File, Button };
 
-/// An on/off option kept in optionFlags (book learning, resigning,
-/// pondering).
-void setOptionFlag(uint16_t flag, bool on);
+/// One setting. A name is nullptr where the setting is not offered that
+/// way: xboard sets some of the UCI options by commands of its own
+/// (memory, cores, hard, egtpath, computer, variant).
+struct EngineOption {
+    const char *uciName;
+    const char *xboardName;  // the name in xboard's settings dialog
+    const char *configKey;   // the key in quor.cfg
+    OptionType type;
+    long long min, max;      // a spin's range
+    /// The value in effect: 0 or 1 for a check, the number for a spin.
+    long long (*number)();
+    /// The text in effect for a string or file; nullptr when there is none
+    /// to announce.
+    const char *(*text)();
+    /// Sets the value: a check from 0 or 1, a spin from the number, a string
+    /// or file from the text; a button acts.
+    void (*set)(long long number, const char *text);
+    /// Reads the settings file's value where it means something else than
+    /// the protocols' (another unit, or only remembered until start-up has
+    /// ended); nullptr: as `set`, a check turned on only by "1".
+    void (*configure)(const char *value);
+};
 
-/// MultiPV: the lines shown in analysis, kept in 8 bits; a number outside
-/// 1 to 5 gives 1.
-void setMultiPv(long lines);
+/// Every setting, in the order of the UCI option list.
+std::span<const EngineOption> engineOptions();
 
-/// SyzygyProbeLimit: the most men probed, brought into 0 to 7.
-void setSyzygyProbeLimit(long men);
+/// The setting whose UCI name (`uci`) or xboard name is `name`, compared
+/// without regard to case; nullptr when there is none.
+const EngineOption *findOption(const char *name, bool uci);
 
-/// NalimovCache: the tablebase cache in megabytes, kept in 8 bits; outside
-/// 1 to 64 it becomes 2. With a Nalimov path set, the tables are looked for
-/// again (after the search, when one runs).
-void setNalimovCache(long megabytes);
+/// The setting whose settings-file key is exactly `key`, or nullptr.
+const EngineOption *findConfigOption(const char *key);
 
 /// NalimovPath: folders of Nalimov tables separated by "," or ";", blanks
 /// inside kept. A folder that is missing or no folder is named in one
 /// message; no tables are found in it.
 void setNalimovPath(const char *path);
-
-/// Move Overhead: milliseconds kept back per move, brought into 0 to
-/// MAX_MOVE_OVERHEAD_MS.
-void setMoveOverhead(long milliseconds);
 
 /// Hash: the transposition table gets the largest power of two of buckets
 /// that fits in `megabytes` (at most MAX_HASH_MB). When the memory cannot be
@@ -45,9 +60,6 @@ void setHashMegabytes(uint64_t megabytes);
 /// xboard "memory": `megabytes` for all hash tables together, the
 /// transposition and quiescence tables and each search thread's pawn hash.
 void setHashMemory(uint64_t megabytes);
-
-/// Clear Hash: empties the transposition, quiescence and pawn hash tables.
-void clearHashTables();
 
 /// Changes of the tables wait while a search runs, as its threads use them;
 /// this applies them once it has ended.

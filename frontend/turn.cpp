@@ -14,6 +14,7 @@
 #include "engine/output.h"
 #include "frontend/console.h"
 #include "frontend/control.h"
+#include "frontend/exclusions.h"
 #include "frontend/polyglotplay.h"
 #include "search/limits.h"
 #include "search/state.h"
@@ -90,6 +91,17 @@ static void chargeClock() {
     debugPrint("CLOCK-> %ld\n", static_cast<long>(clock));
 }
 
+/// UCI: the interface sets up every position it asks about, and the next
+/// "go" without a new "position" searches the same one again. The engine's
+/// move, made to find the game's end, is taken back; a "position" that
+/// extends the game by it continues the game record.
+static void keepSetUpPosition(int16_t rootPly) {
+    if (pos.gamePly > rootPly) unmakeMove();
+    pos.ply = 0;
+    game.lastPly = int16_t(pos.gamePly - 1);
+    game.engineSide = NO_SIDE;
+}
+
 /// xboard: makes the expected reply of the principal variation, when it is
 /// a move of the position, so that the engine can think on the opponent's
 /// time. Returns true when pondering starts.
@@ -136,6 +148,7 @@ static void noteBookMove() {
 void playEngineTurn() {
     bool ponderMoveMade = false;
     for (;;) {
+        if (!uciMode()) applyExclusions();
         timeControl.searchStart = elapsedMs();
         Move move = ponderMoveMade ? 0 : bookMoveForTurn();
         if (move) {
@@ -159,8 +172,13 @@ void playEngineTurn() {
                 return;
             }
         }
+        int16_t rootPly = pos.gamePly;
         playMove(move);
         chargeClock();
+        if (uciMode()) {
+            keepSetUpPosition(rootPly);
+            return;
+        }
         if (!startPondering()) return;
         ponderMoveMade = true;
     }

@@ -4,7 +4,6 @@
 #include "frontend/uci.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -15,13 +14,12 @@
 #include "board/movegen.h"
 #include "board/notation.h"
 #include "board/position.h"
-#include "egtb/syzygy.h"
 #include "egtb/tablebase.h"
 #include "engine/output.h"
+#include "frontend/console.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "frontend/options.h"
-#include "frontend/polyglotplay.h"
 #include "search/limits.h"
 
 static bool sameWord(const char *a, const char *b) { return strcasecmp(a, b) == 0; }
@@ -31,29 +29,36 @@ static void defer(uint32_t command) {
     searchSignal = SIG_ABORT;
 }
 
+/// One "option" line, announcing the value in effect.
+static void announceOption(const EngineOption &option) {
+    const char *name = option.uciName;
+    switch (option.type) {
+    case OptionType::Check:
+        print("option name %s type check default %s\n", name, option.number() ? "true" : "false");
+        break;
+    case OptionType::Spin:
+        print("option name %s type spin default %lld min %lld max %lld\n", name, option.number(), option.min,
+              option.max);
+        break;
+    case OptionType::String:
+    case OptionType::File:
+        if (option.text) print("option name %s type string default %s\n", name, option.text());
+        else print("option name %s type string\n", name);
+        break;
+    case OptionType::Button: print("option name %s type button\n", name); break;
+    }
+}
+
+/// "uci": the identification and the option list. The Nalimov tables stay
+/// unavailable until the options set them up again, so the path in effect
+/// is then empty.
 static void identify() {
-    print("id name %s\nid author Velmar\n", engineName);
-    print("option name Hash type spin default 4 min 1 max %llu\n", (unsigned long long)MAX_HASH_MB);
-    print("option name NalimovPath type string default \n");
-    print("option name NalimovCache type spin default 2 min 1 max 64\n");
-    print("option name Ponder type check default false\n");
-    print("option name OwnBook type check default true\n");
-    print("option name PolyglotBook type string default \n");
-    print("option name MultiPV type spin default 1 min 1 max %d\n", 5);
-    print("option name UCI_Opponent type string\n");
-    print("option name EnableBookLearning type check default true\n");
-    print("option name CanResign type check default true\n");
-    print("option name SyzygyPath type string default %s\n", syzygy.path);
-    print("option name SyzygyProbeLimit type spin default 7 min 0 max 7\n");
-    print("option name Threads type spin default 1 min 1 max %d\n", MAX_SEARCH_THREADS);
-    print("option name Clear Hash type button\n");
-    print("option name Move Overhead type spin default %d min 0 max %d\n", DEFAULT_MOVE_OVERHEAD_MS,
-          MAX_MOVE_OVERHEAD_MS);
-    print("option name UCI_Chess960 type check default false\n");
-    reply("uciok\n");
-    // Tablebases stay unavailable until the options set them up again.
     tbRelease();
     options.egtbPath[0] = '\0';
+    print("id name %s\nid author Velmar\n", engineName);
+    for (const EngineOption &option : engineOptions())
+        if (option.uciName) announceOption(option);
+    reply("uciok\n");
 }
 
 /// A check value: true when it begins with "t" or "T".
@@ -63,35 +68,9 @@ static bool checked(const char *value) { return value[0] == 't' || value[0] == '
 /// empty string, is the empty path.
 static const char *pathValue(const char *value) { return !value || !std::strcmp(value, "<empty>") ? "" : value; }
 
-/// "UCI_Opponent": the third word of TITLE RATING KIND NAME says whether the
-/// opponent is a computer.
-static void setOpponent(const char *value) {
-    char kind[16] = "";
-    std::sscanf(value, "%*s %*s %15s", kind);
-    setOptionFlag(OPT_COMPUTER, kind[0] == 'c' || kind[0] == 'C');
-}
-
-/// An option that needs a value; `name` is in lower case.
-static void setValueOption(const char *name, const char *value) {
-    auto is = [name](const char *option) { return std::strcmp(name, option) == 0; };
-    long number = std::strtol(value, nullptr, 10);
-    if (is("hash")) setHashMegabytes(std::strtoull(value, nullptr, 10));
-    else if (is("nalimovcache")) setNalimovCache(number);
-    else if (is("ponder")) setOptionFlag(OPT_PONDER, checked(value));
-    else if (is("ownbook")) setOwnBook(checked(value));
-    else if (is("multipv")) setMultiPv(number);
-    else if (is("uci_opponent")) setOpponent(value);
-    else if (is("enablebooklearning")) setOptionFlag(OPT_LEARN, checked(value));
-    else if (is("canresign")) setOptionFlag(OPT_RESIGN, checked(value));
-    else if (is("syzygyprobelimit")) setSyzygyProbeLimit(number);
-    else if (is("threads")) options.threads = searchThreadCount(number);
-    else if (is("move overhead")) setMoveOverhead(number);
-    else if (is("uci_chess960")) chess960 = checked(value);
-}
-
 /// "setoption name NAME [value VALUE]". A name may have several words
 /// ("Move Overhead"); the value is the rest of the line, so that a path
-/// keeps its blanks.
+/// keeps its blanks. A check or spin without its value is ignored.
 static void setOption() {
     nextToken();  // "name"
     char name[64] = "";
@@ -104,13 +83,13 @@ static void setOption() {
         size_t used = std::strlen(name);
         std::snprintf(name + used, sizeof name - used, "%s%s", used ? " " : "", word);
     }
-    for (char *c = name; *c; c++) *c = char(std::tolower(static_cast<unsigned char>(*c)));
     if (value && !*value) value = nullptr;
-    if (!std::strcmp(name, "clear hash")) clearHashTables();
-    else if (!std::strcmp(name, "polyglotbook")) usePolyglotBook(pathValue(value));
-    else if (!std::strcmp(name, "syzygypath")) syzygySetPath(pathValue(value));
-    else if (!std::strcmp(name, "nalimovpath")) setNalimovPath(pathValue(value));
-    else if (value) setValueOption(name, value);
+    const EngineOption *option = findOption(name, true);
+    if (!option) return;
+    if (option->type == OptionType::String || option->type == OptionType::File || option->type == OptionType::Button)
+        option->set(0, pathValue(value));
+    else if (value)
+        option->set(option->type == OptionType::Check ? checked(value) : std::strtoll(value, nullptr, 10), value);
 }
 
 /// "position startpos|fen FEN [moves M1 M2 ...]".
@@ -149,7 +128,7 @@ struct GoRequest {
     using Number = std::optional<long long>;
     Number clock[2];      // wtime, btime
     Number increment[2];  // winc, binc
-    Number movesToGo, moveTime, depth, nodes, mate;
+    Number movesToGo, moveTime, depth, nodes, mate, perft;
     bool infinite = false, ponder = false;
 
     bool clockGiven() const { return clock[0] || clock[1] || increment[0] || increment[1] || movesToGo; }
@@ -161,7 +140,7 @@ static GoRequest::Number *numberOf(GoRequest &request, const char *word) {
     struct Field { const char *word; GoRequest::Number GoRequest::*number; };
     static constexpr Field FIELDS[] = {{"movestogo", &GoRequest::movesToGo}, {"movetime", &GoRequest::moveTime},
                                        {"depth", &GoRequest::depth},         {"nodes", &GoRequest::nodes},
-                                       {"mate", &GoRequest::mate}};
+                                       {"mate", &GoRequest::mate},           {"perft", &GoRequest::perft}};
     if (sameWord(word, "wtime") || sameWord(word, "btime")) return &request.clock[sameWord(word, "btime")];
     if (sameWord(word, "winc") || sameWord(word, "binc")) return &request.increment[sameWord(word, "binc")];
     for (const Field &field : FIELDS)
@@ -298,6 +277,10 @@ static void go() {
     GoRequest request;
     clearSearchLimits();
     readGoRequest(request);
+    if (request.perft) {  // a count of move paths instead of a search
+        printPerft(int(std::clamp<long long>(*request.perft, 0, MAX_PLY)));
+        return;
+    }
     game.engineSide = NO_SIDE;
     game.pendingCommand = request.infinite ? CMD_ANALYZE : CMD_GO;
     if (request.ponder) pondering = 1;

@@ -18,6 +18,7 @@
 #include "egtb/tablebase.h"
 #include "engine/output.h"
 #include "frontend/control.h"
+#include "frontend/exclusions.h"
 #include "frontend/input.h"
 #include "frontend/options.h"
 #include "frontend/polyglotplay.h"
@@ -34,19 +35,25 @@ static void defer(uint32_t command) {
 
 static void setBothClocks(int32_t centiseconds) { timeControl.clock[WHITE] = timeControl.clock[BLACK] = centiseconds; }
 
-/// The settings of xboard's engine settings dialog, each with its current
-/// value; they share their names and meanings with the UCI options.
+/// The settings of xboard's engine settings dialog, each with the value in
+/// effect; they share their names and meanings with the UCI options.
 static void showOptionFeatures() {
-    auto flag = [](uint16_t bit) { return (options.optionFlags & bit) != 0; };
-    print("feature option=\"OwnBook -check %d\"\n", booksSwitchedOn());
-    print("feature option=\"PolyglotBook -file %s\"\n", polyglotBookPath());
-    print("feature option=\"EnableBookLearning -check %d\"\n", flag(OPT_LEARN));
-    print("feature option=\"CanResign -check %d\"\n", flag(OPT_RESIGN));
-    print("feature option=\"MultiPV -spin %d 1 5\"\n", options.multiPv);
-    print("feature option=\"SyzygyProbeLimit -spin %d 0 7\"\n", syzygy.probeLimit);
-    print("feature option=\"NalimovCache -spin %d 1 64\"\n", options.egtbCacheMB);
-    print("feature option=\"Move Overhead -spin %d 0 %d\"\n", options.moveOverheadMs, MAX_MOVE_OVERHEAD_MS);
-    print("feature option=\"Clear Hash -button\"\n");
+    for (const EngineOption &option : engineOptions()) {
+        const char *name = option.xboardName;
+        if (!name) continue;
+        switch (option.type) {
+        case OptionType::Check: print("feature option=\"%s -check %lld\"\n", name, option.number()); break;
+        case OptionType::Spin:
+            print("feature option=\"%s -spin %lld %lld %lld\"\n", name, option.number(), option.min, option.max);
+            break;
+        case OptionType::String:
+        case OptionType::File:
+            print("feature option=\"%s -%s %s\"\n", name, option.type == OptionType::File ? "file" : "string",
+                  option.text ? option.text() : "");
+            break;
+        case OptionType::Button: print("feature option=\"%s -button\"\n", name); break;
+        }
+    }
 }
 
 static void showFeatures() {
@@ -58,6 +65,7 @@ static void showFeatures() {
     print("feature egt=\"syzygy\"\n");
     print("feature smp=1\n");
     print("feature memory=1\n");
+    print("feature exclude=1\n");
     showOptionFeatures();
     print("feature done=1\n");
     reply("done=1\n");
@@ -210,6 +218,7 @@ static void receiveMove(const char *word) {
     int writtenWing = castlingTextWing(word);
     if (std::strlen(word) < 4 && writtenWing < 0) return;
     readReceivedSquares(word, writtenWing, pondering ? pos.otherSide : pos.sideToMove);
+    if (game.userFrom >= 0) forgetExclusions();  // the game moves on
     // The command word arrives in lower case: castling is named O-O again.
     const char *text = writtenWing < 0 ? word : writtenWing == LONG_SIDE ? "O-O-O" : "O-O";
     std::snprintf(game.userMoveText, sizeof game.userMoveText, "%s", text);
@@ -263,21 +272,11 @@ static void setOption() {
         value = trimBlanks(equals + 1);
         trimBlanks(name);
     }
-    auto is = [name](const char *option) { return strcasecmp(name, option) == 0; };
-    long number = std::strtol(value, nullptr, 10);
-    if (is("OwnBook")) setOwnBook(number != 0);
-    else if (is("PolyglotBook")) usePolyglotBook(value);
-    else if (is("EnableBookLearning")) setOptionFlag(OPT_LEARN, number != 0);
-    else if (is("CanResign")) setOptionFlag(OPT_RESIGN, number != 0);
-    else if (is("SyzygyProbeLimit")) setSyzygyProbeLimit(number);
-    else if (is("NalimovCache")) setNalimovCache(number);
-    else if (is("Move Overhead")) setMoveOverhead(number);
-    else if (is("Clear Hash")) clearHashTables();
-    else if (is("MultiPV")) {
-        setMultiPv(number);
-        // A running analysis starts again to show the new number of lines.
-        if (analyzing && searching) defer(CMD_ANALYZE);
-    }
+    const EngineOption *option = findOption(name, false);
+    if (!option) return;
+    option->set(std::strtoll(value, nullptr, 10), value);
+    // A running analysis starts again to show the new number of lines.
+    if (!strcasecmp(name, "MultiPV") && analyzing && searching) defer(CMD_ANALYZE);
 }
 
 static void leaveAnalysis() {
@@ -325,16 +324,23 @@ void xboardCommand(const char *word) {
         reply("pong %s\n", token ? token : "");
     } else if (is("new")) {
         chess960 = false;  // a new game is standard chess until "variant" says otherwise
+        forgetExclusions();
         defer(CMD_NEW);
     } else if (is("variant")) setVariant();
     else if (is("quit")) defer(CMD_QUIT);
     else if (is("force")) {
         if (!game.forceMode) defer(CMD_FORCE);
-    } else if (is("undo")) defer(CMD_UNDO);
-    else if (is("remove")) {
-        std::strcpy(game.setupText, "2");
+    } else if (is("undo") || is("remove")) {
+        if (is("remove")) std::strcpy(game.setupText, "2");
+        forgetExclusions();
         defer(CMD_UNDO);
-    } else if (is("setboard")) setBoard();
+    } else if (is("setboard")) {
+        forgetExclusions();
+        setBoard();
+    } else if (is("exclude") || is("include")) {
+        // A running analysis starts again on the new set of moves.
+        if (changeExclusions(is("exclude"), nextToken()) && analyzing && searching) defer(CMD_ANALYZE);
+    }
     else if (is("playother")) {
         game.forceMode = false;
         game.engineSide = int8_t(pos.otherSide);

@@ -5,6 +5,8 @@
 
 #include "board/notation.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
+#include "egtb/tablebase.h"
 #include "engine/clock.h"
 #include "engine/output.h"
 #include "engine/searchflags.h"
@@ -13,6 +15,7 @@
 #include "search/state.h"
 #include "search/think.h"
 #include "search/threads.h"
+#include "search/tt.h"
 
 // Openings, middlegames, endgames, positions in check, promotions, en
 // passant, castling and short mates.
@@ -71,6 +74,29 @@ static uint32_t searchFresh() {
     return totalNodes();
 }
 
+/// Gives the bench the settings a fresh engine has, whatever was set before:
+/// the table of the default size, one thread, one line, no tablebases and
+/// standard chess, so that its count is the same anywhere.
+static void useDefaultSettings() {
+    options.optionFlags = OPT_XBOARD;  // no thinking output of any kind
+    options.threads = 1;
+    options.multiPv = 1;
+    if (options.ttShift != DEFAULT_TT_SHIFT && ttAllocate(DEFAULT_TT_SHIFT)) options.ttShift = DEFAULT_TT_SHIFT;
+    tbState = 0;
+    syzygy.probeLimit = 0;
+    chess960 = false;
+}
+
+/// Puts the user's table size back after the bench and returns the shift in
+/// use: when that memory can no longer be had, the default table stays.
+static uint8_t restoreTableSize(uint8_t shift) {
+    if (shift == options.ttShift || ttAllocate(shift)) return shift;
+    notice("Hash of %llu KB could not be allocated again after the bench: the table of %llu KB stays in use",
+           (unsigned long long)(ttBucketsForShift(shift) * 48 / 1024),
+           (unsigned long long)(ttBucketsForShift(options.ttShift) * 48 / 1024));
+    return options.ttShift;
+}
+
 uint64_t benchNodes(int depth, uint32_t *elapsed) {
     static Position savedPosition;
     savedPosition = pos;
@@ -78,8 +104,11 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
     TimeControl savedTime = timeControl;
     int16_t savedScore = mainThread.previousScore;
     uint8_t savedAnalyzing = analyzing, savedPondering = pondering;
+    int8_t savedTbState = tbState;
+    int savedProbeLimit = syzygy.probeLimit;
+    bool savedChess960 = chess960;
 
-    options.optionFlags = OPT_XBOARD;  // no thinking output of any kind
+    useDefaultSettings();
     timeControl.moveTime = 0;
     timeControl.maxDepth = uint8_t(depth > 0 ? depth : BENCH_DEFAULT_DEPTH);
     analyzing = pondering = 0;
@@ -96,7 +125,12 @@ uint64_t benchNodes(int depth, uint32_t *elapsed) {
     setInputPoller(savedPoller);
 
     pos = savedPosition;
+    uint8_t shiftInUse = restoreTableSize(savedOptions.ttShift);
     options = savedOptions;
+    options.ttShift = shiftInUse;
+    tbState = savedTbState;
+    syzygy.probeLimit = savedProbeLimit;
+    chess960 = savedChess960;
     timeControl = savedTime;
     mainThread.previousScore = savedScore;
     analyzing = savedAnalyzing;

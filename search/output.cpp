@@ -15,10 +15,12 @@
 #include "engine/searchflags.h"
 #include "engine/settings.h"
 #include "search/ordering.h"
+#include "search/root.h"
 #include "search/state.h"
 #include "search/think.h"
 #include "search/threads.h"
 #include "search/tt.h"
+#include "search/wdl.h"
 
 // The last thinking line, kept so that a ponder hit can print it again.
 static char thinkingLine[THINKING_LINE_SIZE];
@@ -62,21 +64,38 @@ const char *uciScore(int score, int *value) {
     return "cp";
 }
 
-static void writeHeader(int depth, int score) {
+/// The words after a UCI score: the bound it is, and the win/draw/loss
+/// expected from it when asked for.
+static void writeScoreMarks(char *marks, size_t size, int score, uint8_t bound, Move rootMove) {
+    int used = std::snprintf(marks, size, "%s", bound == BOUND_LOWER   ? " lowerbound"
+                                                 : bound == BOUND_UPPER ? " upperbound"
+                                                                        : "");
+    if (!options.showWdl) return;
+    Wdl wdl = lineWdl(score, rootMove);
+    std::snprintf(marks + used, size - used, " wdl %d %d %d", wdl.win, wdl.draw, wdl.loss);
+}
+
+/// Writes the head of a line into `line`: under UCI every field of an info
+/// line up to "pv" (the line number only when the search keeps several
+/// lines), in xboard the depth, score, time and nodes. `rootMove` is the
+/// line's first move.
+static void writeHeader(char *line, int lineNumber, int depth, int score, uint8_t bound, Move rootMove) {
     uint32_t elapsed = searchElapsedMs();
-    if (uciMode()) {
-        int value;
-        const char *kind = uciScore(score, &value);
-        char tbHits[32] = "";  // only when Syzygy tables are loaded
-        if (syzygy.largest > 0) std::snprintf(tbHits, sizeof tbHits, "tbhits %llu ", (unsigned long long)totalTbHits());
-        std::snprintf(thinkingLine, THINKING_LINE_SIZE,
-                      "info score %s %d depth %d seldepth %d time %lu nodes %llu nps %u %s%spv", kind, value, depth,
-                      thisThread->selDepth, (unsigned long)elapsed, (unsigned long long)totalNodes(), nodesPerSecond(),
-                      tbHits, options.multiPv >= 2 ? "multipv 1 " : "");
-    } else {
-        std::snprintf(thinkingLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-llu  ", depth, score,
-                      (unsigned long)(elapsed / 10), (unsigned long long)totalNodes());
+    if (!uciMode()) {
+        std::snprintf(line, THINKING_LINE_SIZE, "%2d %5d %6lu %-llu  ", depth, score, (unsigned long)(elapsed / 10),
+                      (unsigned long long)totalNodes());
+        return;
     }
+    int value;
+    const char *kind = uciScore(score, &value);
+    char marks[48], number[24] = "";
+    writeScoreMarks(marks, sizeof marks, score, bound, rootMove);
+    if (searchMultiPv > 1) std::snprintf(number, sizeof number, "multipv %d ", lineNumber);
+    std::snprintf(line, THINKING_LINE_SIZE,
+                  "info score %s %d%s depth %d seldepth %d time %lu nodes %llu nps %u hashfull %d tbhits %llu %spv",
+                  kind, value, marks, depth, thisThread->selDepth, (unsigned long)elapsed,
+                  (unsigned long long)totalNodes(), nodesPerSecond(), ttHashfull(), (unsigned long long)totalTbHits(),
+                  number);
 }
 
 /// Lengthens the principal variation by the table's move for the current
@@ -125,36 +144,32 @@ static void appendLine(int depth) {
     while (made--) unmakeMove();
 }
 
-void printPV(int depth, int score) {
+void printPV(int depth, int score, uint8_t bound) {
     if (depth > 0) {
-        writeHeader(depth, score);
+        writeHeader(thinkingLine, 1, depth, score, bound, thisThread->pvTable[0][0]);
         appendLine(depth);
     }
     if (options.optionFlags & OPT_POST) reply("%s\n", thinkingLine);
 }
 
-void printMultiPvLine(int lineNumber, int depth, int score, const Move *line) {
-    static char multiPvLine[THINKING_LINE_SIZE];
-    if (uciMode()) {
-        int value;
-        const char *kind = uciScore(score, &value);
-        std::snprintf(multiPvLine, THINKING_LINE_SIZE, "info score %s %d multipv %d pv", kind, value, lineNumber);
-        for (int i = 0; i < MAX_PLY && line[i]; i++) appendText(multiPvLine, " %s", moveToUci(line[i]));
-        reply("%s\n", multiPvLine);
-        return;
-    }
-    if (!(options.optionFlags & OPT_POST)) return;
-    std::snprintf(multiPvLine, THINKING_LINE_SIZE, "%2d %5d %6lu %-llu  ", depth, score,
-                  (unsigned long)(searchElapsedMs() / 10), (unsigned long long)totalNodes());
+void printLine(int lineNumber, int depth, int score, const Move *line, uint8_t bound) {
+    if (!uciMode() && !(options.optionFlags & OPT_POST)) return;
+    static char text[THINKING_LINE_SIZE];
+    writeHeader(text, lineNumber, depth, score, bound, line[0]);
     int made = 0;
-    for (Move move; made < MAX_PLY - 1 && line[made] && appendAndMake(multiPvLine, line[made], &move);) made++;
+    for (Move move; made < MAX_PLY - 1 && line[made] && appendAndMake(text, line[made], &move);) made++;
     while (made--) unmakeMove();
-    reply("%s\n", multiPvLine);
+    reply("%s\n", text);
 }
 
-void printWindowFail(bool high) {
+void printWindowFail(bool high, int depth, int score) {
     if (!isMainSearchThread()) return;
-    if ((options.optionFlags & (OPT_XBOARD | OPT_POST)) == (OPT_XBOARD | OPT_POST)) reply(high ? "++\n" : "--\n");
+    if (uciMode()) {
+        // A fail high was shown with its lower bound when it happened.
+        if (!high) printLine(1, depth, score, mainThread.savedPv, BOUND_UPPER);
+    } else if (options.optionFlags & OPT_POST) {
+        reply(high ? "++\n" : "--\n");
+    }
 }
 
 void pollSearch() {

@@ -6,15 +6,18 @@
 
 #include "board/types.h"
 #include "search/state.h"
+#include "search/tt.h"
 
 /// Room for a thinking line of 64 moves in standard algebraic notation
 /// (at most 8 characters each with the separating blank) and its header.
 constexpr int THINKING_LINE_SIZE = 1024;
 
 /// Builds the thinking line of pvTable[0] (lengthened from the table up to
-/// `depth` moves) and prints it when thinking output is on; with depth <= 0
-/// prints the last line again.
-void printPV(int depth, int score);
+/// `depth` moves), the first line of a search that keeps several, and
+/// prints it when thinking output is on; with depth <= 0 prints the last
+/// line again. `bound` (BOUND_LOWER, BOUND_UPPER) marks a UCI score that is
+/// only a bound.
+void printPV(int depth, int score, uint8_t bound = BOUND_EXACT);
 
 /// The score as UCI shows it: "cp" and the score, or "mate" and the moves
 /// to mate (negative when the engine is mated). Returns the kind.
@@ -26,15 +29,16 @@ uint32_t nodesPerSecond();
 /// Milliseconds since the search started.
 uint32_t searchElapsedMs();
 
-/// Prints one MultiPV line: under UCI "info score ... multipv N pv ...";
-/// in xboard, with thinking output on, a thinking line of that depth. A
-/// line that is no longer legal in the position ends at its first illegal
-/// move.
-void printMultiPvLine(int lineNumber, int depth, int score, const Move *line);
+/// Prints a line of moves from the root as line `lineNumber` of the search:
+/// under UCI an info line with every field, in xboard, with thinking output
+/// on, a thinking line of that depth. A line that is no longer legal in the
+/// position ends at its first illegal move.
+void printLine(int lineNumber, int depth, int score, const Move *line, uint8_t bound);
 
-/// Prints "++" (fail high) or "--" (fail low) in xboard mode with thinking
-/// output on.
-void printWindowFail(bool high);
+/// An iteration's score fell outside its window: xboard with thinking output
+/// on shows "++" (fail high) or "--" (fail low); UCI shows a fail low as the
+/// last iteration's line with `score` as its upper bound.
+void printWindowFail(bool high, int depth, int score);
 
 /// Called every 1024 nodes. On the main thread: stops the search once the
 /// node budget is spent, and every 8192 nodes checks the clock and the

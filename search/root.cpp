@@ -33,26 +33,28 @@ void clearMultiPv() {
     }
 }
 
-static bool multiPvAnalysis() { return isMainSearchThread() && searchMultiPv > 1; }
-static int multiPvCount() { return searchMultiPv; }
+/// True when the running search keeps several lines: on the main thread
+/// only, as helpers search for the main thread's table.
+static bool multiPvSearch() { return isMainSearchThread() && searchMultiPv > 1; }
 
-/// In MultiPV analysis the previous iteration's lines come first, in their
+/// With several lines the previous iteration's lines come first, in their
 /// order; otherwise the previous principal variation's move does.
 static void orderRootMoves() {
-    if (!multiPvAnalysis() || multiPvScores[0] == -SCORE_BOUND) {
+    if (!multiPvSearch() || multiPvScores[0] == -SCORE_BOUND) {
         markPvMove();
         return;
     }
-    for (int k = 0; k < multiPvCount() && multiPvScores[k] != -SCORE_BOUND; k++)
+    for (int k = 0; k < searchMultiPv && multiPvScores[k] != -SCORE_BOUND; k++)
         for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++)
             if (entry->move == multiPvLines[k][0]) entry->score = INT32_MAX - k;
 }
 
 /// Inserts the line of a root move that raised alpha into the MultiPV
-/// store, keeping it sorted. `filled` counts the lines written during this
-/// root search.
-static void storeMultiPvLine(Move move, int16_t score, int &filled) {
-    int count = multiPvCount();
+/// store, keeping it sorted, and returns the line's place (0 = best).
+/// `filled` counts the lines written during this root search; the lines
+/// after them are the previous iteration's.
+static int storeMultiPvLine(Move move, int16_t score, int &filled) {
+    int count = searchMultiPv;
     int slot = count - 1;  // the move's old line, else the last line
     for (int i = filled; i < count; i++)
         if (multiPvScores[i] != -SCORE_BOUND && multiPvLines[i][0] == move) {
@@ -77,18 +79,13 @@ static void storeMultiPvLine(Move move, int16_t score, int &filled) {
     line[length] = 0;
     multiPvScores[place] = score;
     if (filled < count) filled++;
+    return place;
 }
 
-/// UCI: the main line and every further stored line, after each change.
-static void printMultiPvUpdate(int depth) {
-    printPV(depth, multiPvScores[0]);
-    for (int i = 1; i < multiPvCount() && multiPvScores[i] != -SCORE_BOUND; i++)
-        printMultiPvLine(i + 1, depth, multiPvScores[i], multiPvLines[i]);
-}
-
-void printMultiPvThinking(int depth) {
-    for (int i = 0; i < multiPvCount() && multiPvScores[i] != -SCORE_BOUND; i++)
-        printMultiPvLine(i + 1, depth, multiPvScores[i], multiPvLines[i]);
+void printMultiPvLines(int depth) {
+    printPV(depth, multiPvScores[0]);  // the line to play, lengthened from the table
+    for (int i = 1; i < searchMultiPv && multiPvScores[i] != -SCORE_BOUND; i++)
+        printLine(i + 1, depth, multiPvScores[i], multiPvLines[i], BOUND_EXACT);
 }
 
 /// True when, at a drawn tablebase root, the move just made leads to a
@@ -106,6 +103,7 @@ static void copyRootPv(Move move) {
 
 int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
     assert(alpha < beta && pos.ply == 0);
+    assert(!multiPvSearch() || (alpha == -SCORE_BOUND && beta == SCORE_BOUND));
     countNode();
     if (isMainSearchThread() && uciMode()) reply("info depth %d seldepth %d\n", depth, depth);
     TTEntry entry;
@@ -149,7 +147,9 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
                   thisThread->rootMoveNumber - thisThread->rootMoveCount + thisThread->rootLegalCount - leftOut,
                   (unsigned long long)totalNodes(), nodesPerSecond());
         bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
-        int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, firstMove);
+        // Until every line has a move, each root move gets its exact score.
+        bool fullWindow = firstMove || (multiPvSearch() && filled < searchMultiPv);
+        int16_t score = searchChild(alpha, beta, extend ? depth : depth - 1, 0, 1, fullWindow);
         firstMove = false;
         unmakeMove();
 
@@ -164,26 +164,21 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
             alpha = score;  // the re-search after a fail high only raises alpha
             continue;
         }
-        if (!multiPvAnalysis() || score > multiPvScores[0]) copyRootPv(move);
-        bool multiPvUpdated = false;
-        if (thisThread->iterationDepth >= 3 && isMainSearchThread()) {
-            // xboard shows the lines when the iteration is complete.
-            if (multiPvAnalysis() && (!uciMode() || searchElapsedMs() > 100)) {
-                storeMultiPvLine(move, score, filled);
-                if (uciMode()) printMultiPvUpdate(depth);
-                multiPvUpdated = true;
-            } else {
-                printPV(depth, score);
-            }
+        if (multiPvSearch()) {
+            // The lines are shown when the iteration is complete; alpha is
+            // the last line's score once every line has a move.
+            if (storeMultiPvLine(move, score, filled) == 0) copyRootPv(move);
+            if (filled == searchMultiPv) alpha = multiPvScores[filled - 1];
+            continue;
         }
+        copyRootPv(move);
+        if (thisThread->iterationDepth >= 3 && isMainSearchThread())
+            printPV(depth, score, score >= beta ? BOUND_LOWER : BOUND_EXACT);
         if (score >= beta) {
             addHistory(bestMove, depth);
             break;
         }
-        if (!multiPvUpdated)
-            alpha = score;
-        else if (filled == multiPvCount())
-            alpha = multiPvScores[filled - 1];
+        alpha = score;
     }
 
     if (!bestMove) {

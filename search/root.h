@@ -7,24 +7,27 @@
 #include "board/position.h"
 #include "board/types.h"
 
-/// Most principal variations reported in analysis.
-constexpr int MAX_MULTI_PV = 5;
+/// Most principal variations a search keeps.
+constexpr int MAX_MULTI_PV = 256;
 
-/// Stored analysis lines, best first: scores (-SCORE_BOUND = empty) and
-/// 0-terminated move lists starting with the root move.
+/// The lines of a search that keeps several, best first: scores
+/// (-SCORE_BOUND = empty) and 0-terminated move lists starting with the root
+/// move. After each completed iteration they hold that depth's best root
+/// moves with their exact scores; line 0 is the line in pvTable[0], whose
+/// first move is played.
 extern int16_t multiPvScores[MAX_MULTI_PV];
 extern Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
 
-/// Lines the running search keeps: the MultiPV setting in analysis, else 1.
-/// Fixed when the search starts, so that a change applies from the next one.
+/// Lines the running search keeps: the MultiPV setting in every UCI search
+/// and in xboard analysis, else 1. Fixed when the search starts, so that a
+/// change applies from the next one.
 extern int searchMultiPv;
 
 /// Empties the analysis lines.
 void clearMultiPv();
 
-/// xboard: the stored analysis lines, best first, as thinking lines of
-/// `depth`.
-void printMultiPvThinking(int depth);
+/// Prints the stored lines of a completed iteration of `depth`, best first.
+void printMultiPvLines(int depth);
 
 /// Searches the root to `depth` inside (alpha, beta); fail-soft. Updates
 /// pvTable[0] when a move raises alpha, and sets rootAbort when the root has

@@ -36,6 +36,8 @@ static bool budgetSpent;
 // which is a move to play before any iteration has completed.
 static bool lineCarriedOver;
 
+static bool multiPvSearch() { return searchMultiPv > 1; }
+
 static int16_t materialDifference() { return int16_t(pos.material[pos.sideToMove] - pos.material[pos.otherSide]); }
 
 static void savePv() {
@@ -172,10 +174,12 @@ void pollSignals() {
 
 /// When our move and the expected reply have been played, the previous
 /// line minus those two moves starts the new search one iteration early.
+/// The reply must be the expected one, its promotion piece included: the
+/// line's later moves may be moves only of the piece expected.
 static void carryOverOrClearPv() {
     Move lastMove = pos.gamePly > 0 ? pos.undoStack[pos.gamePly - 1].move : 0;
     if (mainThread.pvLength[0] >= 3 && mainThread.lastDepth >= 3 && pos.gamePly == mainThread.ttAge + 2 && lastMove &&
-        (lastMove & 0xFFF) == (mainThread.pvTable[0][1] & 0xFFF) && rootMoveSearched(mainThread.pvTable[0][2])) {
+        (lastMove & 0xF0FFF) == (mainThread.pvTable[0][1] & 0xF0FFF) && rootMoveSearched(mainThread.pvTable[0][2])) {
         mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
         for (int i = 0; i + 2 <= mainThread.pvLength[0]; i++) mainThread.pvTable[0][i] = mainThread.pvTable[0][i + 2];
         mainThread.pvLength[0] = uint8_t(mainThread.pvLength[0] - 2);
@@ -212,6 +216,7 @@ static void prepareSearch() {
     pos.ply = 0;
     mainThread.nodeCount = 0;
     forgetHelpers();
+    searchMultiPv = analyzing || uciMode() ? std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV) : 1;
     carryOverOrClearPv();
     findRecaptureCandidate();
     if (!pondering) {
@@ -223,10 +228,9 @@ static void prepareSearch() {
         ponderSavedScore = mainThread.previousScore;
     }
     mainThread.lastDepth = 0;
-    searchMultiPv = analyzing ? std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV) : 1;
-    if (searchMultiPv > 1) {
+    if (multiPvSearch()) {
         clearMultiPv();
-        initPieceSquareTables();
+        if (analyzing) initPieceSquareTables();  // the next step then clears every hash table
     }
     checkPhaseChange();
     int16_t tbScore;
@@ -236,12 +240,11 @@ static void prepareSearch() {
     syzygyRankRootMoves();
     mainThread.syzygyLimit = int8_t(syzygySearchMen());
     mainThread.iterationScore = mainThread.previousScore;
-    mainThread.alphaWindow = int16_t(mainThread.previousScore - ASPIRATION);
-    mainThread.betaWindow = int16_t(mainThread.previousScore + ASPIRATION);
+    // Several lines are searched with the full window: each needs its exact score.
+    mainThread.alphaWindow = multiPvSearch() ? int16_t(-SCORE_BOUND) : int16_t(mainThread.previousScore - ASPIRATION);
+    mainThread.betaWindow = multiPvSearch() ? int16_t(SCORE_BOUND) : int16_t(mainThread.previousScore + ASPIRATION);
     mainThread.windowFail = 0;
 }
-
-static bool multiPvAnalysis() { return searchMultiPv > 1; }
 
 /// One iteration: the windowed search and, when the score falls outside the
 /// window, the full-window re-search. Returns the iteration's score.
@@ -250,14 +253,14 @@ static int16_t searchIteration() {
     if (mainThread.rootAbort) return score;
     if (score <= mainThread.alphaWindow) {
         mainThread.windowFail = -1;
-        if (mainThread.iterationDepth >= 3) printWindowFail(false);
         restorePv();
+        if (mainThread.iterationDepth >= 3) printWindowFail(false, mainThread.iterationDepth, score);
         mainThread.currentScore = -SCORE_BOUND;
         mainThread.alphaWindow = -SCORE_BOUND;
         score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(mainThread.iterationDepth));
     } else if (score >= mainThread.betaWindow) {
         mainThread.windowFail = 1;
-        if (mainThread.iterationDepth >= 3) printWindowFail(true);
+        if (mainThread.iterationDepth >= 3) printWindowFail(true, mainThread.iterationDepth, score);
         mainThread.alphaWindow = int16_t(score - 1);
         score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(mainThread.iterationDepth));
     }
@@ -271,7 +274,7 @@ static bool iterationEndsSearch(int16_t score) {
     if (searchLimits.mateMoves) return mateWithinLimit(score);
     bool playing = !pondering && !analyzing;
     if (mainThread.iterationDepth >= 3 && std::abs(score) > MATE_REPORT &&
-        !(multiPvAnalysis() && mainThread.iterationDepth < 32))
+        !(analyzing && multiPvSearch() && mainThread.iterationDepth < 32))
         return true;
     if (mainThread.rootLegalCount == 1 && mainThread.iterationDepth >= 3 && playing) return true;
     if (recaptureSquare != NO_SQUARE) {
@@ -296,12 +299,12 @@ static int16_t deepen() {
         if (mainThread.rootAbort) break;
         mainThread.windowFail = 0;
         mainThread.lastDepth = mainThread.iterationDepth;
-        mainThread.alphaWindow = multiPvAnalysis() ? int16_t(-SCORE_BOUND) : int16_t(score - ASPIRATION);
-        mainThread.betaWindow = multiPvAnalysis() ? int16_t(SCORE_BOUND) : int16_t(score + ASPIRATION);
+        mainThread.alphaWindow = multiPvSearch() ? int16_t(-SCORE_BOUND) : int16_t(score - ASPIRATION);
+        mainThread.betaWindow = multiPvSearch() ? int16_t(SCORE_BOUND) : int16_t(score + ASPIRATION);
         savePv();
         mainThread.iterationScore = score;
-        if (mainThread.iterationDepth < 3) printPV(mainThread.iterationDepth, score);
-        else if (multiPvAnalysis() && !uciMode()) printMultiPvThinking(mainThread.iterationDepth);
+        if (multiPvSearch()) printMultiPvLines(mainThread.iterationDepth);
+        else if (mainThread.iterationDepth < 3) printPV(mainThread.iterationDepth, score);
         if (iterationEndsSearch(score)) break;
         mainThread.iterationDepth++;
     }
@@ -349,7 +352,10 @@ static void abandonSearch() {
     }
     if (mainThread.currentScore > mainThread.alphaWindow) {
         mainThread.previousScore = mainThread.currentScore;
-        if (budgetSpent || (searchSignal == SIG_MOVE_NOW && mainThread.iterationDepth < 3))
+        // Several lines are shown when an iteration is complete: a first line
+        // that the unfinished one changed is shown, as its move is played.
+        bool lineChanged = multiPvSearch() && mainThread.pvTable[0][0] != mainThread.savedPv[0];
+        if (budgetSpent || lineChanged || (searchSignal == SIG_MOVE_NOW && mainThread.iterationDepth < 3))
             printPV(mainThread.iterationDepth, mainThread.currentScore);
     } else {
         restorePv();

@@ -11,6 +11,11 @@
 #include "engine/settings.h"
 #include "search/state.h"
 
+/// Entries read to estimate how full the table is: a quick sample, and a
+/// per mille of it at once.
+constexpr int HASHFULL_SAMPLE = 1000;
+static_assert(HASHFULL_SAMPLE <= 512 * TT_BUCKET_ENTRIES, "the smallest table holds the sample");
+
 TTSlot *ttTable = nullptr;
 TTSlot *quiesceTable = nullptr;
 static uint64_t ttEntryCount = 0;
@@ -46,6 +51,16 @@ void ttRelease() {
 void ttClear() {
     if (ttTable) std::memset(ttTable, 0, ttEntryCount * sizeof(TTSlot));
     if (quiesceTable) std::memset(quiesceTable, 0, QUIESCE_BUCKETS * QUIESCE_BUCKET_ENTRIES * sizeof(TTSlot));
+}
+
+int ttHashfull() {
+    if (!ttTable) return 0;
+    int used = 0;
+    for (int i = 0; i < HASHFULL_SAMPLE; i++) {
+        TTEntry entry = ttRead(ttTable[i]);
+        if ((entry.flags & 7) && entry.age == thisThread->ttAge) used++;
+    }
+    return used * 1000 / HASHFULL_SAMPLE;
 }
 
 // Slots are shared by every search thread; each word is read and written

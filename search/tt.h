@@ -41,6 +41,8 @@ struct TTSlot {
 static_assert(sizeof(TTSlot) == 16);
 
 constexpr int TT_BUCKET_ENTRIES = 3;
+/// The table of a fresh engine: 65536 buckets, 3 MB.
+constexpr uint8_t DEFAULT_TT_SHIFT = 16;
 constexpr int QUIESCE_BUCKETS = 2048;
 constexpr int QUIESCE_BUCKET_ENTRIES = 2;
 
@@ -66,6 +68,10 @@ void ttRelease();
 
 /// Zero-fills ttTable and quiesceTable when they exist.
 void ttClear();
+
+/// How full the table is with results of the running search, per mille:
+/// the share of the first entries that hold one stamped with its age.
+int ttHashfull();
 
 /// Packs a move into the entry's 16-bit form: from, to, promotion type.
 constexpr uint16_t packMove(Move move) {

@@ -1,5 +1,5 @@
 """Start-up: the settings file quor.cfg in the current directory, the banner
-it shapes, and the book jobs of the command line."""
+it shapes, and the jobs of the command line."""
 import os
 import subprocess
 import tempfile
@@ -52,7 +52,7 @@ class StartUp(engine.unittest.TestCase):
         directory = tempfile.TemporaryDirectory()
         self.addCleanup(directory.cleanup)
         done = subprocess.run([engine.BINARY, *args], cwd=directory.name, stdin=subprocess.DEVNULL,
-                              capture_output=True, timeout=10)
+                              capture_output=True, timeout=120)
         self.assertEqual(done.returncode, 0, args)
         output = done.stdout.decode()
         self.assertTrue(output.startswith(banner_text(3136)), output)
@@ -63,6 +63,13 @@ class StartUp(engine.unittest.TestCase):
         self.assertEqual(self.run_job("/SB"), "Please specify scoring depth\n")
         self.assertEqual(self.run_job("/MB"), "Please specify source book file\n")
         self.assertEqual(self.run_job("/MBO"), "Please specify source book file\n")
+
+    def test_bench_counts_as_a_fresh_engine_whatever_was_set(self):
+        nodes = self.run_job("bench", "5").splitlines()[0]
+        self.assertRegex(nodes, r"^Nodes searched: \d+$")
+        session = self.start_in()
+        session.output_for("memory 64", "cores 2", "option MultiPV=4")
+        self.assertIn(nodes + "\n", session.output_for("bench 5", timeout=120))
 
     def test_options_are_case_sensitive(self):
         self.assertEqual(self.run_job("/cb"), "Invalid option\n")

@@ -1,5 +1,5 @@
-// Limits of a search besides the clock: a node budget over all threads and
-// a mate to find. The root moves an interface chooses are tested through the
+// Limits of a search besides the clock: a node budget over all threads. Mate
+// searches and the root moves an interface chooses are tested through the
 // engine program (tests/protocol/test_golimits.py).
 #include "search/limits.h"
 
@@ -20,10 +20,6 @@
 namespace {
 
 const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
-// Nf6+ gxf6 Bxf7 mate, the only mate in two (checked with Debian's stockfish).
-const char *MATE_IN_TWO = "r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10";
-// Bc5+ Kxc5 Qb6+ Kd5 Qd6 mate.
-const char *MATE_IN_THREE = "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1";
 
 class LimitedSearch : public RootSearchTest {
 protected:
@@ -32,22 +28,6 @@ protected:
         options.optionFlags = OPT_XBOARD;
         analyzing = 0;
         RootSearchTest::TearDown();
-    }
-
-    /// Runs a mate search to `depth` with a "stop" waiting in the input: a
-    /// search that waits for its end reads it; one that ended by itself
-    /// leaves it. Returns true when the search ended by itself.
-    bool mateSearchEndsByItself(const char *fen, int moves, int depth = 64) {
-        options.optionFlags = OPT_UCI;
-        startPosition(fen);
-        searchLimits.mateMoves = moves;
-        searchLimits.untilStop = true;
-        sendInput("stop");
-        thinkToDepth(depth);
-        expectPositionRestored();
-        bool byItself = searchSignal == SIG_NONE;
-        if (byItself) checkInput(true);  // the stop, for no later test to read
-        return byItself;
     }
 };
 
@@ -107,19 +87,6 @@ TEST_F(LimitedSearch, AnalysisAtItsNodeBudgetWaitsForStop) {
     EXPECT_GE(totalNodes(), 5000u);
     EXPECT_LT(totalNodes(), 5000u + 1024u);
     expectPositionRestored();
-}
-
-TEST_F(LimitedSearch, MateSearchEndsAtAMateWithinItsMoves) {
-    ASSERT_TRUE(mateSearchEndsByItself(MATE_IN_TWO, 2));
-    EXPECT_EQ(text(mainThread.pvTable[0][0]), "d5f6");
-    EXPECT_EQ(mainThread.previousScore, SCORE_BOUND - 3);  // mate at the third ply
-    ASSERT_TRUE(mateSearchEndsByItself(MATE_IN_THREE, 3));
-    EXPECT_EQ(text(mainThread.pvTable[0][0]), "f8c5");
-    EXPECT_EQ(mainThread.previousScore, SCORE_BOUND - 5);
-    // A mate in three is no answer to a search for a mate in two, and a
-    // search that found no mate waits for "stop" after its last iteration.
-    EXPECT_FALSE(mateSearchEndsByItself(MATE_IN_THREE, 2));
-    EXPECT_FALSE(mateSearchEndsByItself(MIDDLEGAME_POSITION, 5, 4));
 }
 
 }  // namespace

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "board/makemove.h"
 #include "board/position.h"
 #include "frontend/control.h"
 #include "search/output.h"
+#include "search/root.h"
 #include "search/state.h"
 #include "tests/search/search_fixture.h"
 #include "tests/support/board_helpers.h"
@@ -28,60 +30,62 @@ protected:
     }
 
     /// Prints a line as after 1.5 seconds and 40000 nodes.
-    std::string lineOf(int depth, int score) {
+    std::string lineOf(int depth, int score, uint8_t bound = BOUND_EXACT) {
         mainThread.nodeCount = 40000;
         mainThread.selDepth = 7;
         timeControl.searchStart = elapsedMs() - 1500;
         startCapture();
-        printPV(depth, score);
+        printPV(depth, score, bound);
         return stopCapture();
     }
 };
 
-TEST_F(OutputTest, XboardLine) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
-    setLine("a1a8 e8d7");
-    EXPECT_EQ(lineOf(2, 23), " 2    23    150 40000   Ra8+ Kd7\n");
-    EXPECT_EQ(lineOf(2, -9998), " 2 -9998    150 40000   Ra8+ Kd7\n");
-}
-
 TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
     options.optionFlags = OPT_XBOARD;
     setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
-    setLine("a1a8");
-    EXPECT_EQ(lineOf(1, 23), "");
+    setLine("a1a8 e8d7");
+    EXPECT_EQ(lineOf(2, 23), "");
     options.optionFlags = OPT_XBOARD | OPT_POST;
-    std::string first = lineOf(1, 23);
+    EXPECT_EQ(lineOf(2, -9998), " 2 -9998    150 40000   Ra8+ Kd7\n");
+    EXPECT_EQ(lineOf(2, 23), " 2    23    150 40000   Ra8+ Kd7\n");
     mainThread.nodeCount = 99;
     startCapture();
     printPV(0, 0);  // depth 0 prints the last line again
-    EXPECT_EQ(stopCapture(), first);
+    EXPECT_EQ(stopCapture(), " 2    23    150 40000   Ra8+ Kd7\n");
 }
 
 /// The moves of an xboard line printed by lineOf.
 std::string movesOf(const std::string &line) { return line.substr(line.find("40000  ") + 7); }
 
 /// Checks a UCI line against the expected text with the time field as
-/// printed, and the nodes per second worked out from that time.
+/// printed, and the nodes per second worked out from that time; the table
+/// is empty and no tablebase was probed.
 void expectUciLine(const std::string &line, const std::string &scoreText, const std::string &rest) {
     std::string head = "info score " + scoreText + " depth 5 seldepth 7 time ";
     ASSERT_EQ(line.compare(0, head.size(), head), 0) << line;
     unsigned long time = std::strtoul(line.c_str() + head.size(), nullptr, 10);
     ASSERT_GE(time, 1500u);
-    std::string expected = head + std::to_string(time) + " nodes 40000 nps " + std::to_string(40000000 / time) + " " + rest;
+    std::string expected = head + std::to_string(time) + " nodes 40000 nps " + std::to_string(40000000 / time) +
+                           " hashfull 0 tbhits 0 " + rest;
     EXPECT_EQ(line, expected);
 }
 
-TEST_F(OutputTest, UciLinesWithLowerCasePromotionAndTheMultiPvMarkOnlyForSeveralLines) {
+TEST_F(OutputTest, UciLinesCarryTheBoundAndTheLineNumberOnlyForSeveralLines) {
     options.optionFlags = OPT_UCI | OPT_POST;
     setPosition("8/4P3/8/8/8/8/k7/4K3 w - -");
     setLine("e7e8q a2b2");
     expectUciLine(lineOf(5, 812), "cp 812", "pv e7e8q a2b2\n");
-    options.multiPv = 3;
-    expectUciLine(lineOf(5, 812), "cp 812", "multipv 1 pv e7e8q a2b2\n");
-    options.multiPv = 2;
-    expectUciLine(lineOf(5, 812), "cp 812", "multipv 1 pv e7e8q a2b2\n");
+    searchMultiPv = 3;
+    expectUciLine(lineOf(5, 812, BOUND_LOWER), "cp 812 lowerbound", "multipv 1 pv e7e8q a2b2\n");
+    searchMultiPv = 1;
+    // A fail low shows the last iteration's line with its upper bound.
+    std::memcpy(mainThread.savedPv, mainThread.pvTable[0], sizeof mainThread.savedPv);
+    mainThread.savedPv[2] = 0;
+    mainThread.nodeCount = 40000;
+    startCapture();
+    printWindowFail(false, 5, -30);
+    printWindowFail(true, 5, 900);  // shown when it happened
+    expectUciLine(stopCapture(), "cp -30 upperbound", "pv e7e8q a2b2\n");
 }
 
 TEST_F(OutputTest, UciMateScoresCountMovesNotPlies) {
@@ -123,16 +127,12 @@ TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
     EXPECT_EQ(mainThread.pvLength[0], 2);
 }
 
-TEST_F(OutputTest, WindowFailMarksOnlyInXboardWithPost) {
+TEST_F(OutputTest, WindowFailMarksInXboardWithPost) {
     options.optionFlags = OPT_XBOARD | OPT_POST;
     startCapture();
-    printWindowFail(true);
-    printWindowFail(false);
+    printWindowFail(true, 5, 900);
+    printWindowFail(false, 5, -30);
     EXPECT_EQ(stopCapture(), "++\n--\n");
-    options.optionFlags = OPT_UCI | OPT_POST;
-    startCapture();
-    printWindowFail(true);
-    EXPECT_EQ(stopCapture(), "");
 }
 
 }  // namespace
