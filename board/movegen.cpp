@@ -7,12 +7,8 @@
 
 #include "board/attacks.h"
 #include "board/tables.h"
-#include "eval/pst.h"
-#include "search/state.h"
 
 constexpr int32_t SCORE_TACTICAL = 0x2000000;  // captures and promotions sort above quiet moves
-constexpr int32_t SCORE_FIRST_KILLER = 0xC00000;
-constexpr int32_t SCORE_SECOND_KILLER = 0x800000;
 
 static inline MoveEntry &nextEntry() {
     assert(pos.moveListStart[pos.ply + 1] < uint32_t(MOVE_LIST_SIZE));
@@ -21,17 +17,6 @@ static inline MoveEntry &nextEntry() {
 
 static inline Move makeMoveValue(int from, int to, int promotion, int flags) {
     return Move(from | to << 6 | promotion << 16 | flags << 24);
-}
-
-static int32_t quietScore(int from, int to, Move move) {
-    int side = pos.sideToMove, type = pieceType(pos.board[from]);
-    int32_t score =
-        pieceSquare[side][type][to] - pieceSquare[side][type][from] + 64 * thisThread->history[from + 64 * to] + 32;
-    if (move == thisThread->killers[pos.ply][0])
-        score |= SCORE_FIRST_KILLER;
-    else if (move == thisThread->killers[pos.ply][1])
-        score |= SCORE_SECOND_KILLER;
-    return score;
 }
 
 Move flaggedMove(int from, int to, int promotion) {
@@ -68,7 +53,7 @@ void addMove(int from, int to, int flags) {
         int victim = (flags & FLAG_EP) ? PAWN : pieceType(pos.board[to]);
         entry.score = (victim * 8 + 8 - pieceType(pos.board[from])) | SCORE_TACTICAL;
     } else {
-        entry.score = quietScore(from, to, entry.move);
+        entry.score = 0;  // the search's move ordering scores quiet moves
     }
 }
 

@@ -10,7 +10,9 @@
 /// double step, en passant, castling.
 Move flaggedMove(int from, int to, int promotion);
 
-/// Appends one move (four for a promotion) with its ordering score.
+/// Appends one move (four for a promotion): captures and promotions with
+/// their ordering score (victim and attacker), quiet moves with 0, which
+/// the search's move ordering replaces.
 void addMove(int from, int to, int flags);
 
 /// Every pseudo-legal move, castling and en passant included.

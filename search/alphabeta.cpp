@@ -223,6 +223,7 @@ static int prepareMoves(MoveSource &source, Move hashMove, bool checked) {
         genEvasions();
     else
         genAllMoves();
+    scoreQuietMoves();
     markHashMove(hashMove);
     if (thisThread->followPv) markPvMove();
     bool singleReply = checked && pos.moveListStart[ply + 1] - pos.moveListStart[ply] == 1;

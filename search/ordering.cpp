@@ -15,7 +15,8 @@
 // Ordering score marks set by the search.
 constexpr int32_t MARK_PV_MOVE = 1 << 30;
 constexpr int32_t MARK_HASH_MOVE = 1 << 29;
-constexpr int32_t MARK_SECOND_KILLER = 1 << 23;
+constexpr int32_t MARK_FIRST_KILLER = 0xC00000;
+constexpr int32_t MARK_SECOND_KILLER = 0x800000;
 
 void clearHistoryAndKillers() {
     std::memset(thisThread->history, 0, sizeof thisThread->history);
@@ -175,18 +176,34 @@ void startPicker(MovePicker &picker, Move hashMove) {
     pos.moveListStart[pos.ply + 1] = pos.moveListStart[pos.ply];
 }
 
-/// Scores freshly generated quiet moves: piece-square gain, history, and the
-/// second killer's mark (the first was tried in its own stage).
-static void scoreQuietMoves() {
-    int side = pos.sideToMove;
-    Move secondKiller = thisThread->killers[pos.ply][1];
+/// Ordering score of a quiet move: piece-square gain and history, above 0.
+static int32_t quietScore(Move move) {
+    int side = pos.sideToMove, from = moveFrom(move), to = moveTo(move);
+    int type = pieceType(pos.board[from]);
+    return pieceSquare[side][type][to] - pieceSquare[side][type][from] + 32 + 64 * thisThread->history[move & 4095];
+}
+
+void scoreQuietMoves() {
+    Move *killers = thisThread->killers[pos.ply];
     for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++) {
         Move move = entry->move;
-        int type = pieceType(pos.board[moveFrom(move)]);
-        int32_t score = pieceSquare[side][type][moveTo(move)] - pieceSquare[side][type][moveFrom(move)] + 32 +
-                        64 * thisThread->history[move & 4095];
-        if (move == secondKiller) score |= MARK_SECOND_KILLER;
+        if (move & (MF_CAPTURE | MF_PROMO)) continue;
+        int32_t score = quietScore(move);
+        if (move == killers[0])
+            score |= MARK_FIRST_KILLER;
+        else if (move == killers[1])
+            score |= MARK_SECOND_KILLER;
         entry->score = score;
+    }
+}
+
+/// Scores the quiet stage's moves: only the second killer is marked, the
+/// first was tried in its own stage.
+static void scoreQuietStage() {
+    Move secondKiller = thisThread->killers[pos.ply][1];
+    for (MoveEntry *entry = plyMovesBegin(); entry < plyMovesEnd(); entry++) {
+        entry->score = quietScore(entry->move);
+        if (entry->move == secondKiller) entry->score |= MARK_SECOND_KILLER;
     }
 }
 
@@ -224,7 +241,7 @@ Move nextPickedMove(MovePicker &picker) {
     case STAGE_FIRST_QUIET:
         picker.index = pos.moveListStart[pos.ply];
         genQuietMoves();
-        scoreQuietMoves();
+        scoreQuietStage();
         picker.stage = STAGE_DONE;
         if (Move move = pickMoveExcluding(picker.index, picker.hashMove, picker.firstKiller)) {
             picker.index++;

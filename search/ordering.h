@@ -22,6 +22,11 @@ void addHistory(Move move, int amount);
 /// current ply, the old first killer becoming the second.
 void updateKillers(Move best);
 
+/// Gives the quiet moves of the current ply's whole list (from genAllMoves
+/// or genEvasions) their ordering score: piece-square gain, history and the
+/// killer marks. Captures and promotions keep the generator's score.
+void scoreQuietMoves();
+
 /// Marks the first entry of the current ply's list with the same from, to
 /// and promotion as `move`.
 void markHashMove(Move move);

@@ -206,6 +206,7 @@ int16_t quiesce(int16_t alpha, int16_t beta) {
     int16_t best;
     if (checked) {
         genEvasions();
+        scoreQuietMoves();
         best = -SCORE_BOUND;
     } else {
         genCaptures();

@@ -113,6 +113,7 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
         genEvasions();
     else
         genAllMoves();
+    scoreQuietMoves();
     if (found) markHashMove(unpackMove(entry.move));
     orderRootMoves();
 
