@@ -9,19 +9,16 @@
 #include "eval/passers.h"
 #include "eval/pawns.h"
 #include "eval/pieces.h"
-#include "search/tt.h"
 
 // Tags whose low 13 bits differ, so that a structure's two records fall in
 // different slots of the pawn hash.
 const EvalWeights middlegameWeights = {{0, 5, 10, 20, 40, 70, 120, 0, 10, 16, 8, 15, 4, 6, 300}, 0x5A3C1E0F};
 const EvalWeights endgameWeights = {{0, 10, 15, 30, 50, 90, 140, 0, 12, 20, 8, 8, 8, 12, 200}, 0xC3A5F0E1};
 
-uint8_t evalPhase = 255;
+EvalPhase evalPhase = PHASE_UNKNOWN;
 
 namespace {
 
-constexpr uint8_t MIDDLEGAME = 1;
-constexpr uint8_t ENDGAME = 2;
 
 /// The bishop pair is worth less the more own pawns block the diagonals.
 constexpr int8_t BISHOP_PAIR_BONUS[10] = {24, 24, 22, 22, 20, 20, 18, 14, 6, 0};
@@ -151,10 +148,10 @@ int16_t evaluate(int16_t alpha, int16_t beta) {
     return clampScore(sign * score);
 }
 
-void checkPhaseChange() {
-    uint8_t phase = inMiddlegame() ? MIDDLEGAME : ENDGAME;
-    if (phase == evalPhase) return;
-    ttClear();
+bool updateEvalPhase() {
+    EvalPhase phase = inMiddlegame() ? PHASE_MIDDLEGAME : PHASE_ENDGAME;
+    if (phase == evalPhase) return false;
     pawnHashClear();
     evalPhase = phase;
+    return true;
 }

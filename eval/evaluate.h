@@ -30,16 +30,22 @@ extern const EvalWeights endgameWeights;
 /// middlegame.
 constexpr int ENDGAME_MATERIAL = 1200;
 
-/// The phase the search last ran in: 1 middlegame, 2 endgame, 255 unknown.
-extern uint8_t evalPhase;
+/// The weight set the stored scores were made with.
+enum EvalPhase : uint8_t { PHASE_MIDDLEGAME = 1, PHASE_ENDGAME = 2, PHASE_UNKNOWN = 255 };
+
+/// The phase the search last ran in; PHASE_UNKNOWN after the piece-square
+/// tables were filled, so that the next search starts from empty tables.
+extern EvalPhase evalPhase;
 
 /// Static score of the position for the side to move. alpha and beta only
 /// steer the lazy exit: with (-10000, 10000) the full evaluation always runs.
 int16_t evaluate(int16_t alpha, int16_t beta);
 
-/// Called before each search: when the phase differs from evalPhase, clears
-/// the transposition, quiescence and pawn hash tables and stores the phase.
-void checkPhaseChange();
+/// Stores the phase of the current position in evalPhase. When it differs
+/// from the one stored, the pawn hash, whose scores were made with the other
+/// weights, is cleared and true returned: the caller then clears its own
+/// tables of scores.
+bool updateEvalPhase();
 
 /// Either side still has more than the endgame's share of material.
 inline bool inMiddlegame() {

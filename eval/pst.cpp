@@ -91,5 +91,5 @@ void initPieceSquareTables() {
             pieceSquare[BLACK][type][square] = BASE_TABLE[type][square ^ 56];
         }
     }
-    evalPhase = 255;
+    evalPhase = PHASE_UNKNOWN;
 }

@@ -13,5 +13,5 @@ extern int8_t pieceSquare[2][6][64];
 extern const int8_t kingEndgameTable[64];
 
 /// Fills pieceSquare from the base tables (Black mirrored top to bottom) and
-/// sets evalPhase to 255, so that the next checkPhaseChange clears the tables.
+/// sets evalPhase to PHASE_UNKNOWN, so that the next search clears the tables.
 void initPieceSquareTables();

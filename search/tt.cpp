@@ -9,6 +9,7 @@
 
 #include "board/position.h"
 #include "engine/settings.h"
+#include "eval/evaluate.h"
 #include "search/state.h"
 
 /// Entries read to estimate how full the table is: a quick sample, and a
@@ -51,6 +52,10 @@ void ttRelease() {
 void ttClear() {
     if (ttTable) std::memset(ttTable, 0, ttEntryCount * sizeof(TTSlot));
     if (quiesceTable) std::memset(quiesceTable, 0, QUIESCE_BUCKETS * QUIESCE_BUCKET_ENTRIES * sizeof(TTSlot));
+}
+
+void checkPhaseChange() {
+    if (updateEvalPhase()) ttClear();
 }
 
 int ttHashfull() {

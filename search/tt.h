@@ -69,6 +69,11 @@ void ttRelease();
 /// Zero-fills ttTable and quiesceTable when they exist.
 void ttClear();
 
+/// Called before each search: when the game phase changed (updateEvalPhase),
+/// the stored scores were made with the other weights, and both tables and
+/// the pawn hash are cleared.
+void checkPhaseChange();
+
 /// How full the table is with results of the running search, per mille:
 /// the share of the first entries that hold one stamped with its age.
 int ttHashfull();

@@ -1,12 +1,11 @@
-// The driver: material and imbalance, draw damping, the lazy exit, the
-// whole sum for small endings, and the phase change.
+// The driver: material and imbalance, draw damping, the lazy exit and the
+// whole sum for small endings.
 #include "eval/evaluate.h"
 
 #include <limits>
 
 #include "board/position.h"
 #include "eval_fixture.h"
-#include "search/tt.h"
 
 namespace {
 
@@ -83,24 +82,6 @@ TEST_F(Driver, ScoresStayBelowTheTablebaseBand) {
     setFen("7k/8/8/8/8/8/QQQQQQQQ/QQQQK3 b - -");
     EXPECT_EQ(evaluate(-10000, 10000), -EVAL_LIMIT);
     EXPECT_EQ(evaluate(std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()), -EVAL_LIMIT);
-}
-
-TEST_F(Driver, PhaseChangeClearsTheTables) {
-    ASSERT_TRUE(ttAllocate(ttShiftForBytes(48 * 1024)));
-    auto fillTables = [] { ttTable[0].check = 0xABCD, pawnHash[0].key = 0x1234; };
-    setFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    checkPhaseChange();
-    EXPECT_EQ(evalPhase, 1);
-    fillTables();
-    checkPhaseChange();  // still the middlegame: kept
-    EXPECT_EQ(ttTable[0].check, 0xABCDu);
-    EXPECT_EQ(pawnHash[0].key, 0x1234u);
-    setFen("4k3/pppp4/8/8/8/8/PPPP4/R3K2R w - -");  // 1000 against 0: the endgame
-    checkPhaseChange();
-    EXPECT_EQ(evalPhase, 2);
-    EXPECT_EQ(ttTable[0].check, 0u);
-    EXPECT_EQ(pawnHash[0].key, 0u);
-    ttRelease();
 }
 
 }  // namespace

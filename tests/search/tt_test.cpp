@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "board/position.h"
+#include "eval/evaluate.h"
+#include "eval/pawns.h"
 #include "frontend/control.h"
 #include "search/state.h"
 #include "search/tt.h"
@@ -154,6 +156,24 @@ TTEntry ownEntry(Move move, int score, int depth, int age, uint8_t flags) {
     entry.age = int16_t(age);
     entry.flags = flags;
     return entry;
+}
+
+TEST_F(TableTest, PhaseChangeClearsTheTables) {
+    auto fillTables = [] { ttTable[0].check = 0xABCD, quiesceTable[0].check = 0xABCD, pawnHash[0].key = 0x1234; };
+    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
+    checkPhaseChange();
+    EXPECT_EQ(evalPhase, PHASE_MIDDLEGAME);
+    fillTables();
+    checkPhaseChange();  // still the middlegame: kept
+    EXPECT_EQ(ttTable[0].check, 0xABCDu);
+    EXPECT_EQ(quiesceTable[0].check, 0xABCDu);
+    EXPECT_EQ(pawnHash[0].key, 0x1234u);
+    setPosition("4k3/pppp4/8/8/8/8/PPPP4/R3K2R w - -");  // 1000 against 0: the endgame
+    checkPhaseChange();
+    EXPECT_EQ(evalPhase, PHASE_ENDGAME);
+    EXPECT_EQ(ttTable[0].check, 0u);
+    EXPECT_EQ(quiesceTable[0].check, 0u);
+    EXPECT_EQ(pawnHash[0].key, 0u);
 }
 
 TEST_F(TableTest, SlotKeepsEveryFieldOfAnEntry) {
