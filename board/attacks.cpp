@@ -7,14 +7,14 @@
 
 /// True when `from`, the first piece from `square` in direction d, attacks
 /// the square for `side`: a matching slider, or the king next to it.
-static inline bool attacksAlongLine(int square, int from, int d, int side) {
+static inline bool attacksAlongLine(int square, int from, Direction d, int side) {
     uint8_t code = pos.board[from];
     return isLineAttacker(code, d, side) ||
            (code == makePiece(side, KING) && from == stepSquare[square][d]);
 }
 
 static int pawnOrKnightAttacker(int square, int side) {
-    for (int e : PAWN_ATTACK_DIRECTION[side]) {
+    for (Direction e : PAWN_ATTACK_DIRECTION[side]) {
         int from = stepSquare[square][e];
         if (pos.board[from] == makePiece(side, PAWN)) return from;
     }
@@ -26,7 +26,7 @@ static int pawnOrKnightAttacker(int square, int side) {
 int findAttacker(int square, int side) {
     int from = pawnOrKnightAttacker(square, side);
     if (from < 64) return from;
-    for (int d = 0; d < 8; d++) {
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) {
         int first = nearest(square, d);
         if (attacksAlongLine(square, first, d, side)) return first;
     }
@@ -35,7 +35,7 @@ int findAttacker(int square, int side) {
 
 /// Attackers of `side` on one half-line whose first piece is `first`: a
 /// slider and the sliders lined up behind it, or an adjacent king.
-static int lineAttackers(int square, int first, int d, int side) {
+static int lineAttackers(int square, int first, Direction d, int side) {
     if (isLineAttacker(pos.board[first], d, side)) {
         int count = 1;
         for (int x = nearest(first, d); isLineAttacker(pos.board[x], d, side); x = nearest(x, d)) count++;
@@ -48,11 +48,11 @@ static int lineAttackers(int square, int first, int d, int side) {
 /// plus knight attackers.
 static int pawnAndKnightAttackers(int square, int side) {
     int count = 0;
-    for (int e : PAWN_ATTACK_DIRECTION[side]) {
+    for (Direction e : PAWN_ATTACK_DIRECTION[side]) {
         int from = stepSquare[square][e];
         if (pos.board[from] != makePiece(side, PAWN)) continue;
         count++;
-        for (int x = nearest(from, e); isLineAttacker(pos.board[x], 4, side); x = nearest(x, e)) count++;
+        for (int x = nearest(from, e); isLineAttacker(pos.board[x], e, side); x = nearest(x, e)) count++;
     }
     for (const int8_t *target = knightTargets[square].data(); *target >= 0; target++)
         if (pos.board[*target] == makePiece(side, KNIGHT)) count++;
@@ -61,18 +61,18 @@ static int pawnAndKnightAttackers(int square, int side) {
 
 int countAttackers(int square, int side) {
     int count = pawnAndKnightAttackers(square, side);
-    for (int d = 0; d < 8; d++) count += lineAttackers(square, nearest(square, d), d, side);
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) count += lineAttackers(square, nearest(square, d), d, side);
     return count;
 }
 
 /// Net attackers (White minus Black) on one half-line starting at `first`.
-static int lineBalance(int square, int first, int d) {
+static int lineBalance(int square, int first, Direction d) {
     return lineAttackers(square, first, d, WHITE) - lineAttackers(square, first, d, BLACK);
 }
 
 int attackBalance(int square, int side) {
     int balance = pawnAndKnightAttackers(square, WHITE) - pawnAndKnightAttackers(square, BLACK);
-    for (int d = 0; d < 8; d++) balance += lineBalance(square, nearest(square, d), d);
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) balance += lineBalance(square, nearest(square, d), d);
     return side == WHITE ? balance : -balance;
 }
 
@@ -85,16 +85,16 @@ int16_t computeCheckState() {
     if (attackers < 2) return int16_t(checker);
     // countAttackers also counted the sliders lined up behind the checker,
     // which do not give check themselves.
-    int d = lineDirection[king][checker];
-    if (d >= 0)
+    Direction d = lineDirection[king][checker];
+    if (d != NO_DIRECTION)
         for (int x = nearest(checker, d); isLineAttacker(pos.board[x], d, enemy); x = nearest(x, d)) attackers--;
     return attackers > 1 ? int16_t(checker | DOUBLE_CHECK) : int16_t(checker);
 }
 
 static bool pawnCheckThreat(int king, int kingSide, bool safeOnly) {
     int enemy = kingSide ^ 1;
-    int pawnBehind = enemy == WHITE ? 1 : 0;  // direction from a square to the enemy pawn that pushes onto it
-    for (int e : PAWN_ATTACK_DIRECTION[enemy]) {
+    Direction pawnBehind = enemy == WHITE ? SOUTH : NORTH;  // to the enemy pawn that pushes onto a square
+    for (Direction e : PAWN_ATTACK_DIRECTION[enemy]) {
         int t = stepSquare[king][e];  // an enemy pawn here would give check
         if (t == 64) continue;
         if (pos.board[t] == EMPTY) {
@@ -102,7 +102,7 @@ static bool pawnCheckThreat(int king, int kingSide, bool safeOnly) {
                 (!safeOnly || findAttacker(t, enemy) < 64))
                 return true;
         } else if (!safeOnly && isPieceOf(t, kingSide)) {
-            for (int f : PAWN_ATTACK_DIRECTION[enemy])
+            for (Direction f : PAWN_ATTACK_DIRECTION[enemy])
                 if (pos.board[stepSquare[t][f]] == makePiece(enemy, PAWN)) return true;
         }
     }
@@ -120,17 +120,20 @@ static bool knightCheckThreat(int king, int kingSide, bool safeOnly) {
     return false;
 }
 
+/// reachMask's includeSide that includes the first piece of either side.
+constexpr int ANY_SIDE = 2;
+
 /// Squares from `square` along the directions first..last up to the first
-/// piece, that piece included only when `includeSide` owns it (any side
-/// when includeSide is 2).
-static uint64_t reachMask(int square, int first, int last, int includeSide) {
+/// piece, that piece included only when `includeSide` owns it (or always,
+/// with ANY_SIDE).
+static uint64_t reachMask(int square, Direction first, Direction last, int includeSide) {
     uint64_t reach = 0;
-    for (int d = first; d <= last; d++) {
+    for (Direction d = first; d <= last; ++d) {
         int blocker = nearest(square, d);
         uint64_t ray = rayMask[square][d];
         if (blocker < 64) {
             ray &= ~rayMask[blocker][d];
-            if (includeSide != 2 && !isPieceOf(blocker, includeSide)) ray &= squareClear[blocker];
+            if (includeSide != ANY_SIDE && !isPieceOf(blocker, includeSide)) ray &= squareClear[blocker];
         }
         reach |= ray;
     }
@@ -139,16 +142,17 @@ static uint64_t reachMask(int square, int first, int last, int includeSide) {
 
 static bool sliderCheckThreat(int king, int kingSide, bool safeOnly) {
     int enemy = kingSide ^ 1;
-    uint64_t orthogonalChecks = reachMask(king, 0, 3, kingSide);
-    uint64_t diagonalChecks = reachMask(king, 4, 7, kingSide);
+    uint64_t orthogonalChecks = reachMask(king, NORTH, EAST, kingSide);
+    uint64_t diagonalChecks = reachMask(king, NORTH_WEST, SOUTH_WEST, kingSide);
     for (uint64_t pieces = pos.sideOccupied[enemy]; pieces; ) {
         int from = lowestSquareOf(pieces);
         pieces &= squareClear[from];
         int type = pieceType(pos.board[from]);
         uint64_t targets;
-        if (type == BISHOP) targets = reachMask(from, 4, 7, 2) & diagonalChecks;
-        else if (type == ROOK) targets = reachMask(from, 0, 3, 2) & orthogonalChecks;
-        else if (type == QUEEN) targets = reachMask(from, 0, 7, 2) & (orthogonalChecks | diagonalChecks);
+        if (type == BISHOP) targets = reachMask(from, NORTH_WEST, SOUTH_WEST, ANY_SIDE) & diagonalChecks;
+        else if (type == ROOK) targets = reachMask(from, NORTH, EAST, ANY_SIDE) & orthogonalChecks;
+        else if (type == QUEEN)
+            targets = reachMask(from, NORTH, SOUTH_WEST, ANY_SIDE) & (orthogonalChecks | diagonalChecks);
         else continue;
         if (!safeOnly) {
             if (targets) return true;

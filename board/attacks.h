@@ -4,9 +4,11 @@
 
 #include <cstdint>
 
+#include "board/types.h"
+
 /// Per side, the two directions that lead from a square to the squares from
 /// which a pawn of that side attacks it.
-constexpr int PAWN_ATTACK_DIRECTION[2][2] = {{7, 5}, {4, 6}};
+constexpr Direction PAWN_ATTACK_DIRECTION[2][2] = {{SOUTH_WEST, SOUTH_EAST}, {NORTH_WEST, NORTH_EAST}};
 
 /// One piece of `side` attacking the square (occupied or empty), or 64.
 int findAttacker(int square, int side);

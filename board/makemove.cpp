@@ -28,7 +28,7 @@ static inline int enPassantVictim(int to, int mover) { return mover == WHITE ? t
 static bool castlingIsAllowed(Move move) {
     if (!castlingIsOpen(move)) return false;
     int king = moveFrom(move), target = castleKingTarget(castleRightOfMove(move)), enemy = pos.otherSide;
-    int d = target > king ? 3 : 2;
+    Direction d = target > king ? EAST : WEST;
     for (int square = king; square != target;) {
         square = stepSquare[square][d];
         if (square == target) break;
@@ -173,29 +173,29 @@ static int16_t checkStateAfter(Move move, int from, int to, int mover) {
 
     if (type == PAWN) {
         if (move & MF_EP) {
-            int dc = lineDirection[king][enPassantVictim(to, mover)];
-            if (dc >= 0) {
+            Direction dc = lineDirection[king][enPassantVictim(to, mover)];
+            if (dc != NO_DIRECTION) {
                 int uncovered = nearest(king, dc);
                 if (isLineAttacker(pos.board[uncovered], dc, mover)) noteChecker(uncovered);
             }
         }
-        for (int d : PAWN_ATTACK_DIRECTION[mover])
+        for (Direction d : PAWN_ATTACK_DIRECTION[mover])
             if (to == stepSquare[king][d]) noteChecker(to);
     } else if (type == KNIGHT) {
         for (const int8_t *t = knightTargets[king].data(); *t >= 0; t++)
             if (*t == to) noteChecker(to);
     } else if (type != KING) {
-        int dt = lineDirection[to][king];
-        if (dt >= 0 && nearest(to, dt) == king && (type == QUEEN || type == sliderType(dt))) {
+        Direction dt = lineDirection[to][king];
+        if (dt != NO_DIRECTION && nearest(to, dt) == king && (type == QUEEN || type == sliderType(dt))) {
             noteChecker(to);
             // A piece that moved along the check line cannot have uncovered another.
-            int moved = lineDirection[from][to];
-            if (moved == dt || moved == (dt ^ 1)) return int16_t(checker);
+            Direction moved = lineDirection[from][to];
+            if (moved == dt || moved == opposite(dt)) return int16_t(checker);
         }
     }
 
-    int dd = lineDirection[king][from];
-    if (dd >= 0) {
+    Direction dd = lineDirection[king][from];
+    if (dd != NO_DIRECTION) {
         int uncovered = nearest(king, dd);
         if (isLineAttacker(pos.board[uncovered], dd, mover)) noteChecker(uncovered);
     }

@@ -8,9 +8,9 @@
 /// True when moving the piece on `from` to `to` takes it off the line on
 /// which it is pinned to its king (on `king`, of `side`) and so exposes it.
 inline bool leavesPin(int from, int to, int king, int side) {
-    int dk = lineDirection[from][king];
-    return dk >= 0 && nearest(from, dk) == king && lineDirection[to][king] != dk &&
-           isLineAttacker(pos.board[nearest(from, dk ^ 1)], dk, side ^ 1);
+    Direction dk = lineDirection[from][king];
+    return dk != NO_DIRECTION && nearest(from, dk) == king && lineDirection[to][king] != dk &&
+           isLineAttacker(pos.board[nearest(from, opposite(dk))], dk, side ^ 1);
 }
 
 /// Plays a pseudo-legal move (as a generator or text parser built it) and

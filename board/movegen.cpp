@@ -87,8 +87,8 @@ static void genPawnMoves(int from) {
         addMove(from, to + rules.push, FLAG_PAWN | FLAG_DOUBLE);
 }
 
-static void genSliderMoves(int from, int firstDirection, int lastDirection) {
-    for (int d = firstDirection; d <= lastDirection; d++)
+static void genSliderMoves(int from, Direction firstDirection, Direction lastDirection) {
+    for (Direction d = firstDirection; d <= lastDirection; ++d)
         for (int to = stepSquare[from][d]; to < 64; to = stepSquare[to][d]) {
             if (pos.board[to] == EMPTY) {
                 addMove(from, to, 0);
@@ -110,9 +110,9 @@ static void genKnightMoves(int from, bool capturesOnly) {
 }
 
 static void genKingSteps(int from, bool capturesOnly) {
-    for (int d = 0; d < 8; d++) {
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) {
         int to = stepSquare[from][d];
-        if (to == 64) continue;
+        if (to == NO_SQUARE) continue;
         if (pos.board[to] == EMPTY) {
             if (!capturesOnly) addMove(from, to, 0);
         } else if (isEnemy(to)) {
@@ -147,9 +147,9 @@ void genAllMoves() {
         switch (pieceType(pos.board[from])) {
         case PAWN: genPawnMoves(from); break;
         case KNIGHT: genKnightMoves(from, false); break;
-        case BISHOP: genSliderMoves(from, 4, 7); break;
-        case ROOK: genSliderMoves(from, 0, 3); break;
-        case QUEEN: genSliderMoves(from, 0, 7); break;
+        case BISHOP: genSliderMoves(from, NORTH_WEST, SOUTH_WEST); break;
+        case ROOK: genSliderMoves(from, NORTH, EAST); break;
+        case QUEEN: genSliderMoves(from, NORTH, SOUTH_WEST); break;
         default: genKingSteps(from, false); break;
         }
     }
@@ -158,8 +158,8 @@ void genAllMoves() {
 }
 
 /// Captures of a slider, read from nearest instead of walking the rays.
-static void genSliderCaptures(int from, int firstDirection, int lastDirection) {
-    for (int d = firstDirection; d <= lastDirection; d++) {
+static void genSliderCaptures(int from, Direction firstDirection, Direction lastDirection) {
+    for (Direction d = firstDirection; d <= lastDirection; ++d) {
         int to = nearest(from, d);
         if (isEnemy(to)) addMove(from, to, FLAG_CAPTURE);
     }
@@ -178,9 +178,9 @@ void genCaptures() {
                 addMove(from, from + rules.push, FLAG_PAWN);
             break;
         case KNIGHT: genKnightMoves(from, true); break;
-        case BISHOP: genSliderCaptures(from, 4, 7); break;
-        case ROOK: genSliderCaptures(from, 0, 3); break;
-        case QUEEN: genSliderCaptures(from, 0, 7); break;
+        case BISHOP: genSliderCaptures(from, NORTH_WEST, SOUTH_WEST); break;
+        case ROOK: genSliderCaptures(from, NORTH, EAST); break;
+        case QUEEN: genSliderCaptures(from, NORTH, SOUTH_WEST); break;
         default: genKingSteps(from, true); break;
         }
     }
@@ -192,8 +192,8 @@ static inline void appendQuiet(int from, int to, Move flags) {
     nextEntry().move = Move(from | to << 6) | flags;
 }
 
-static void genQuietSliderMoves(int from, int firstDirection, int lastDirection) {
-    for (int d = firstDirection; d <= lastDirection; d++)
+static void genQuietSliderMoves(int from, Direction firstDirection, Direction lastDirection) {
+    for (Direction d = firstDirection; d <= lastDirection; ++d)
         for (int to = stepSquare[from][d]; to < 64 && pos.board[to] == EMPTY; to = stepSquare[to][d])
             appendQuiet(from, to, 0);
 }
@@ -218,11 +218,11 @@ void genQuietMoves() {
             for (const int8_t *to = knightTargets[from].data(); *to >= 0; to++)
                 if (pos.board[*to] == EMPTY) appendQuiet(from, *to, 0);
             break;
-        case BISHOP: genQuietSliderMoves(from, 4, 7); break;
-        case ROOK: genQuietSliderMoves(from, 0, 3); break;
-        case QUEEN: genQuietSliderMoves(from, 0, 7); break;
+        case BISHOP: genQuietSliderMoves(from, NORTH_WEST, SOUTH_WEST); break;
+        case ROOK: genQuietSliderMoves(from, NORTH, EAST); break;
+        case QUEEN: genQuietSliderMoves(from, NORTH, SOUTH_WEST); break;
         default:
-            for (int d = 0; d < 8; d++)
+            for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
                 if (stepSquare[from][d] < 64 && pos.board[stepSquare[from][d]] == EMPTY) appendQuiet(from, stepSquare[from][d], 0);
             break;
         }
@@ -233,10 +233,12 @@ void genQuietMoves() {
 
 /// Direction from the king to a checker on one of its lines, found by
 /// comparing rows and columns.
-static int directionToChecker(int king, int checker) {
-    if (row(checker) > row(king)) return column(checker) > column(king) ? 5 : column(checker) == column(king) ? 1 : 7;
-    if (row(checker) < row(king)) return column(checker) > column(king) ? 6 : column(checker) == column(king) ? 0 : 4;
-    return checker > king ? 3 : 2;
+static Direction directionToChecker(int king, int checker) {
+    if (row(checker) > row(king))
+        return column(checker) > column(king) ? SOUTH_EAST : column(checker) == column(king) ? SOUTH : SOUTH_WEST;
+    if (row(checker) < row(king))
+        return column(checker) > column(king) ? NORTH_EAST : column(checker) == column(king) ? NORTH : NORTH_WEST;
+    return checker > king ? EAST : WEST;
 }
 
 static void genPawnEvasions(int from, int checker, uint64_t block) {
@@ -250,21 +252,23 @@ static void genPawnEvasions(int from, int checker, uint64_t block) {
         addMove(from, to + rules.push, FLAG_PAWN | FLAG_DOUBLE);
 }
 
-static void genKingEvasions(int from, int checkDirection) {
+static void genKingEvasions(int from, Direction checkDirection) {
     int enemy = pos.otherSide;
-    for (int d = 0; d < 8; d++) {
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) {
         int to = stepSquare[from][d];
-        if (to == 64 || d == (checkDirection ^ 1)) continue;  // stepping away along the check line stays in check
+        // Stepping away along the check line stays in check.
+        if (to == NO_SQUARE || d == opposite(checkDirection)) continue;
         if (pos.board[to] == EMPTY) {
-            if (d != checkDirection && findAttacker(to, enemy) == 64) addMove(from, to, 0);
-        } else if (isEnemy(to) && findAttacker(to, enemy) == 64) {
+            if (d != checkDirection && findAttacker(to, enemy) == NO_SQUARE) addMove(from, to, 0);
+        } else if (isEnemy(to) && findAttacker(to, enemy) == NO_SQUARE) {
             addMove(from, to, FLAG_CAPTURE);
         }
     }
 }
 
-static void genSliderEvasions(int from, int firstDirection, int lastDirection, int checker, uint64_t block) {
-    for (int d = firstDirection; d <= lastDirection; d++) {
+static void genSliderEvasions(int from, Direction firstDirection, Direction lastDirection, int checker,
+                              uint64_t block) {
+    for (Direction d = firstDirection; d <= lastDirection; ++d) {
         int blocker = nearest(from, d);
         if (blocker == checker) {
             addMove(from, checker, FLAG_CAPTURE);
@@ -282,11 +286,11 @@ void genEvasions() {
     int checker = state & 0xFF, king = pos.kingSquare[pos.sideToMove];
     assert(checker < 64);
     int checkerType = pieceType(pos.board[checker]);
-    int checkDirection = 15;  // none
+    Direction checkDirection = NO_DIRECTION;  // no slider gives a single check
     uint64_t block = 0;       // the empty squares between king and a single checking slider
     if (checkerType >= BISHOP && checkerType <= QUEEN && !(state & DOUBLE_CHECK)) {
         checkDirection = directionToChecker(king, checker);
-        block = rayMask[checker][checkDirection ^ 1] & rayMask[king][checkDirection];
+        block = rayMask[checker][opposite(checkDirection)] & rayMask[king][checkDirection];
     }
     for (uint64_t pieces = pos.sideOccupied[pos.sideToMove]; pieces;) {
         int from = lowestSquareOf(pieces);
@@ -299,9 +303,9 @@ void genEvasions() {
                 else if (block & squareBit[*to]) addMove(from, *to, 0);
             }
             break;
-        case BISHOP: genSliderEvasions(from, 4, 7, checker, block); break;
-        case ROOK: genSliderEvasions(from, 0, 3, checker, block); break;
-        case QUEEN: genSliderEvasions(from, 0, 7, checker, block); break;
+        case BISHOP: genSliderEvasions(from, NORTH_WEST, SOUTH_WEST, checker, block); break;
+        case ROOK: genSliderEvasions(from, NORTH, EAST, checker, block); break;
+        case QUEEN: genSliderEvasions(from, NORTH, SOUTH_WEST, checker, block); break;
         default: genKingEvasions(from, checkDirection); break;
         }
     }

@@ -227,8 +227,8 @@ static char *writeDisambiguation(char *out, int from, int to) {
         for (const int8_t *t = knightTargets[to].data(); *t >= 0; t++) noteRival(*t);
         return out;
     }
-    int first = type == BISHOP ? 4 : 0, last = type == ROOK ? 3 : 7;
-    for (int d = first; d <= last; d++) {
+    Direction first = type == BISHOP ? NORTH_WEST : NORTH, last = type == ROOK ? EAST : SOUTH_WEST;
+    for (Direction d = first; d <= last; ++d) {
         int square = stepSquare[to][d];
         while (square < 64 && pos.board[square] == EMPTY) square = stepSquare[square][d];
         if (square < 64) noteRival(square);

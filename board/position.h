@@ -102,7 +102,7 @@ void resetSetupArrays();
 /// read from the occupancy mask whenever asked rather than kept in a table,
 /// whose rows would cost every move and every take-back up to sixteen
 /// neighbour updates.
-inline int nearest(int square, int d) {
+inline int nearest(int square, Direction d) {
     uint64_t line = rayMask[square][d] & pos.occupied;
     // Even directions lead to lower-numbered squares, odd ones to higher.
     return d & 1 ? lowestSquareOf(line) : highestSquareOf(line);

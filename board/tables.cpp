@@ -25,7 +25,7 @@ constexpr int8_t mailboxStep(int square, int delta) {
 constexpr auto buildStepSquare() {
     std::array<std::array<int8_t, 8>, 64> table{};
     for (int square = 0; square < 64; square++)
-        for (int d = 0; d < 8; d++) table[square][d] = mailboxStep(square, MAILBOX_DELTA[d]);
+        for (Direction d = NORTH; d <= SOUTH_WEST; ++d) table[square][d] = mailboxStep(square, MAILBOX_DELTA[d]);
     return table;
 }
 
@@ -48,7 +48,7 @@ constexpr auto buildKnightTargets() {
 constexpr auto buildRayMask() {
     std::array<std::array<uint64_t, 8>, 65> table{};
     for (int square = 0; square < 64; square++)
-        for (int d = 0; d < 8; d++)
+        for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
             for (int s = STEP_SQUARE[square][d]; s < 64; s = STEP_SQUARE[s][d])
                 table[square][d] |= bitOfSquare(s);
     return table;
@@ -57,12 +57,12 @@ constexpr auto buildRayMask() {
 constexpr auto RAY_MASK = buildRayMask();
 
 constexpr auto buildLineDirection() {
-    std::array<std::array<int8_t, 64>, 64> table{};
+    std::array<std::array<Direction, 64>, 64> table{};
     for (int a = 0; a < 64; a++)
         for (int b = 0; b < 64; b++) {
-            table[a][b] = -1;
-            for (int d = 0; d < 8; d++)
-                if (RAY_MASK[a][d] & bitOfSquare(b)) table[a][b] = int8_t(d);
+            table[a][b] = NO_DIRECTION;
+            for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
+                if (RAY_MASK[a][d] & bitOfSquare(b)) table[a][b] = d;
         }
     return table;
 }
@@ -79,17 +79,17 @@ constexpr int8_t lineMobilityEntry(int a, int b, int line) {
     }
     if (a == 64 && b < 64) {
         switch (line) {
-        case 0: return int8_t(squaresIn(RAY_MASK[b][4]) - 1);
+        case 0: return int8_t(squaresIn(RAY_MASK[b][NORTH_WEST]) - 1);
         case 1: return int8_t(row(b) - 1);
-        case 2: return int8_t(squaresIn(RAY_MASK[b][6]) - 1);
+        case 2: return int8_t(squaresIn(RAY_MASK[b][NORTH_EAST]) - 1);
         default: return int8_t(column(b) - 1);
         }
     }
     if (a < 64 && b == 64) {
         switch (line) {
-        case 0: return int8_t(squaresIn(RAY_MASK[a][5]) - 1);
+        case 0: return int8_t(squaresIn(RAY_MASK[a][SOUTH_EAST]) - 1);
         case 1: return int8_t(6 - row(a));
-        case 2: return int8_t(squaresIn(RAY_MASK[a][7]) - 1);
+        case 2: return int8_t(squaresIn(RAY_MASK[a][SOUTH_WEST]) - 1);
         default: return int8_t(6 - column(a));
         }
     }
@@ -108,24 +108,24 @@ constexpr auto buildLineMobility() {
 constexpr auto buildDiagonalSquares() {
     std::array<std::array<uint8_t, 2>, 64> table{};
     for (int square = 0; square < 64; square++) {
-        table[square][0] = uint8_t(squaresIn(RAY_MASK[square][4] | RAY_MASK[square][5]));
-        table[square][1] = uint8_t(squaresIn(RAY_MASK[square][6] | RAY_MASK[square][7]));
+        table[square][0] = uint8_t(squaresIn(RAY_MASK[square][NORTH_WEST] | RAY_MASK[square][SOUTH_EAST]));
+        table[square][1] = uint8_t(squaresIn(RAY_MASK[square][NORTH_EAST] | RAY_MASK[square][SOUTH_WEST]));
     }
     return table;
 }
 
 constexpr uint64_t kingZoneMask(int king) {
     uint64_t zone = bitOfSquare(king);
-    for (int d = 0; d < 8; d++)
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
         if (STEP_SQUARE[king][d] < 64) zone |= bitOfSquare(STEP_SQUARE[king][d]);
     return zone;
 }
 
 // The relation of square t to the zone of king k over directions
-// firstDirection..7, in the packed form described in the header.
-constexpr uint16_t kingZoneEntry(int king, int t, int firstDirection) {
+// firstDirection..SOUTH_WEST, in the packed form described in the header.
+constexpr uint16_t kingZoneEntry(int king, int t, Direction firstDirection) {
     uint64_t zone = kingZoneMask(king);
-    for (int d = firstDirection; d < 8; d++) {
+    for (Direction d = firstDirection; d <= SOUTH_WEST; ++d) {
         if (!(RAY_MASK[t][d] & zone)) continue;
         int nearest = t;
         do nearest = STEP_SQUARE[nearest][d];
@@ -135,7 +135,7 @@ constexpr uint16_t kingZoneEntry(int king, int t, int firstDirection) {
     return 0xFFFF;
 }
 
-constexpr auto buildKingZone(int firstDirection) {
+constexpr auto buildKingZone(Direction firstDirection) {
     std::array<std::array<uint16_t, 64>, 64> table{};
     for (int king = 0; king < 64; king++)
         for (int t = 0; t < 64; t++) table[king][t] = kingZoneEntry(king, t, firstDirection);
@@ -160,7 +160,7 @@ constexpr std::array<uint64_t, 64> squareClear = [] {
     return table;
 }();
 
-constexpr std::array<std::array<int8_t, 64>, 64> lineDirection = buildLineDirection();
+constexpr std::array<std::array<Direction, 64>, 64> lineDirection = buildLineDirection();
 
 constexpr std::array<int16_t, 8> pieceValue = {100, 300, 300, 500, 900, 0, 100, 100};
 
@@ -172,5 +172,5 @@ constexpr std::array<uint8_t, 64> rowBit = [] {
 
 constexpr std::array<std::array<std::array<int8_t, 4>, 65>, 65> lineMobility = buildLineMobility();
 constexpr std::array<std::array<uint8_t, 2>, 64> diagonalSquares = buildDiagonalSquares();
-constexpr KingZoneTable kingZoneAny = buildKingZone(0);
-constexpr KingZoneTable kingZoneDiagonal = buildKingZone(4);
+constexpr KingZoneTable kingZoneAny = buildKingZone(NORTH);
+constexpr KingZoneTable kingZoneDiagonal = buildKingZone(NORTH_WEST);

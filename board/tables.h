@@ -35,8 +35,8 @@ extern const std::array<std::array<uint64_t, 8>, 65> rayMask;
 extern const std::array<uint64_t, 64> squareBit;
 extern const std::array<uint64_t, 64> squareClear;
 
-/// The direction d with b in rayMask[a][d], or -1 (also for a == b).
-extern const std::array<std::array<int8_t, 64>, 64> lineDirection;
+/// The direction d with b in rayMask[a][d], or NO_DIRECTION (also for a == b).
+extern const std::array<std::array<Direction, 64>, 64> lineDirection;
 
 /// Piece values by type; entry 6 values the empty target square of an
 /// en-passant capture as a pawn.
@@ -56,7 +56,7 @@ extern const std::array<std::array<std::array<int8_t, 4>, 65>, 65> lineMobility;
 extern const std::array<std::array<uint8_t, 2>, 64> diagonalSquares;
 
 /// King-zone relation of a square t to a king on k: for the first direction
-/// d (0..7 for kingZoneAny, 4..7 for kingZoneDiagonal) whose ray from t meets
+/// d (any for kingZoneAny, the diagonals for kingZoneDiagonal) whose ray from t meets
 /// the king's zone (k and its neighbours),
 ///
 ///   bits 15..8  the zone square on that ray nearest to t
@@ -69,5 +69,5 @@ extern const KingZoneTable kingZoneAny;
 extern const KingZoneTable kingZoneDiagonal;
 
 constexpr int zoneSquare(uint16_t entry) { return entry >> 8; }
-constexpr int zoneDirection(uint16_t entry) { return (entry >> 4) & 15; }
+constexpr Direction zoneDirection(uint16_t entry) { return Direction((entry >> 4) & 15); }
 constexpr int zoneDistance(uint16_t entry) { return entry & 15; }

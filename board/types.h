@@ -30,10 +30,26 @@ constexpr uint8_t EMPTY = 0x66;
 
 constexpr const char *PIECE_LETTERS = "PNBRQK";
 
-// Directions 0..7 and their square deltas. 0-3 run along ranks and files,
-// 4-7 along diagonals; the opposite of d is d ^ 1, and the even member of
-// each pair runs toward lower square numbers.
+// The eight directions, named as White sees the board: NORTH toward the
+// eighth rank (lower square numbers), EAST toward the h-file. Files and ranks
+// come first, then the diagonals; they come in opposite pairs whose first
+// member runs toward lower square numbers, so the opposite of d is d ^ 1.
+enum Direction : int8_t {
+    NORTH, SOUTH, WEST, EAST, NORTH_WEST, SOUTH_EAST, NORTH_EAST, SOUTH_WEST,
+    NO_DIRECTION = -1  // no line: two squares on no common line, a check by no slider
+};
+
+/// The square delta of each direction.
 constexpr int DIRECTION_DELTA[8] = {-8, +8, -1, +1, -9, +9, -7, +7};
+
+/// The direction back along the same line.
+constexpr Direction opposite(Direction d) { return Direction(d ^ 1); }
+
+/// The next direction in the order above, for loops over a range of them.
+constexpr Direction &operator++(Direction &d) { return d = Direction(d + 1); }
+
+/// True for the four diagonal directions.
+constexpr bool isDiagonal(Direction d) { return d >= NORTH_WEST; }
 
 // Score scale: centipawns from the side to move's point of view. No score
 // reaches SCORE_BOUND; a side mated at ply p scores p - SCORE_BOUND.
@@ -85,11 +101,11 @@ constexpr int pieceSide(uint8_t code) { return code >> 4; }
 constexpr int pieceType(uint8_t code) { return code & 15; }
 constexpr uint8_t makePiece(int side, int type) { return uint8_t(side << 4 | type); }
 
-/// The slider that moves along direction d: rook lines 0-3, bishop lines 4-7.
-constexpr int sliderType(int d) { return d < 4 ? ROOK : BISHOP; }
+/// The slider that moves along direction d: rooks on files and ranks, bishops on diagonals.
+constexpr int sliderType(Direction d) { return isDiagonal(d) ? BISHOP : ROOK; }
 
 /// True when the piece code is a queen, or the slider of direction d, of `side`.
-constexpr bool isLineAttacker(uint8_t code, int d, int side) {
+constexpr bool isLineAttacker(uint8_t code, Direction d, int side) {
     return pieceSide(code) == side && (pieceType(code) == QUEEN || pieceType(code) == sliderType(d));
 }
 

@@ -50,8 +50,8 @@ static int knightOrigin(int to, char hint) {
 /// NO_SQUARE.
 static int sliderOrigin(int type, int to, char hint) {
     uint8_t piece = makePiece(pos.sideToMove, type);
-    for (int d = 0; d < 8; d++) {
-        if ((type == BISHOP && d < 4) || (type == ROOK && d >= 4)) continue;
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) {
+        if ((type == BISHOP && !isDiagonal(d)) || (type == ROOK && isDiagonal(d))) continue;
         int s = stepSquare[to][d];
         while (s != NO_SQUARE && pos.board[s] == EMPTY) s = stepSquare[s][d];
         if (s != NO_SQUARE && pos.board[s] == piece && fitsHint(s, hint) &&

@@ -41,7 +41,7 @@ bool isCastledSquare(int square) {
 /// Whether the piece behind a slider (looking away from the king) doubles
 /// its attack: a queen behind a bishop, a rook or queen behind a rook, and
 /// behind a queen a queen or a slider of the line's kind.
-bool isBatteryPartner(int type, int direction, int behind, int side) {
+bool isBatteryPartner(int type, Direction direction, int behind, int side) {
     if (!isPieceOf(behind, side)) return false;  // also false for 64, the edge
     int partner = pieceType(pos.board[behind]);
     if (partner == QUEEN) return true;
@@ -55,10 +55,10 @@ bool isBatteryPartner(int type, int direction, int behind, int side) {
 int sliderAttacks(int type, int square, int side, uint16_t zoneLine) {
     if (zoneLine == NO_ZONE_LINE) return 0;
     int zoneEntry = zoneSquare(zoneLine);
-    int direction = zoneDirection(zoneLine);
+    Direction direction = zoneDirection(zoneLine);
     int blocker = nearest(square, direction);
     if (blocker < 64 && squareDistance(square, blocker) < squareDistance(square, zoneEntry)) return 0;
-    if (zoneDistance(zoneLine) >= 2 && isBatteryPartner(type, direction, nearest(square, direction ^ 1), side))
+    if (zoneDistance(zoneLine) >= 2 && isBatteryPartner(type, direction, nearest(square, opposite(direction)), side))
         return 2;
     return 1;
 }
@@ -163,7 +163,8 @@ void countKingAttack(int type, int square, int side, KingThreats &threats) {
     case KNIGHT: count = zoneDistance(zoneLine) <= 3; break;
     case BISHOP: count = sliderAttacks(BISHOP, square, side, kingZoneDiagonal[king][square]); break;
     case ROOK:
-        if (zoneLine != NO_ZONE_LINE && zoneDirection(zoneLine) < 4) count = sliderAttacks(ROOK, square, side, zoneLine);
+        if (zoneLine != NO_ZONE_LINE && !isDiagonal(zoneDirection(zoneLine)))
+            count = sliderAttacks(ROOK, square, side, zoneLine);
         break;
     case QUEEN: count = sliderAttacks(QUEEN, square, side, zoneLine); break;
     }
@@ -180,7 +181,7 @@ void recordQueenGuard(int square, int side, KingThreats &threats) {
         return;
     }
     int first = nearest(square, zoneDirection(homeLine));
-    queenGuard.guard = int8_t(first == 64 ? 0 : zoneDistance(kingZoneAny[ownKing][first]));
+    queenGuard.guard = int8_t(first == NO_SQUARE ? 0 : zoneDistance(kingZoneAny[ownKing][first]));
 }
 
 int whiteKingShelter(PawnHashEntry &entry) { return kingShelter(WHITE, entry); }

@@ -38,7 +38,7 @@ struct RaceState {
 constexpr RaceState NEW_RACE = {NO_RACE, 0, 0, false, false, false, 0, {0, 0}, {0, 0}, 0, 0};
 
 /// The direction a side's pawns advance in.
-int forward(int side) { return side == WHITE ? 0 : 1; }
+Direction forward(int side) { return side == WHITE ? NORTH : SOUTH; }
 
 int relativeRow(int square, int side) { return side == WHITE ? row(square) : 7 - row(square); }
 
@@ -78,7 +78,7 @@ void setBestPawn(RaceState &race, int side, int time, int square, bool escorted)
     race.bestTime = time;
     race.bestFile = column(square);
     race.bestSquare = square;
-    race.blocked = nearest(square, forward(side)) != 64;
+    race.blocked = nearest(square, forward(side)) != NO_SQUARE;
     race.escorted = escorted;
     race.paired = false;
 }
@@ -95,7 +95,7 @@ void racePawn(int side, int square, RaceState &race) {
     int enemyKing = pos.kingSquare[enemy];
     int inFront = nearest(square, forward(side));
     bool onStartRow = pawnRow == 6;  // the double step saves a move
-    int time = pawnRow + (inFront != 64) - onStartRow;
+    int time = pawnRow + (inFront != NO_SQUARE) - onStartRow;
     int enemyToPawn = squareDistance(enemyKing, square);
     int enemyToPromotion = squareDistance(enemyKing, promotion);
     int ownToPawn = squareDistance(ownKing, square);
@@ -109,7 +109,7 @@ void racePawn(int side, int square, RaceState &race) {
     // Own king nearer to pawn and promotion square; but a rook pawn behind a
     // piece can still be held when the king stands beside that piece.
     if (ownToPawn <= enemyToPawn && ownToPromotion <= enemyToPromotion) {
-        bool heldOnRookFile = inFront != 64 && (file == 0 || file == 7) &&
+        bool heldOnRookFile = inFront != NO_SQUARE && (file == 0 || file == 7) &&
                               squareDistance(enemyKing, inFront + (file == 0 ? 2 : -2)) <= tempo;
         if (heldOnRookFile)
             addCaughtPawn(race, pawnRow, file);
@@ -137,7 +137,7 @@ int passerTerms(int side, uint8_t passedFiles, const EvalWeights &w, RaceState &
     for (uint8_t files = passedFiles; files; files &= uint8_t(files - 1)) {
         int file = std::countr_zero(files);
         int square = mostAdvancedPawn(side, file);
-        if (square == 64) continue;  // no pawn: a foreign record after a key collision
+        if (square == NO_SQUARE) continue;  // no pawn: a foreign record after a key collision
         int pawnRow = relativeRow(square, side);
         int bonus = w.weight[7 - pawnRow];
         int front = square + (side == WHITE ? -8 : 8);
@@ -207,10 +207,10 @@ int queensFirst(int side, const RaceState race[2]) {
     if (race[enemy].behindRow > own.bestTime % SLOW_PAIR || relativeRow(king, side) > pawnRow + 1 ||
         squareDistance(king, pawn) > pawnRow + 1)
         return RACE_WON;
-    int toPromotion = lineDirection[king][promotion];
-    if (toPromotion < 0) return 0;
+    Direction toPromotion = lineDirection[king][promotion];
+    if (toPromotion == NO_DIRECTION) return 0;
     int blocker = nearest(king, toPromotion);
-    if (blocker == 64) return RACE_WON;
+    if (blocker == NO_SQUARE) return RACE_WON;
     if (toPromotion == forward(side) && row(blocker) == row(pawn)) return RACE_WON;  // the king is behind the pawn
     return 0;
 }
@@ -238,7 +238,7 @@ bool cornerTrap(int side, const RaceState &own, const RaceState &other) {
     int kingRow = relativeRow(king, enemy);
     int kingFile = queenSide ? column(king) : 7 - column(king);
     bool nearCorner = kingRow <= 3 ? kingFile <= 4 : kingRow == 4 ? kingFile <= 3 : kingRow == 5 && kingFile == 1;
-    return nearCorner && nearest(own.bestSquare, forward(enemy)) == 64;
+    return nearCorner && nearest(own.bestSquare, forward(enemy)) == NO_SQUARE;
 }
 
 /// Both sides queen, side first: whether its new queen wins the other one
@@ -254,10 +254,10 @@ int equalRace(int side, const RaceState race[2]) {
 
     // The new queen checks the enemy king at once, on an open line.
     if (otherFree && !other.escorted && !own.escorted && !own.paired) {
-        int toQueen = lineDirection[enemyKing][ownQueen];
-        if (toQueen >= 0 && enemyKing != otherQueen) {
+        Direction toQueen = lineDirection[enemyKing][ownQueen];
+        if (toQueen != NO_DIRECTION && enemyKing != otherQueen) {
             int blocker = nearest(enemyKing, toQueen);
-            if (blocker == 64 || (toQueen == forward(side) && row(blocker) == row(own.bestSquare))) {
+            if (blocker == NO_SQUARE || (toQueen == forward(side) && row(blocker) == row(own.bestSquare))) {
                 bool winsQueen = squareDistance(enemyKing, otherQueen) > 2 ||
                                  std::abs(column(ownQueen) - column(otherQueen)) == 1;
                 return winsQueen ? RACE_WON : RACE_EDGE;

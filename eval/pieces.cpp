@@ -12,7 +12,8 @@
 namespace {
 
 /// The two directions of each line, the one toward lower squares first.
-constexpr int LINE_DIRECTIONS[4][2] = {{4, 5}, {0, 1}, {6, 7}, {2, 3}};
+constexpr Direction LINE_DIRECTIONS[4][2] = {
+    {NORTH_WEST, SOUTH_EAST}, {NORTH, SOUTH}, {NORTH_EAST, SOUTH_WEST}, {WEST, EAST}};
 
 bool isRookOf(int square, int side) { return pos.board[square] == makePiece(side, ROOK); }
 
@@ -81,7 +82,7 @@ int lineMobilityOf(int square, int line) {
     int lower = nearest(square, LINE_DIRECTIONS[line][0]);
     int higher = nearest(square, LINE_DIRECTIONS[line][1]);
     // The table cannot tell the length of a diagonal free to both edges.
-    if (lower == 64 && higher == 64 && (line == 0 || line == 2)) return diagonalSquares[square][line / 2];
+    if (lower == NO_SQUARE && higher == NO_SQUARE && (line == 0 || line == 2)) return diagonalSquares[square][line / 2];
     return lineMobility[lower][higher][line];
 }
 
@@ -112,7 +113,7 @@ int rookBonus(int square, int side) {
 
     if (!ownPawns && !enemyPawns) {
         bonus = 15;  // open file; more when doubled with a rook in front
-        if (isRookOf(nearest(square, 0), side)) bonus = pos.pieceCount[side][PAWN] < 5 ? 20 : 25;
+        if (isRookOf(nearest(square, NORTH), side)) bonus = pos.pieceCount[side][PAWN] < 5 ? 20 : 25;
     } else if (!ownPawns || !enemyPawns) {
         bonus = 10;  // half-open file
     } else if (lineMobilityOf(square, 1) + rankMobility < 3 && isRookCorner(square, side)) {
@@ -122,8 +123,8 @@ int rookBonus(int square, int side) {
 
     // A piece (not a pawn) pinned to, or screening, the enemy king.
     int enemyKing = pos.kingSquare[enemy];
-    int toKing = lineDirection[square][enemyKing];
-    if (toKing >= 0 && toKing < 4) {
+    Direction toKing = lineDirection[square][enemyKing];
+    if (toKing != NO_DIRECTION && !isDiagonal(toKing)) {
         int between = nearest(square, toKing);
         if (between != enemyKing && pieceType(pos.board[between]) != PAWN && nearest(between, toKing) == enemyKing)
             bonus += 20;
@@ -132,9 +133,10 @@ int rookBonus(int square, int side) {
     // On the 7th rank, against a king on the back two ranks, not attacked from behind.
     int relativeRow = side == WHITE ? row(square) : 7 - row(square);
     int kingRow = side == WHITE ? row(enemyKing) : 7 - row(enemyKing);
-    if (relativeRow == 1 && kingRow <= 1 && !isPieceOf(nearest(square, side == WHITE ? 1 : 0), enemy)) bonus += 15;
+    Direction behind = side == WHITE ? SOUTH : NORTH;
+    if (relativeRow == 1 && kingRow <= 1 && !isPieceOf(nearest(square, behind), enemy)) bonus += 15;
 
-    if (isRookOf(nearest(square, 0), side) || isRookOf(nearest(square, 2), side)) bonus += 5;
+    if (isRookOf(nearest(square, NORTH), side) || isRookOf(nearest(square, WEST), side)) bonus += 5;
     return bonus;
 }
 

@@ -36,12 +36,12 @@ bool checkNeedsExtension() {
     int taker = findAttacker(checker, pos.sideToMove);
     if (taker >= 64 || findAttacker(checker, mover) < 64) return true;
     // A slider of the mover behind the piece that would take the checker.
-    for (int direction = 0; direction < 8; direction++) {
+    for (Direction direction = NORTH; direction <= SOUTH_WEST; ++direction) {
         int square = nearest(taker, direction);
         if (square != checker && isLineAttacker(pos.board[square], direction, mover)) return true;
     }
     // A slider of the mover on a line through the vacated square.
-    for (int direction = 0; direction < 8; direction++)
+    for (Direction direction = NORTH; direction <= SOUTH_WEST; ++direction)
         if (isLineAttacker(pos.board[nearest(origin, direction)], direction, mover)) return true;
     return false;
 }

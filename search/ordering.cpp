@@ -122,8 +122,8 @@ Move completeMove(Move move) {
 }
 
 /// True when no piece stands strictly between two squares on a line.
-static bool pathIsClear(int from, int to, int direction) {
-    return (rayMask[from][direction] & rayMask[to][direction ^ 1] & pos.occupied) == 0;
+static bool pathIsClear(int from, int to, Direction direction) {
+    return (rayMask[from][direction] & rayMask[to][opposite(direction)] & pos.occupied) == 0;
 }
 
 static bool pawnStepIsValid(int from, int to) {
@@ -139,16 +139,16 @@ bool killerIsValid(Move move) {
     int from = moveFrom(move), to = moveTo(move);
     if (!isPieceOf(from, pos.sideToMove) || !isEmpty(to)) return false;
     int type = pieceType(pos.board[from]);
-    int direction = lineDirection[from][to];
+    Direction direction = lineDirection[from][to];
     switch (type) {
     case PAWN: return pawnStepIsValid(from, to);
     case KNIGHT:
         for (int i = 0; knightTargets[from][i] >= 0; i++)
             if (knightTargets[from][i] == to) return true;
         return false;
-    case BISHOP: return direction >= 4 && pathIsClear(from, to, direction);
-    case ROOK: return direction >= 0 && direction < 4 && pathIsClear(from, to, direction);
-    case QUEEN: return direction >= 0 && pathIsClear(from, to, direction);
+    case BISHOP: return isDiagonal(direction) && pathIsClear(from, to, direction);
+    case ROOK: return direction != NO_DIRECTION && !isDiagonal(direction) && pathIsClear(from, to, direction);
+    case QUEEN: return direction != NO_DIRECTION && pathIsClear(from, to, direction);
     default: return squareDistance(from, to) == 1;
     }
 }

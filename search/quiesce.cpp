@@ -17,7 +17,7 @@
 #include "search/tt.h"
 
 /// Moves a ray cursor past the piece it stands on.
-static void advanceCursor(int direction) {
+static void advanceCursor(Direction direction) {
     thisThread->rayCursor[direction] = nearest(thisThread->rayCursor[direction], direction);
 }
 
@@ -30,7 +30,7 @@ static int nextAttacker(int side, int from, int to) {
     // White pawns take from to + 7 and to + 9, Black pawns from to - 9, to - 7.
     int8_t &stage = thisThread->exchangeStage[side];
     while (stage < 2) {
-        int direction = PAWN_ATTACK_DIRECTION[side][stage++];
+        Direction direction = PAWN_ATTACK_DIRECTION[side][stage++];
         int square = thisThread->rayCursor[direction];
         if (square == to + DIRECTION_DELTA[direction] && holds(square, side, PAWN)) {
             advanceCursor(direction);
@@ -46,22 +46,22 @@ static int nextAttacker(int side, int from, int to) {
         stage = 3;
     }
     if (stage == 3) {
-        int queenDirection = -1;
-        for (int direction : {4, 5, 6, 7}) {
+        Direction queenDirection = NO_DIRECTION;
+        for (Direction direction : {NORTH_WEST, SOUTH_EAST, NORTH_EAST, SOUTH_WEST}) {
             if (holds(thisThread->rayCursor[direction], side, BISHOP)) {
                 advanceCursor(direction);
                 return 300;
             }
             if (holds(thisThread->rayCursor[direction], side, QUEEN)) queenDirection = direction;
         }
-        for (int direction : {0, 1, 2, 3}) {
+        for (Direction direction : {NORTH, SOUTH, WEST, EAST}) {
             if (holds(thisThread->rayCursor[direction], side, ROOK)) {
                 advanceCursor(direction);
                 return 500;
             }
             if (holds(thisThread->rayCursor[direction], side, QUEEN)) queenDirection = direction;
         }
-        if (queenDirection >= 0) {
+        if (queenDirection != NO_DIRECTION) {
             advanceCursor(queenDirection);
             return 900;
         }
@@ -79,7 +79,7 @@ int nextBlackAttacker(int from, int to) { return nextAttacker(BLACK, from, to); 
 bool captureIsSafe(int from, int to) {
     int gain = pieceValue[pieceType(pos.board[to])];
     int risk = pieceValue[pieceType(pos.board[from])];
-    for (int direction = 0; direction < 8; direction++) {
+    for (Direction direction = NORTH; direction <= SOUTH_WEST; ++direction) {
         int square = nearest(to, direction);
         thisThread->rayCursor[direction] = int8_t(square == from ? nearest(from, direction) : square);
     }
@@ -111,8 +111,8 @@ static int forkedPieceType(int checker) {
     if (type == KNIGHT) {
         for (int i = 0; knightTargets[checker][i] >= 0; i++) consider(knightTargets[checker][i]);
     } else if (type == BISHOP || type == ROOK || type == QUEEN) {
-        int first = type == BISHOP ? 4 : 0, last = type == ROOK ? 3 : 7;
-        for (int direction = first; direction <= last; direction++) consider(nearest(checker, direction));
+        Direction first = type == BISHOP ? NORTH_WEST : NORTH, last = type == ROOK ? EAST : SOUTH_WEST;
+        for (Direction direction = first; direction <= last; ++direction) consider(nearest(checker, direction));
     }
     return best;
 }
@@ -125,7 +125,7 @@ static bool checkIsHarmless(int16_t stand, int16_t beta) {
     if (!inDoubleCheck() && attackBalance(checker, pos.sideToMove) > 0) return true;
     int forked = forkedPieceType(checker);
     int king = pos.kingSquare[pos.sideToMove];
-    for (int direction = 0; direction < 8; direction++) {
+    for (Direction direction = NORTH; direction <= SOUTH_WEST; ++direction) {
         int target = stepSquare[king][direction];
         if (target >= 64 || !isEmpty(target)) continue;
         if (!makeMove(Move(king | target << 6))) continue;

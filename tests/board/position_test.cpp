@@ -37,26 +37,26 @@ TEST(Position, ConsistencyCheckNoticesCastlingRecordsThatDisagreeWithTheBoard) {
     EXPECT_NE(positionFault(), nullptr);
 }
 
-// Directions: 0 toward rank 8, 1 toward rank 1, 2 toward the a-file, 3 toward
-// the h-file, 4 up-left, 5 down-right, 6 up-right, 7 down-left.
 TEST(Position, NearestFindsTheFirstPieceOnEachLineFromAnySquare) {
     setFen("7k/4p3/6b1/8/1R5q/8/5PN1/4K3 w - -");
     const int fromEmptyE4[8] = {sq("e7"), sq("e1"), sq("b4"), sq("h4"), 64, sq("g2"), sq("g6"), 64};
-    for (int d = 0; d < 8; d++) EXPECT_EQ(nearest(sq("e4"), d), fromEmptyE4[d]) << "direction " << d;
-    EXPECT_EQ(nearest(sq("b4"), 3), sq("h4"));  // through the empty e4
-    EXPECT_EQ(nearest(sq("b4"), 2), 64);
-    EXPECT_EQ(nearest(sq("f2"), 4), 64);
-    EXPECT_EQ(nearest(sq("f2"), 6), sq("h4"));
-    EXPECT_EQ(nearest(sq("h8"), 0), 64);
-    for (int d = 0; d < 8; d++) EXPECT_EQ(nearest(64, d), 64) << "off the board, direction " << d;
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
+        EXPECT_EQ(nearest(sq("e4"), d), fromEmptyE4[d]) << "direction " << int(d);
+    EXPECT_EQ(nearest(sq("b4"), EAST), sq("h4"));  // through the empty e4
+    EXPECT_EQ(nearest(sq("b4"), WEST), 64);
+    EXPECT_EQ(nearest(sq("f2"), NORTH_WEST), 64);
+    EXPECT_EQ(nearest(sq("f2"), NORTH_EAST), sq("h4"));
+    EXPECT_EQ(nearest(sq("h8"), NORTH), 64);
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
+        EXPECT_EQ(nearest(64, d), 64) << "off the board, direction " << int(d);
 
     // The lines follow the pieces as moves are made and taken back.
     ASSERT_TRUE(playMoves("b4d4"));
-    EXPECT_EQ(nearest(sq("e4"), 2), sq("d4"));
-    EXPECT_EQ(nearest(sq("b4"), 3), sq("d4"));
-    EXPECT_EQ(nearest(sq("d4"), 3), sq("h4"));
+    EXPECT_EQ(nearest(sq("e4"), WEST), sq("d4"));
+    EXPECT_EQ(nearest(sq("b4"), EAST), sq("d4"));
+    EXPECT_EQ(nearest(sq("d4"), EAST), sq("h4"));
     unmakeMove();
-    EXPECT_EQ(nearest(sq("e4"), 2), sq("b4"));
-    EXPECT_EQ(nearest(sq("d4"), 3), sq("h4"));
-    EXPECT_EQ(nearest(sq("d4"), 2), sq("b4"));
+    EXPECT_EQ(nearest(sq("e4"), WEST), sq("b4"));
+    EXPECT_EQ(nearest(sq("d4"), EAST), sq("h4"));
+    EXPECT_EQ(nearest(sq("d4"), WEST), sq("b4"));
 }
