@@ -92,7 +92,7 @@ void printMultiPvLines(int depth) {
 /// position the tables score as a win or loss.
 static bool leavesTablebaseDraw() {
     int16_t score;
-    return thisThread->tbLimit == -2 && tbProbe(&score) && score != 0;
+    return thisThread->tbLimit == TB_LIMIT_DRAWN_ROOT && tbProbe(&score) && score != 0;
 }
 
 static void copyRootPv(Move move) {

@@ -9,6 +9,10 @@
 #include "board/position.h"
 #include "board/types.h"
 
+/// tbLimit at a drawn tablebase root, where only drawing root moves are
+/// searched: below any number of men, so that the tree below never probes.
+constexpr int8_t TB_LIMIT_DRAWN_ROOT = -2;
+
 /// Everything one search thread writes while it searches, apart from its
 /// copy of the position (board/position.h) and its pawn hash.
 struct SearchThread {
@@ -68,8 +72,8 @@ struct SearchThread {
     /// Material of the side to move minus the opponent's at the last search.
     int16_t rootMaterialDiff;
 
-    /// Largest number of men for which the tree probes the tablebases; -2 at a
-    /// drawn tablebase root, where only drawing root moves are searched.
+    /// Largest number of men for which the tree probes the tablebases;
+    /// TB_LIMIT_DRAWN_ROOT at a drawn tablebase root.
     int8_t tbLimit;
 
     /// Most men for which the tree probes the Syzygy tables, fixed when the

@@ -50,7 +50,7 @@ Wdl lineWdl(int score, Move rootMove) {
     if (score < -MATE_REPORT) return LOST;
     if (syzygy.rootFilter && syzygy.rootWdl <= SYZYGY_WIN && syzygyRootAllows(rootMove))
         return syzygy.rootWdl == SYZYGY_WIN ? WON : syzygy.rootWdl == SYZYGY_LOSS ? LOST : DRAWN;
-    if (mainThread.tbLimit == -2) return DRAWN;  // only drawing moves are searched below a drawn root
+    if (mainThread.tbLimit == TB_LIMIT_DRAWN_ROOT) return DRAWN;  // only drawing moves are searched below a drawn root
     if (score > EVAL_LIMIT) return WON;          // a tablebase win found in the tree
     if (score < -EVAL_LIMIT) return LOST;
     return wdlOfScore(score, wdlMaterial());
