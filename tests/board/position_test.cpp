@@ -40,15 +40,13 @@ TEST(Position, ConsistencyCheckNoticesCastlingRecordsThatDisagreeWithTheBoard) {
 TEST(Position, NearestFindsTheFirstPieceOnEachLineFromAnySquare) {
     setFen("7k/4p3/6b1/8/1R5q/8/5PN1/4K3 w - -");
     const int fromEmptyE4[8] = {sq("e7"), sq("e1"), sq("b4"), sq("h4"), 64, sq("g2"), sq("g6"), 64};
-    for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
-        EXPECT_EQ(nearest(sq("e4"), d), fromEmptyE4[d]) << "direction " << int(d);
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) EXPECT_EQ(nearest(sq("e4"), d), fromEmptyE4[d]) << int(d);
     EXPECT_EQ(nearest(sq("b4"), EAST), sq("h4"));  // through the empty e4
     EXPECT_EQ(nearest(sq("b4"), WEST), 64);
     EXPECT_EQ(nearest(sq("f2"), NORTH_WEST), 64);
     EXPECT_EQ(nearest(sq("f2"), NORTH_EAST), sq("h4"));
     EXPECT_EQ(nearest(sq("h8"), NORTH), 64);
-    for (Direction d = NORTH; d <= SOUTH_WEST; ++d)
-        EXPECT_EQ(nearest(64, d), 64) << "off the board, direction " << int(d);
+    for (Direction d = NORTH; d <= SOUTH_WEST; ++d) EXPECT_EQ(nearest(64, d), 64) << "off the board " << int(d);
 
     // The lines follow the pieces as moves are made and taken back.
     ASSERT_TRUE(playMoves("b4d4"));
