@@ -1,0 +1,116 @@
+// The strength limit: the level's node budget and loss tolerance, the
+// choice among the root lines, and the pause before the move.
+#include "search/strength.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <thread>
+
+#include "engine/searchflags.h"
+#include "engine/settings.h"
+#include "search/limits.h"
+#include "search/root.h"
+#include "search/state.h"
+#include "search/think.h"
+
+// Root lines a weakened search keeps: the moves the choice is made among.
+constexpr int STRENGTH_LINES = 4;
+// Share of the full engine's normal time for the move after which a
+// weakened engine plays, in per cent.
+constexpr int STRENGTH_WAIT_PERCENT = 50;
+// Milliseconds between two looks at the input while waiting.
+constexpr int STRENGTH_WAIT_STEP_MS = 2;
+
+/// One calibrated level: the nodes searched for a move and the largest loss
+/// in centipawns the choice tolerates. Between two points the node budget
+/// is interpolated on a logarithmic scale, the tolerance linearly.
+struct StrengthPoint {
+    int elo;
+    double nodes;
+    int tolerance;
+};
+
+// Fitted by scripts/calibrate-strength.py at 10+0.1: Quor at each point
+// against Debian's stockfish 15.1 limited to the same UCI_Elo (1350 and
+// above), the points below against Quor's own calibrated levels.
+static constexpr StrengthPoint FITTED_POINTS[] = {
+    {MIN_STRENGTH_ELO, 1, 260}, {1400, 1500, 150}, {1800, 6000, 90}, {2200, 30000, 40}, {MAX_STRENGTH_ELO, 150000, 10},
+};
+
+// The running search's level, when it is weakened.
+static bool limited;
+static int tolerance;
+
+int strengthElo() {
+    if (options.limitStrength)
+        return options.eloLimit < MAX_STRENGTH_ELO ? std::max<int>(options.eloLimit, MIN_STRENGTH_ELO) : 0;
+    if (options.skillLevel < MAX_SKILL_LEVEL)
+        return MIN_STRENGTH_ELO + options.skillLevel * (MAX_STRENGTH_ELO - MIN_STRENGTH_ELO) / MAX_SKILL_LEVEL;
+    return 0;
+}
+
+/// The level of `elo` interpolated between the fitted points.
+static StrengthPoint levelOf(int elo) {
+    const StrengthPoint *upper = FITTED_POINTS + 1;
+    while (upper->elo < elo && upper + 1 < std::end(FITTED_POINTS)) upper++;
+    const StrengthPoint &lower = upper[-1];
+    double share = std::clamp(double(elo - lower.elo) / (upper->elo - lower.elo), 0.0, 1.0);
+    double nodes = lower.nodes * std::pow(upper->nodes / lower.nodes, share);
+    int loss = int(std::lround(lower.tolerance + share * (upper->tolerance - lower.tolerance)));
+    return {elo, nodes, loss};
+}
+
+bool strengthLimitSearch(bool playing) {
+    int elo = strengthElo();
+    limited = playing && elo > 0;
+    if (!limited) return false;
+    StrengthPoint level = levelOf(elo);
+    tolerance = level.tolerance;
+    uint64_t budget = uint64_t(std::max(1.0, level.nodes));
+    searchLimits.nodes = searchLimits.nodes ? std::min(searchLimits.nodes, budget) : budget;
+    if (searchMultiPv < STRENGTH_LINES) {
+        searchMultiPv = STRENGTH_LINES;
+        clearMultiPv();
+    }
+    return true;
+}
+
+bool strengthLimited() { return limited; }
+
+void strengthChooseMove() {
+    if (!limited) return;
+    int best = multiPvScores[0];
+    // A mate or a tablebase result is never given away, and a line that is
+    // not the search's own first line (an iteration cut short before its
+    // first move was searched) is left as it is.
+    if (best == -SCORE_BOUND || std::abs(best) > EVAL_LIMIT || multiPvLines[0][0] != mainThread.pvTable[0][0]) return;
+    // Each move within the tolerance weighs the tolerance less its loss,
+    // plus one: the best move weighs most.
+    int weights[MAX_MULTI_PV], total = 0, count = 0;
+    for (; count < searchMultiPv && multiPvScores[count] != -SCORE_BOUND; count++) {
+        int loss = best - multiPvScores[count];
+        weights[count] = loss <= tolerance ? tolerance + 1 - loss : 0;
+        total += weights[count];
+    }
+    int pick = int(uint64_t(std::rand()) * uint64_t(total) / (uint64_t(RAND_MAX) + 1));
+    int chosen = 0;
+    while (pick >= weights[chosen]) pick -= weights[chosen++];
+    if (chosen == 0) return;
+    const Move *line = multiPvLines[chosen];
+    int length = 0;
+    for (; line[length] && length < MAX_PLY - 1; length++) mainThread.pvTable[0][length] = line[length];
+    mainThread.pvTable[0][length] = 0;
+    mainThread.pvLength[0] = uint8_t(length);
+    mainThread.previousScore = multiPvScores[chosen];
+}
+
+void strengthWait() {
+    if (!limited || timeControl.moveTime == 0) return;
+    int32_t until = mainThread.targetTime * STRENGTH_WAIT_PERCENT / 100;
+    while (searchSignal == SIG_NONE && searchElapsedCs() < until) {
+        if (!pollInput(false)) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(STRENGTH_WAIT_STEP_MS));
+    }
+}
