@@ -10,7 +10,11 @@ A MATCH is one of
          fitted to a public rating list): the level measures X plus the Elo
          difference the score shows.
   full   Quor at full strength against stockfish at UCI_Elo 2850: Quor's own
-         strength on that scale, the top of its UCI_Elo range.
+         strength on that scale, the top of its UCI_Elo range; fullY (full2400)
+         against stockfish at UCI_Elo Y, when Quor scores too little against
+         2850 for a useful measure.
+  X@Y    Quor at UCI_Elo X against stockfish at UCI_Elo Y, for a level far
+         from its name (a coarse search): it measures Y plus the difference.
   X:Y    Quor at UCI_Elo X against Quor at UCI_Elo Y, for levels below
          stockfish's weakest: X measures Y (taken as calibrated) plus the
          difference.
@@ -19,7 +23,8 @@ Each match is played with cutechess-cli at --tc (10+0.1) from the openings of
 --openings (the master games, 8 plies, picked at random), every opening
 twice with colours swapped, one game at a time unless --concurrency says
 otherwise, holding the shared match lock (/tmp/quor-match.lock) so that no
-other timed match runs meanwhile. Quor plays without its opening book, so
+other timed match runs meanwhile. With --nodes N the games have no clock
+(each move searches at most N nodes, no lock): a quick coarse search. Quor plays without its opening book, so
 that the result depends on the engine alone. The PGN and cutechess's output
 of each match are kept in --out as NAME.pgn and NAME.log; the score comes
 from the PGN. Every game that ended by an illegal move, a time forfeit, a
@@ -44,7 +49,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 STOCKFISH = "/usr/games/stockfish"
 STOCKFISH_TOP = 2850
 LOCK = "/tmp/quor-match.lock"
-PROBLEMS = re.compile(r"illegal|forfeit|on time|disconnect|stall|crash|connection", re.I)
+PROBLEMS = re.compile(r"illegal|forfeit|on time|disconnect|stall|crash|connection|abandon|abnormal|terminat", re.I)
 
 
 def elo_of_score(score):
@@ -79,17 +84,19 @@ def stockfish_engine(elo):
 def plan(match, args):
     """(name, cutechess engine words, Quor's name, the opponent's Elo) of a
     match given on the command line."""
-    if match == "full":
-        return "full", quor_engine(args, "quor-full", None) + stockfish_engine(STOCKFISH_TOP), "quor-full", \
-            STOCKFISH_TOP
+    if match.startswith("full"):
+        opponent = int(match[4:] or STOCKFISH_TOP)
+        return f"full-stockfish{opponent}", quor_engine(args, "quor-full", None) + stockfish_engine(opponent), \
+            "quor-full", opponent
     if ":" in match:
         level, opponent = map(int, match.split(":"))
         return (f"quor{level}-quor{opponent}",
                 quor_engine(args, f"quor-{level}", level) + quor_engine(args, f"quor-ref-{opponent}", opponent),
                 f"quor-{level}", opponent)
-    level = int(match)
-    return f"quor{level}-stockfish{level}", quor_engine(args, f"quor-{level}", level) + stockfish_engine(level), \
-        f"quor-{level}", level
+    level, _, opponent = match.partition("@")
+    level, opponent = int(level), int(opponent or level)
+    return f"quor{level}-stockfish{opponent}", quor_engine(args, f"quor-{level}", level) + \
+        stockfish_engine(opponent), f"quor-{level}", opponent
 
 
 def openings(args):
@@ -108,10 +115,11 @@ def play(args, name, engines):
     pgn = os.path.join(args.out, name + ".pgn")
     if os.path.exists(pgn):
         os.remove(pgn)
-    command = ["cutechess-cli", *engines, "-each", f"tc={args.tc}", "-openings", f"file={openings(args)}",
+    limit = ["tc=inf", f"nodes={args.nodes}"] if args.nodes else [f"tc={args.tc}"]
+    command = ["cutechess-cli", *engines, "-each", *limit, "-openings", f"file={openings(args)}",
                "format=pgn", "order=random", "plies=8", "-repeat", "-games", "2", "-rounds", str(args.games // 2),
                "-concurrency", str(args.concurrency), "-srand", str(args.seed), "-pgnout", pgn, "-recover"]
-    if not args.no_lock:
+    if not args.no_lock and not args.nodes:
         command = ["flock", LOCK, *command]
     with open(os.path.join(args.out, name + ".log"), "w") as log:
         subprocess.run(command, stdout=log, stderr=subprocess.STDOUT, check=False)
@@ -151,6 +159,12 @@ def report(name, pgn, player, opponent_elo):
     score, low, high = score_interval(points)
     wins, draws = points.count(1.0), points.count(0.5)
     measured = lambda s: opponent_elo + elo_of_score(s)
+    if len(set(points)) == 1 and points[0] != 0.5:  # a whitewash: only a bound
+        side = "below" if points[0] == 0 else "above"
+        print(f"{name}: +{wins} ={draws} -{len(points) - wins - draws} of {len(points)}: a whitewash, Elo difference "
+              f"{side} {elo_of_score(score):+.0f} (half a point more or less); {player} measures {side} "
+              f"{measured(score):.0f}; games ended badly: {len(problems)}")
+        return len(problems)
     print(f"{name}: +{wins} ={draws} -{len(points) - wins - draws} of {len(points)}, score {100 * score:.1f} % "
           f"[{100 * low:.1f}, {100 * high:.1f}]; Elo difference {elo_of_score(score):+.0f} "
           f"[{elo_of_score(low):+.0f}, {elo_of_score(high):+.0f}]; {player} measures {measured(score):.0f} "
@@ -166,6 +180,8 @@ def main():
     parser.add_argument("--engine", default=os.path.join(HERE, "..", "build", "quor"))
     parser.add_argument("--games", type=int, default=60, help="games per match, in colour-swapped pairs (60)")
     parser.add_argument("--tc", default="10+0.1", help="cutechess time control (10+0.1)")
+    parser.add_argument("--nodes", type=int, help="instead of a clock, N nodes a move (a level searches its own "
+                        "budget, at most N, and plays at once): quick coarse matches that need no lock")
     parser.add_argument("--openings", default="/work/shared/data/games/masters.pgn.xz",
                         help="PGN of opening games, plain or .xz (the master games)")
     parser.add_argument("--out", default="calibration", help="folder for the PGN and log files (calibration)")

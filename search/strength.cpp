@@ -15,33 +15,40 @@
 #include "search/state.h"
 #include "search/think.h"
 
-// Root lines a weakened search keeps: the moves the choice is made among.
-constexpr int STRENGTH_LINES = 4;
 // Share of the full engine's normal time for the move after which a
 // weakened engine plays, in per cent.
 constexpr int STRENGTH_WAIT_PERCENT = 50;
 // Milliseconds between two looks at the input while waiting.
 constexpr int STRENGTH_WAIT_STEP_MS = 2;
 
-/// One calibrated level: the nodes searched for a move and the largest loss
-/// in centipawns the choice tolerates. Between two points the node budget
-/// is interpolated on a logarithmic scale, the tolerance linearly.
+/// One calibrated level: the nodes searched for a move, the root lines kept
+/// (the moves the choice is made among) and the largest loss in centipawns
+/// the choice tolerates. Between two points the node budget is interpolated
+/// on a logarithmic scale, the others linearly.
 struct StrengthPoint {
     int elo;
     double nodes;
+    int lines;
     int tolerance;
 };
 
-// Fitted by scripts/calibrate-strength.py at 10+0.1: Quor at each point
-// against Debian's stockfish 15.1 limited to the same UCI_Elo (1350 and
-// above), the points below against Quor's own calibrated levels.
+// Fitted by scripts/calibrate-strength.py at 10+0.1. Levels of a first
+// table were measured against Debian's stockfish 15.1 at a UCI_Elo near
+// their strength (20 games each): nodes 6000, tolerance 90 measured 1508;
+// 30000 and 40 measured 1641; 120000 and 15 measured 1817; full strength
+// measured 1888 (against stockfish at 2400). The levels below were placed
+// from the first of these by Quor's games against its own levels at their
+// node budgets (40 games each): 2906 nodes and 112 measured 1267, 1408 and
+// 133 measured 1150, 682 nodes, five lines and 155 measured 1023, one node
+// (the first iteration alone), six lines and 350 measured 820.
 static constexpr StrengthPoint FITTED_POINTS[] = {
-    {MIN_STRENGTH_ELO, 1, 260}, {1400, 1500, 150}, {1800, 6000, 90}, {2200, 30000, 40}, {MAX_STRENGTH_ELO, 150000, 10},
+    {MIN_STRENGTH_ELO, 1, 6, 350}, {1020, 682, 5, 155},   {1150, 1408, 4, 133},   {1270, 2906, 4, 112},
+    {1510, 6000, 4, 90},           {1640, 30000, 4, 40},  {1820, 120000, 4, 15}, {MAX_STRENGTH_ELO, 400000, 4, 5},
 };
 
 // The running search's level, when it is weakened.
 static bool limited;
-static int tolerance;
+static int lines, tolerance;
 
 int strengthElo() {
     if (options.limitStrength)
@@ -58,8 +65,9 @@ static StrengthPoint levelOf(int elo) {
     const StrengthPoint &lower = upper[-1];
     double share = std::clamp(double(elo - lower.elo) / (upper->elo - lower.elo), 0.0, 1.0);
     double nodes = lower.nodes * std::pow(upper->nodes / lower.nodes, share);
+    int kept = int(std::lround(lower.lines + share * (upper->lines - lower.lines)));
     int loss = int(std::lround(lower.tolerance + share * (upper->tolerance - lower.tolerance)));
-    return {elo, nodes, loss};
+    return {elo, nodes, kept, loss};
 }
 
 bool strengthLimitSearch(bool playing) {
@@ -67,11 +75,12 @@ bool strengthLimitSearch(bool playing) {
     limited = playing && elo > 0;
     if (!limited) return false;
     StrengthPoint level = levelOf(elo);
+    lines = level.lines;
     tolerance = level.tolerance;
     uint64_t budget = uint64_t(std::max(1.0, level.nodes));
     searchLimits.nodes = searchLimits.nodes ? std::min(searchLimits.nodes, budget) : budget;
-    if (searchMultiPv < STRENGTH_LINES) {
-        searchMultiPv = STRENGTH_LINES;
+    if (searchMultiPv < lines) {
+        searchMultiPv = lines;
         clearMultiPv();
     }
     return true;
@@ -89,7 +98,7 @@ void strengthChooseMove() {
     // Each move within the tolerance weighs the tolerance less its loss,
     // plus one: the best move weighs most.
     int weights[MAX_MULTI_PV], total = 0, count = 0;
-    for (; count < searchMultiPv && multiPvScores[count] != -SCORE_BOUND; count++) {
+    for (; count < lines && multiPvScores[count] != -SCORE_BOUND; count++) {
         int loss = best - multiPvScores[count];
         weights[count] = loss <= tolerance ? tolerance + 1 - loss : 0;
         total += weights[count];
