@@ -32,18 +32,17 @@ struct StrengthPoint {
     int tolerance;
 };
 
-// Fitted by scripts/calibrate-strength.py at 10+0.1. Levels of a first
-// table were measured against Debian's stockfish 15.1 at a UCI_Elo near
-// their strength (20 games each): nodes 6000, tolerance 90 measured 1508;
-// 30000 and 40 measured 1641; 120000 and 15 measured 1817; full strength
-// measured 1888 (against stockfish at 2400). The levels below were placed
-// from the first of these by Quor's games against its own levels at their
-// node budgets (40 games each): 2906 nodes and 112 measured 1267, 1408 and
-// 133 measured 1150, 682 nodes, five lines and 155 measured 1023, one node
-// (the first iteration alone), six lines and 350 measured 820.
+// Fitted by scripts/calibrate-strength.py at 10+0.1 (coarse: 20 games a
+// match). Levels of a first table were measured against Debian's stockfish
+// 15.1 at a UCI_Elo near their strength: nodes 6000, tolerance 90 measured
+// 1508; 30000 and 40 measured 1641; 120000 and 15 measured 1817; full
+// strength measured 1888 (against stockfish at 2400). Below 1350 the levels
+// are placed by Quor's games against its own levels (40 games a match at
+// their node budgets, and 800 against 1200 at 10+0.1).
 static constexpr StrengthPoint FITTED_POINTS[] = {
-    {MIN_STRENGTH_ELO, 1, 6, 350}, {1020, 682, 5, 155},   {1150, 1408, 4, 133},   {1270, 2906, 4, 112},
-    {1510, 6000, 4, 90},           {1640, 30000, 4, 40},  {1820, 120000, 4, 15}, {MAX_STRENGTH_ELO, 400000, 4, 5},
+    {MIN_STRENGTH_ELO, 72, 5, 222}, {1200, 1697, 4, 128},  {1270, 2906, 4, 112},
+    {1510, 6000, 4, 90},            {1640, 30000, 4, 40},  {1820, 120000, 4, 15},
+    {MAX_STRENGTH_ELO, 400000, 4, 5},
 };
 
 // The running search's level, when it is weakened.
