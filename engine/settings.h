@@ -22,6 +22,13 @@ constexpr int MAX_SEARCH_THREADS = 64;
 constexpr int MAX_MOVE_OVERHEAD_MS = 5000;
 constexpr int DEFAULT_MOVE_OVERHEAD_MS = 200;
 
+/// The range of UCI_Elo: the weakest level, and the top, Quor's own full
+/// strength on the same scale (measured as search/strength.cpp says), which
+/// is also the default. Skill Level runs from 0 to its top, full strength.
+constexpr int MIN_STRENGTH_ELO = 800;
+constexpr int MAX_STRENGTH_ELO = 1890;
+constexpr int MAX_SKILL_LEVEL = 20;
+
 struct EngineOptions {
     uint16_t optionFlags;
     uint8_t ttShift;  // ttTable has 2^(32 - ttShift) buckets
@@ -33,6 +40,11 @@ struct EngineOptions {
     uint16_t moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
     // UCI lines add the expected win/draw/loss per mille to each score.
     bool showWdl;
+    // A weaker opponent: UCI_LimitStrength with UCI_Elo, else Skill Level
+    // below its top (see search/strength.h).
+    bool limitStrength;
+    int16_t eloLimit = MAX_STRENGTH_ELO;
+    uint8_t skillLevel = MAX_SKILL_LEVEL;
 };
 
 /// All times in centiseconds.

@@ -142,6 +142,15 @@ static void setMultiPv(long long lines, const char *) {
     options.multiPv = uint16_t(lines >= 1 && lines <= MAX_MULTI_PV ? lines : 1);
 }
 
+/// UCI_Elo and Skill Level: a value outside the range becomes its nearer end.
+static void setEloLimit(long long elo, const char *) {
+    options.eloLimit = int16_t(std::clamp<long long>(elo, MIN_STRENGTH_ELO, MAX_STRENGTH_ELO));
+}
+
+static void setSkillLevel(long long level, const char *) {
+    options.skillLevel = uint8_t(std::clamp<long long>(level, 0, MAX_SKILL_LEVEL));
+}
+
 static void setMoveOverhead(long long milliseconds, const char *) {
     options.moveOverheadMs = uint16_t(std::clamp<long long>(milliseconds, 0, MAX_MOVE_OVERHEAD_MS));
 }
@@ -193,6 +202,13 @@ static const EngineOption ENGINE_OPTIONS[] = {
      [](long long on, const char *) { chess960 = on != 0; }, nullptr},
     {"UCI_ShowWDL", nullptr, nullptr, Type::Check, 0, 1, []() -> long long { return options.showWdl; }, nullptr,
      [](long long on, const char *) { options.showWdl = on != 0; }, nullptr},
+    {"UCI_LimitStrength", "UCI_LimitStrength", "LIMIT_STRENGTH", Type::Check, 0, 1,
+     []() -> long long { return options.limitStrength; }, nullptr,
+     [](long long on, const char *) { options.limitStrength = on != 0; }, nullptr},
+    {"UCI_Elo", "UCI_Elo", "UCI_ELO", Type::Spin, MIN_STRENGTH_ELO, MAX_STRENGTH_ELO,
+     []() -> long long { return options.eloLimit; }, nullptr, setEloLimit, nullptr},
+    {"Skill Level", "Skill Level", "SKILL_LEVEL", Type::Spin, 0, MAX_SKILL_LEVEL,
+     []() -> long long { return options.skillLevel; }, nullptr, setSkillLevel, nullptr},
     // The check of Nalimov table files is set in the settings file only.
     {nullptr, nullptr, "EGTB_VERIFY", Type::Check, 0, 1, []() -> long long { return tbVerify; }, nullptr,
      [](long long on, const char *) { tbVerify = on != 0; },

@@ -154,6 +154,7 @@ void playEngineTurn() {
         if (move) {
             noteBookMove();
         } else {
+            searchLimits.gameMove = true;
             think();
             if (pondering) {
                 // The opponent did not play the expected reply.

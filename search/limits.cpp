@@ -12,6 +12,7 @@ void clearSearchLimits() {
     searchLimits.depth = 0;
     searchLimits.mateMoves = 0;
     searchLimits.untilStop = false;
+    searchLimits.gameMove = false;
     searchLimits.rootMoveCount = 0;
 }
 

@@ -13,6 +13,7 @@ struct SearchLimits {
     int depth;       // deepest iteration; 0 = as timeControl.maxDepth allows
     int mateMoves;   // a mate in this many moves or fewer ends the search; 0 = none
     bool untilStop;  // the search waits for the command that ends it, as analysis does
+    bool gameMove;   // the move is for a game the engine plays, which the strength limit may weaken
     int rootMoveCount;  // 0 = every legal move of the root
     Move rootMoves[MAX_MOVES_PER_PLY];
 };

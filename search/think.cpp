@@ -22,6 +22,7 @@
 #include "search/output.h"
 #include "search/root.h"
 #include "search/state.h"
+#include "search/strength.h"
 #include "search/threads.h"
 
 // Square where an easy recapture is expected, or NO_SQUARE.
@@ -234,11 +235,12 @@ static void prepareSearch() {
     }
     checkPhaseChange();
     int16_t tbScore;
-    bool drawnRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore) && tbScore == 0;
-    mainThread.tbLimit = drawnRoot ? -2 : tbState;
+    bool tablebaseRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore);
+    mainThread.tbLimit = tablebaseRoot && tbScore == 0 ? -2 : tbState;
     syzygyHits = 0;
     syzygyRankRootMoves();
     mainThread.syzygyLimit = int8_t(syzygySearchMen());
+    strengthLimitSearch(searchLimits.gameMove && !analyzing && !tablebaseRoot && !syzygy.rootFilter);
     mainThread.iterationScore = mainThread.previousScore;
     // Several lines are searched with the full window: each needs its exact score.
     mainThread.alphaWindow = multiPvSearch() ? int16_t(-SCORE_BOUND) : int16_t(mainThread.previousScore - ASPIRATION);
@@ -332,11 +334,18 @@ static void waitForEnd(int score) {
 void stopAtNodeBudget() {
     // Unless the line was carried over, the first iteration always completes,
     // so that there is a move to play; a ponder search has no budget until
-    // the ponder hit.
-    if (pondering || (mainThread.lastDepth < 1 && !lineCarriedOver)) return;
+    // the ponder hit, except a weakened one, which then waits for it.
+    if ((pondering && !strengthLimited()) || (mainThread.lastDepth < 1 && !lineCarriedOver)) return;
     budgetSpent = true;
-    if (!analyzing) searchSignal = SIG_MOVE_NOW;
+    if (!analyzing && !pondering) searchSignal = SIG_MOVE_NOW;
     throw SearchAbandoned{};
+}
+
+/// A ponder search whose expected reply was not played: its line is
+/// forgotten and the score of the last real search restored.
+static void discardPonderSearch() {
+    mainThread.pvLength[0] = 0;
+    mainThread.previousScore = ponderSavedScore;
 }
 
 /// The abort point: takes back the search path's moves and keeps the best
@@ -345,9 +354,8 @@ void stopAtNodeBudget() {
 /// nodes of all threads.
 static void abandonSearch() {
     while (pos.ply > 0) unmakeMove();
-    if (pondering) {
-        mainThread.pvLength[0] = 0;
-        mainThread.previousScore = ponderSavedScore;
+    if (pondering && !budgetSpent) {
+        discardPonderSearch();
         return;
     }
     if (mainThread.currentScore > mainThread.alphaWindow) {
@@ -367,13 +375,23 @@ static void abandonSearch() {
     }
 }
 
-/// An analysis that spent its node budget waits, searching no further, for
-/// the command that ends it.
+/// An analysis or a weakened ponder search that spent its node budget
+/// waits, searching no further, for the command that ends it.
 static void waitAfterNodeBudget() {
     try {
         waitForEnd(mainThread.previousScore);
     } catch (const SearchAbandoned &) {
     }
+    if (pondering) discardPonderSearch();
+}
+
+/// A weakened search plays its level's choice among the lines and, unless a
+/// command ended it, takes some of the time the full engine would.
+static void finishWeakenedSearch() {
+    if (pondering || !strengthLimited()) return;
+    strengthChooseMove();
+    if (budgetSpent && searchSignal == SIG_MOVE_NOW) searchSignal = SIG_NONE;
+    strengthWait();
 }
 
 void think() {
@@ -396,6 +414,7 @@ void think() {
         abandonSearch();
         if (budgetSpent) waitAfterNodeBudget();
     }
+    finishWeakenedSearch();
     clearSearchLimits();  // they were given for this search only
     searching = 0;
 }

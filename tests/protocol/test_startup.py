@@ -68,7 +68,7 @@ class StartUp(engine.unittest.TestCase):
         nodes = self.run_job("bench", "5").splitlines()[0]
         self.assertRegex(nodes, r"^Nodes searched: \d+$")
         session = self.start_in()
-        session.output_for("memory 64", "cores 2", "option MultiPV=4")
+        session.output_for("memory 64", "cores 2", "option MultiPV=4", "option Skill Level=0")
         self.assertIn(nodes + "\n", session.output_for("bench 5", timeout=120))
 
     def test_options_are_case_sensitive(self):

@@ -49,14 +49,6 @@ TEST_F(LimitedSearch, NodeBudgetStopsEveryThreadWithinOnePollEach) {
     }
 }
 
-TEST_F(LimitedSearch, TinyNodeBudgetStillCompletesTheFirstIteration) {
-    startPosition(MIDDLEGAME_POSITION);
-    searchLimits.nodes = 1;
-    thinkToDepth(8);
-    EXPECT_GE(mainThread.lastDepth, 1);
-    EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
-}
-
 TEST_F(LimitedSearch, NodeBudgetStopsTheFirstIterationOfACarriedOverLine) {
     startPosition(MIDDLEGAME_POSITION);
     thinkToDepth(8);
