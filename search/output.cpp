@@ -90,7 +90,7 @@ static void writeHeader(char *line, int lineNumber, int depth, int score, uint8_
     const char *kind = uciScore(score, &value);
     char marks[48], number[24] = "";
     writeScoreMarks(marks, sizeof marks, score, bound, rootMove);
-    if (searchMultiPv > 1) std::snprintf(number, sizeof number, "multipv %d ", lineNumber);
+    if (shownMultiPv > 1) std::snprintf(number, sizeof number, "multipv %d ", lineNumber);
     std::snprintf(line, THINKING_LINE_SIZE,
                   "info score %s %d%s depth %d seldepth %d time %lu nodes %llu nps %u hashfull %d tbhits %llu %spv",
                   kind, value, marks, depth, thisThread->selDepth, (unsigned long)elapsed,

@@ -25,6 +25,7 @@
 int16_t multiPvScores[MAX_MULTI_PV];
 Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
 int searchMultiPv = 1;
+int shownMultiPv = 1;
 
 void clearMultiPv() {
     for (int i = 0; i < MAX_MULTI_PV; i++) {
@@ -84,7 +85,7 @@ static int storeMultiPvLine(Move move, int16_t score, int &filled) {
 
 void printMultiPvLines(int depth) {
     printPV(depth, multiPvScores[0]);  // the line to play, lengthened from the table
-    for (int i = 1; i < searchMultiPv && multiPvScores[i] != -SCORE_BOUND; i++)
+    for (int i = 1; i < shownMultiPv && multiPvScores[i] != -SCORE_BOUND; i++)
         printLine(i + 1, depth, multiPvScores[i], multiPvLines[i], BOUND_EXACT);
 }
 

@@ -23,6 +23,10 @@ extern Move multiPvLines[MAX_MULTI_PV][MAX_PLY];
 /// change applies from the next one.
 extern int searchMultiPv;
 
+/// Lines shown: the MultiPV setting where it applies, else 1. A strength
+/// limit may keep more lines to choose from than it shows.
+extern int shownMultiPv;
+
 /// Empties the analysis lines.
 void clearMultiPv();
 

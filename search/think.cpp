@@ -217,7 +217,7 @@ static void prepareSearch() {
     pos.ply = 0;
     mainThread.nodeCount = 0;
     forgetHelpers();
-    searchMultiPv = analyzing || uciMode() ? std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV) : 1;
+    shownMultiPv = searchMultiPv = analyzing || uciMode() ? std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV) : 1;
     carryOverOrClearPv();
     findRecaptureCandidate();
     if (!pondering) {
@@ -236,7 +236,7 @@ static void prepareSearch() {
     checkPhaseChange();
     int16_t tbScore;
     bool tablebaseRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore);
-    mainThread.tbLimit = tablebaseRoot && tbScore == 0 ? -2 : tbState;
+    mainThread.tbLimit = tablebaseRoot && tbScore == 0 ? TB_LIMIT_DRAWN_ROOT : tbState;
     syzygyHits = 0;
     syzygyRankRootMoves();
     mainThread.syzygyLimit = int8_t(syzygySearchMen());
