@@ -75,9 +75,9 @@ TEST_F(OutputTest, UciLinesCarryTheBoundAndTheLineNumberOnlyForSeveralLines) {
     setPosition("8/4P3/8/8/8/8/k7/4K3 w - -");
     setLine("e7e8q a2b2");
     expectUciLine(lineOf(5, 812), "cp 812", "pv e7e8q a2b2\n");
-    searchMultiPv = 3;
+    shownMultiPv = searchMultiPv = 3;
     expectUciLine(lineOf(5, 812, BOUND_LOWER), "cp 812 lowerbound", "multipv 1 pv e7e8q a2b2\n");
-    searchMultiPv = 1;
+    shownMultiPv = searchMultiPv = 1;
     // A fail low shows the last iteration's line with its upper bound.
     std::memcpy(mainThread.savedPv, mainThread.pvTable[0], sizeof mainThread.savedPv);
     mainThread.savedPv[2] = 0;
