@@ -6,8 +6,10 @@
 # the shared table, the tablebases probed by several threads and the node
 # budget under the thread sanitizer. It then builds the engine and its tests
 # with clang (warnings as errors), and for Windows x86-64 and Linux ARM64,
-# whose tests run under Wine and qemu. "make dist" builds the release
-# archives in dist/.
+# whose tests run under Wine and qemu, and last runs each fuzz target for a
+# few seconds on its seed inputs. "make fuzz" runs the fuzz targets for
+# longer (FUZZ_SECONDS each). "make dist" builds the release archives in
+# dist/.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
@@ -15,7 +17,7 @@ JOBS ?= 2
 BOOK_GAMES = book/games/masters.pgn.xz
 BOOK_FILE = QuorBook.bin
 
-.PHONY: run test build book deps bench dist clean
+.PHONY: run test build book deps bench dist clean fuzz fuzz-build
 
 run: build book
 	./build/quor
@@ -55,6 +57,8 @@ test: build
 	cmake --build build-clang -j $(JOBS)
 	$(call cross_test,build-windows,mingw-w64,-DQUOR_WERROR=ON)
 	$(call cross_test,build-arm64,aarch64-linux-gnu)
+	$(MAKE) fuzz-build
+	$(call run_fuzz,$(FUZZ_TEST_SECONDS),seed-run)
 
 # Builds the engine and its tests for another system, with Fathom compiled
 # from Debian's source package, and runs the tests under that system's
@@ -64,6 +68,44 @@ define cross_test
 	    -DQUOR_FATHOM_SOURCE=$$(scripts/fathom-source.sh build-fathom) > /dev/null
 	cmake --build $(1) -j $(JOBS)
 	cd $(1) && ctest --output-on-failure -j $(JOBS)
+endef
+
+# The libFuzzer targets of tests/fuzz/, one per kind of input (see
+# cmake/fuzz.cmake), built with clang and the sanitizers in build-fuzz.
+# Each runs in turn for the given seconds from its seed inputs in
+# tests/fuzz/corpus/ and the inputs it found before in build-fuzz/<folder>/;
+# a crash, a hang (FUZZ_TIMEOUT seconds on one input) or a sanitizer report
+# stops it, fails the make, and leaves the input in build-fuzz/crashes/
+# (libFuzzer's output is in build-fuzz/<target>.log).
+# FUZZ_FLAGS passes libFuzzer options, e.g. "-fork=1 -ignore_crashes=1" to
+# go on after a crash. "make test" starts the short runs from the seeds only.
+FUZZ_SECONDS ?= 600
+FUZZ_TEST_SECONDS ?= 5
+FUZZ_TIMEOUT ?= 60
+FUZZ_FLAGS ?=
+FUZZ_TARGETS = $(basename $(notdir $(wildcard tests/fuzz/*.cpp)))
+
+fuzz-build: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_FUZZ=ON > /dev/null
+	cmake --build build-fuzz --target fuzz_targets -j $(JOBS)
+
+fuzz: fuzz-build
+	$(call run_fuzz,$(FUZZ_SECONDS),corpus)
+
+# $(call run_fuzz,SECONDS,FOLDER): every target for SECONDS, keeping what it
+# finds in build-fuzz/FOLDER/<target>; the folder "seed-run" starts empty.
+define run_fuzz
+	@mkdir -p build-fuzz/crashes
+	@for target in $(FUZZ_TARGETS); do \
+	    found=$(CURDIR)/build-fuzz/$(2)/$$target; \
+	    if [ "$(2)" = seed-run ]; then rm -rf $$found; fi; \
+	    mkdir -p $$found && echo "Fuzzing $$target for $(1) s" && \
+	    log=build-fuzz/$$target.log; \
+	    ./build-fuzz/fuzz_$$target -max_total_time=$(1) -timeout=$(FUZZ_TIMEOUT) -print_final_stats=1 $(FUZZ_FLAGS) \
+	        -artifact_prefix=$(CURDIR)/build-fuzz/crashes/$$target- $$found $(CURDIR)/tests/fuzz/corpus/$$target \
+	        > $$log 2>&1 || { tail -n 40 $$log; exit 1; }; \
+	    grep -E '^stat::(number_of_executed_units|new_units_added)' $$log; \
+	done
 endef
 
 bench: build

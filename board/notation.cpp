@@ -1,6 +1,7 @@
 // FEN and move text.
 #include "board/notation.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "board/attacks.h"
@@ -30,15 +31,27 @@ static int readPlacement(const char *&text, uint8_t colours[64], uint8_t types[6
     return square;
 }
 
-/// A placement the engine can play from: one king a side and no pawn on the
-/// first or last rank.
+/// Pieces beyond a side's initial set (a second queen, a third rook ...)
+/// come from promotions, one pawn each: the evaluation's tables, indexed
+/// by piece counts, hold no more than a game can reach.
+static bool countsAreReachable(const int counts[6]) {
+    int promoted = std::max(0, counts[QUEEN] - 1) + std::max(0, counts[ROOK] - 2) +
+                   std::max(0, counts[BISHOP] - 2) + std::max(0, counts[KNIGHT] - 2);
+    return counts[PAWN] + promoted <= 8;
+}
+
+/// A placement the engine can play from: one king a side, no pawn on the
+/// first or last rank, and no more pawns and promoted pieces a side than
+/// its eight pawns.
 static bool placementIsPlayable(const uint8_t colours[64], const uint8_t types[64]) {
-    int kings[2] = {0, 0};
+    int counts[2][6] = {};
     for (int square = 0; square < 64; square++) {
-        if (types[square] == KING) kings[colours[square]]++;
+        if (types[square] == NO_PIECE) continue;
+        counts[colours[square]][types[square]]++;
         if (types[square] == PAWN && (row(square) == 0 || row(square) == 7)) return false;
     }
-    return kings[WHITE] == 1 && kings[BLACK] == 1;
+    return counts[WHITE][KING] == 1 && counts[BLACK][KING] == 1 && countsAreReachable(counts[WHITE]) &&
+           countsAreReachable(counts[BLACK]);
 }
 
 static const char *skipBlanks(const char *text) {

@@ -14,8 +14,9 @@ extern bool chess960;
 
 /// Sets the position from FEN text (the first four fields). Returns false,
 /// leaving the position unchanged, when the placement is malformed or not
-/// playable (not one king a side, a pawn on the first or last rank, or the
-/// side not to move in check). The castling field is read as X-FEN (K, Q,
+/// playable (not one king a side, a pawn on the first or last rank, more
+/// pawns and promoted pieces a side than its eight pawns, or the side not
+/// to move in check). The castling field is read as X-FEN (K, Q,
 /// k, q name the outermost rook on that side of the king, a file letter an
 /// inner rook) or Shredder-FEN (file letters only); a missing field means
 /// KQkq. Castling rights are kept only with king and rook at home (see

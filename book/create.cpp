@@ -210,8 +210,8 @@ static bool readLine(PgnReader &reader) {
     reader.line.clear();
     char chunk[4096];
     while (std::fgets(chunk, sizeof chunk, reader.file)) {
-        reader.line += chunk;
-        if (reader.line.back() == '\n') return true;
+        reader.line += chunk;  // up to a NUL byte: a chunk that begins with one adds nothing
+        if (!reader.line.empty() && reader.line.back() == '\n') return true;
     }
     return !reader.line.empty();
 }

@@ -187,11 +187,29 @@ static void prepareTables(const char *path, int largest) {
     pos = saved;
 }
 
+/// `path` without its empty folders (a leading, doubled or trailing
+/// separator): Fathom counts an empty folder at the end of the path and
+/// then reads past the end of its copy of the path to find it.
+static void dropEmptyFolders(const char *path, char cleaned[SYZYGY_PATH_SIZE]) {
+    cleaned[0] = '\0';
+    for (const char *element = path; *element;) {
+        size_t length = std::strcspn(element, FOLDER_LIST_SEPARATOR);
+        if (length > 0) {
+            if (cleaned[0]) std::strcat(cleaned, FOLDER_LIST_SEPARATOR);
+            std::strncat(cleaned, element, length);
+        }
+        element += length;
+        if (*element) element++;
+    }
+}
+
 /// Runs Fathom's initialisation and prepares the tables with standard output
 /// and error silenced: Fathom prints its own notes about damaged files
 /// there, which would reach the interface outside the engine's output path.
 /// Returns the men of the largest table found, 0 for none.
-static int silentLoad(const char *path) {
+static int silentLoad(const char *givenPath) {
+    char path[SYZYGY_PATH_SIZE];
+    dropEmptyFolders(givenPath, path);
     silenceStandardOutput();
     int largest = tb_init(path) ? int(TB_LARGEST) : 0;
     prepareTables(path, largest);

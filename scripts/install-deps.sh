@@ -19,6 +19,9 @@ command -v xz > /dev/null 2>&1 || missing="$missing xz-utils"
 command -v clang > /dev/null 2>&1 || missing="$missing clang"
 command -v ld.lld > /dev/null 2>&1 || missing="$missing lld"
 command -v llvm-profdata > /dev/null 2>&1 || missing="$missing llvm"
+# The fuzz targets link clang's libFuzzer runtime, which clang only recommends.
+command -v clang > /dev/null 2>&1 && [ -f "$(clang -print-file-name=libclang_rt.fuzzer-$(uname -m).a)" ] ||
+    missing="$missing libclang-rt-dev"
 # Windows x86-64: MinGW-w64's headers and libraries (POSIX threads), run
 # under Wine; Linux ARM64: Debian's cross compiler, run under qemu.
 command -v x86_64-w64-mingw32-g++-posix > /dev/null 2>&1 || missing="$missing g++-mingw-w64-x86-64-posix"

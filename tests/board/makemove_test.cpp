@@ -255,7 +255,7 @@ TEST(MakeMove, RandomGamesKeepThePositionConsistent) {
         "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -",
         "8/PPPk4/8/8/8/8/4Kppp/8 w - -",
         "r3k2r/8/8/2pPp3/8/8/8/R3K2R w KQkq c6",
-        "rnbqkbnr/pppppppp/8/1P1P1P1P/p1p1p1p1/8/P1P1P1P1/RNBQKBNR b KQkq -",
+        "rnbqkbnr/p1p1p1p1/8/1P1P1P1P/p1p1p1p1/8/P1P1P1P1/RNBQKBNR b KQkq -",
     };
     KindsSeen seen = playRandomGames(starts, 40, 20261206);
     if (HasFatalFailure()) return;

@@ -34,6 +34,8 @@ TEST(Fen, MalformedOrUnplayablePlacementsLeaveThePositionAlone) {
                             "P3k3/8/8/8/8/8/8/4K3 w - -",   // a pawn on the eighth rank
                             "4k3/8/8/8/8/8/8/p3K3 w - -",   // a pawn on the first rank
                             "4k3/8/8/8/8/8/8/4R1K1 w - -",  // Black, not to move, in check
+                            "4k3/pppppppp/p7/8/8/8/8/4K3 w - -",  // nine black pawns
+                            "4k3/8/8/8/8/8/PPPPPPP1/QQQ1K3 w - -",  // seven pawns and two promoted queens
                             "4k3/8/8/8/8/8/8/4K39 w - -"}) {  // too many squares
         EXPECT_FALSE(readFen(fen)) << fen;
         EXPECT_EQ(fenOfPosition(), "4k3/8/8/8/8/8/8/4K3 w - - 0 1") << fen;

@@ -77,9 +77,10 @@ TEST_F(Driver, LazyExitOnlyFarOutsideTheWindow) {
 }
 
 TEST_F(Driver, ScoresStayBelowTheTablebaseBand) {
-    // Twelve queens: 10800 + 120 x 24 would read as a mate; the evaluation
-    // also stays below the lowest tablebase win (TB_WIN_SCORE less the deepest ply).
-    setFen("7k/8/8/8/8/8/QQQQQQQQ/QQQQK3 b - -");
+    // Nine queens and every other piece: the material alone would read as a
+    // mate; the evaluation also stays below the lowest tablebase win
+    // (TB_WIN_SCORE less the deepest ply).
+    setFen("7k/8/8/8/8/8/QQQQQQQQ/QRRBBNNK b - -");
     EXPECT_EQ(evaluate(-10000, 10000), -EVAL_LIMIT);
     EXPECT_EQ(evaluate(std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()), -EVAL_LIMIT);
 }
