@@ -46,8 +46,7 @@ static void appendText(char *line, const char *format, ...) {
 
 uint32_t searchElapsedMs() { return elapsedMs() - timeControl.searchStart; }
 
-uint32_t nodesPerSecond() {
-    uint32_t elapsed = searchElapsedMs();
+uint32_t nodesPerSecond(uint32_t elapsed) {
     return elapsed ? uint32_t(uint64_t(totalNodes()) * 1000 / elapsed) : 0;
 }
 
@@ -94,7 +93,7 @@ static void writeHeader(char *line, int lineNumber, int depth, int score, uint8_
     std::snprintf(line, THINKING_LINE_SIZE,
                   "info score %s %d%s depth %d seldepth %d time %lu nodes %llu nps %u hashfull %d tbhits %llu %spv",
                   kind, value, marks, depth, thisThread->selDepth, (unsigned long)elapsed,
-                  (unsigned long long)totalNodes(), nodesPerSecond(), ttHashfull(), (unsigned long long)totalTbHits(),
+                  (unsigned long long)totalNodes(), nodesPerSecond(elapsed), ttHashfull(), (unsigned long long)totalTbHits(),
                   number);
 }
 

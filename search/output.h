@@ -23,8 +23,9 @@ void printPV(int depth, int score, uint8_t bound = BOUND_EXACT);
 /// to mate (negative when the engine is mated). Returns the kind.
 const char *uciScore(int score, int *value);
 
-/// Nodes per second of the running search; 0 before a millisecond passed.
-uint32_t nodesPerSecond();
+/// Nodes per second of the running search after `elapsed` milliseconds of
+/// it (one clock reading serves a whole line); 0 before a millisecond passed.
+uint32_t nodesPerSecond(uint32_t elapsed);
 
 /// Milliseconds since the search started.
 uint32_t searchElapsedMs();

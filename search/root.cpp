@@ -144,10 +144,11 @@ int16_t searchRoot(int16_t alpha, int16_t beta, int8_t depth) {
             continue;
         }
         thisThread->rootMove = move;
-        if (isMainSearchThread() && uciMode() && searchElapsedMs() > 1000)
+        uint32_t elapsed = isMainSearchThread() && uciMode() ? searchElapsedMs() : 0;
+        if (elapsed > 1000)
             reply("info currmove %s currmovenumber %d nodes %llu nps %u\n", moveToUci(move),
                   thisThread->rootMoveNumber - thisThread->rootMoveCount + thisThread->rootLegalCount - leftOut,
-                  (unsigned long long)totalNodes(), nodesPerSecond());
+                  (unsigned long long)totalNodes(), nodesPerSecond(elapsed));
         bool extend = inCheck() && (depth < 3 || checkNeedsExtension());
         // Until every line has a move, each root move gets its exact score.
         bool fullWindow = firstMove || (multiPvSearch() && filled < searchMultiPv);
