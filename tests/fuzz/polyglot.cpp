@@ -3,23 +3,16 @@
 #include "book/polyglot.h"
 #include "tests/fuzz/support/fuzz_support.h"
 
-static void probeLine(std::initializer_list<const char *> moves) {
-    for (const char *text : moves) {
-        PolyglotCandidate candidates[POLYGLOT_MAX_CANDIDATES];
-        polyglotChoose(candidates, polyglotCandidates(candidates));
-        if (!fuzzPlayMove(text)) return;
-    }
+static void probePosition() {
+    PolyglotCandidate candidates[POLYGLOT_MAX_CANDIDATES];
+    polyglotChoose(candidates, polyglotCandidates(candidates));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzzStartEngine();
     std::string path = fuzzWriteFile("book.bin", data, size);
     fuzzResetEngine();
-    if (!polyglotOpen(path.c_str())) {
-        probeLine({"e2e4", "e7e5", "g1f3"});
-        fuzzResetEngine();
-        probeLine({"d2d4", "g8f6", "c2c4"});
-    }
+    if (!polyglotOpen(path.c_str())) fuzzProbeOpenings(probePosition);
     polyglotClose();
     fuzzStopEngine();
     return 0;

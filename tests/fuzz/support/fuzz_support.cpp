@@ -89,6 +89,17 @@ bool fuzzPlayMove(const char *text) {
     return false;
 }
 
+void fuzzProbeOpenings(void (*probe)()) {
+    static const char *const OPENINGS[][3] = {{"e2e4", "e7e5", "g1f3"}, {"d2d4", "g8f6", "c2c4"}};
+    for (const auto &opening : OPENINGS) {
+        fuzzResetEngine();
+        for (const char *text : opening) {
+            probe();
+            if (!fuzzPlayMove(text)) break;
+        }
+    }
+}
+
 std::string fuzzWriteFile(const char *name, const uint8_t *data, size_t size) {
     FILE *file = std::fopen(name, "wb");
     if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) std::abort();

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 
 /// At the start of each input: the first time, the tables allocated (small)
@@ -25,6 +24,10 @@ void fuzzResetEngine();
 /// Plays the legal move of the current position written `text` ("e2e4")
 /// as the main loop plays it; false when there is none.
 bool fuzzPlayMove(const char *text);
+
+/// From the start position each time, asks `probe` in every position along
+/// 1.e4 e5 2.Nf3 and 1.d4 Nf6 2.c4, the first moves of the common openings.
+void fuzzProbeOpenings(void (*probe)());
 
 /// Writes the input as the file `name` of the scratch folder; its path.
 std::string fuzzWriteFile(const char *name, const uint8_t *data, size_t size);
