@@ -10,6 +10,7 @@
 
 #include "engine/searchflags.h"
 #include "engine/settings.h"
+#include "search/allocation.h"
 #include "search/limits.h"
 #include "search/root.h"
 #include "search/state.h"

@@ -1,5 +1,5 @@
-// The search driver: iterative deepening with aspiration windows, time
-// allocation and the time decision, pondering and the abort point.
+// The main thread's search: its set-up, iterative deepening under the
+// clock, the time decision, pondering and the abort point.
 #include "search/think.h"
 
 #include <algorithm>
@@ -17,8 +17,9 @@
 #include "engine/settings.h"
 #include "eval/evaluate.h"
 #include "eval/pst.h"
+#include "search/allocation.h"
+#include "search/deepen.h"
 #include "search/limits.h"
-#include "search/ordering.h"
 #include "search/output.h"
 #include "search/root.h"
 #include "search/state.h"
@@ -40,103 +41,6 @@ static bool lineCarriedOver;
 static bool multiPvSearch() { return searchMultiPv > 1; }
 
 static int16_t materialDifference() { return int16_t(pos.material[pos.sideToMove] - pos.material[pos.otherSide]); }
-
-static void savePv() {
-    mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
-    std::memcpy(mainThread.savedPv, mainThread.pvTable[0], sizeof mainThread.savedPv);
-}
-
-static void restorePv() {
-    std::memcpy(mainThread.pvTable[0], mainThread.savedPv, sizeof mainThread.savedPv);
-    int length = 0;
-    while (length < MAX_PLY - 1 && mainThread.savedPv[length]) length++;
-    mainThread.pvLength[0] = uint8_t(length);
-}
-
-/// Time allocation for a period of several moves: sets the target, takes
-/// the safety margin off avail, and returns false when moveTime is already
-/// settled (a clock too short for the moves left, or the period's last move).
-static bool allocatePeriod(int32_t &avail, int32_t opponent) {
-    const TimeControl &tc = timeControl;
-    int32_t movesLeft = tc.movesPerControl;
-    if (!(options.optionFlags & OPT_UCI)) {
-        int rootPly = pos.gamePly - pos.ply;
-        int made = (rootPly + (rootSide() == WHITE ? rootPly & 1 : 0)) / 2;
-        movesLeft = tc.movesPerControl - made % tc.movesPerControl;
-    }
-    mainThread.safetyMargin = tc.lagAllowance * movesLeft;
-    if (mainThread.safetyMargin > avail - 5 * movesLeft) {
-        mainThread.targetTime = 5;
-        timeControl.moveTime = 5;
-        return false;
-    }
-    avail -= mainThread.safetyMargin;
-    mainThread.targetTime = std::min<int32_t>(2 * (tc.baseTime / tc.movesPerControl), avail / movesLeft);
-    if (movesLeft == 1) {
-        timeControl.moveTime = uint32_t(avail);
-        return false;
-    }
-    mainThread.targetTime += tc.increment;
-    if ((options.optionFlags & OPT_COMPUTER) && opponent > int64_t(avail) * 6 / 5 && mainThread.previousScore > -80)
-        mainThread.targetTime = std::max<int32_t>(5, int32_t(int64_t(mainThread.targetTime) * avail / opponent));
-    return true;
-}
-
-void allocateTime() {
-    TimeControl &tc = timeControl;
-    if (tc.movesPerControl == 0 && tc.baseTime == 0) {
-        mainThread.targetTime = int32_t(tc.moveTime);
-        return;
-    }
-    int side = rootSide();
-    // Sudden death keeps three seconds of the clock back, or the lag
-    // allowance when the interface asks for more.
-    int32_t reserve = tc.movesPerControl == 0 ? std::max<int32_t>(300, tc.lagAllowance) : 300;
-    int32_t avail = std::max(tc.clock[side] - reserve, 20);
-    int32_t opponent = tc.clock[side ^ 1];
-    if (tc.movesPerControl == 0) {
-        // Sudden death, or increment only.
-        mainThread.safetyMargin = reserve;
-        mainThread.targetTime = std::max<int32_t>(avail / 40 + tc.increment, 5);
-        if (tc.increment == 0) {
-            int k = mainThread.previousScore < -20 ? 8 - mainThread.previousScore / 20 : 8;
-            if (opponent > int64_t(k) * avail / 8)
-                mainThread.targetTime =
-                    std::max<int32_t>(5, int32_t(int64_t(mainThread.targetTime) * avail / opponent));
-        }
-    } else {
-        if (!allocatePeriod(avail, opponent)) return;
-    }
-    int32_t hardLimit = std::min(avail / 3 + mainThread.targetTime, 6 * mainThread.targetTime);
-    tc.moveTime = uint32_t(std::min(hardLimit, avail / 2 + tc.increment));
-}
-
-int32_t searchElapsedCs() { return int32_t((elapsedMs() - timeControl.searchStart) / 10) + mainThread.timeCredit; }
-
-/// How far the time may be stretched when the score falls below what the
-/// earlier iterations promised.
-static int32_t scoreDropLimit() {
-    int s = mainThread.currentScore != -SCORE_BOUND ? mainThread.currentScore : mainThread.iterationScore;
-    int ref = std::max(mainThread.previousScore, mainThread.iterationScore);
-    int32_t t = mainThread.targetTime;
-    if (!(s < ref - 25 && (s <= 100 || s < ref - 15 * s / 100 - 10))) return t;
-    if (s < ref - 500) return t * 7;
-    if (s < ref - 350) return t * 6;
-    if (s < ref - 250) return t * 5;
-    if (s < ref - 150) return t * 4;
-    if (s < ref - 90) return t * 3;
-    if (s < ref - 60) return t * 5 / 2;
-    return t * 2;
-}
-
-int32_t searchTimeLimit(int32_t elapsed) {
-    if (elapsed < mainThread.targetTime) return mainThread.targetTime;
-    bool clockRunsOut = elapsed - mainThread.timeCredit > timeControl.clock[rootSide()] - mainThread.safetyMargin;
-    if (elapsed >= int64_t(timeControl.moveTime) || clockRunsOut) return 0;
-    int32_t limit = scoreDropLimit();
-    if (mainThread.windowFail == -1) limit = std::max(limit, mainThread.targetTime * 5 / 2);
-    return limit;
-}
 
 void ponderHit() {
     printPV(0, 0);
@@ -173,26 +77,30 @@ void pollSignals() {
     throw SearchAbandoned{};
 }
 
-/// When our move and the expected reply have been played, the previous
-/// line minus those two moves starts the new search one iteration early.
-/// The reply must be the expected one, its promotion piece included: the
-/// line's later moves may be moves only of the piece expected.
-static void carryOverOrClearPv() {
+/// True when our move and the expected reply have been played, so that
+/// the previous line minus those two moves can start the new search one
+/// iteration early. The reply must be the expected one, its promotion piece
+/// included: the line's later moves may be moves only of the piece expected.
+static bool lineCanCarryOver() {
     Move lastMove = pos.gamePly > 0 ? pos.undoStack[pos.gamePly - 1].move : 0;
-    if (mainThread.pvLength[0] >= 3 && mainThread.lastDepth >= 3 && pos.gamePly == mainThread.ttAge + 2 && lastMove &&
-        (lastMove & 0xF0FFF) == (mainThread.pvTable[0][1] & 0xF0FFF) && rootMoveSearched(mainThread.pvTable[0][2])) {
-        mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
-        for (int i = 0; i + 2 <= mainThread.pvLength[0]; i++) mainThread.pvTable[0][i] = mainThread.pvTable[0][i + 2];
-        mainThread.pvLength[0] = uint8_t(mainThread.pvLength[0] - 2);
-        savePv();
-        mainThread.iterationDepth = int16_t(std::max(1, std::min(int(mainThread.lastDepth), searchDepthLimit()) - 1));
-        printPV(mainThread.iterationDepth, mainThread.previousScore);
-        lineCarriedOver = true;
-        return;
-    }
+    return mainThread.pvLength[0] >= 3 && mainThread.lastDepth >= 3 && pos.gamePly == mainThread.ttAge + 2 && lastMove &&
+           (lastMove & 0xF0FFF) == (mainThread.pvTable[0][1] & 0xF0FFF) && rootMoveSearched(mainThread.pvTable[0][2]);
+}
+
+/// Starts the search from the previous line minus its first two moves, at
+/// the depth below the one it came from; `lastDepth` is that search's.
+static void carryOverLine(int lastDepth) {
+    mainThread.pvTable[0][mainThread.pvLength[0]] = 0;
+    for (int i = 0; i + 2 <= mainThread.pvLength[0]; i++) mainThread.pvTable[0][i] = mainThread.pvTable[0][i + 2];
+    mainThread.pvLength[0] = uint8_t(mainThread.pvLength[0] - 2);
+    deepenSaveLine();
+    mainThread.iterationDepth = int16_t(std::max(1, std::min(lastDepth, searchDepthLimit()) - 1));
+    printPV(mainThread.iterationDepth, mainThread.previousScore);
+}
+
+static void clearLine() {
     std::memset(mainThread.pvTable, 0, sizeof mainThread.pvTable);
     mainThread.pvLength[0] = 0;
-    lineCarriedOver = false;
 }
 
 /// A capture that won material just before our turn, which only one of our
@@ -213,13 +121,15 @@ static void prepareSearch() {
         allocateTime();
         debugPrint("TIME-> target %ld limit %lu\n", long(mainThread.targetTime), (unsigned long)timeControl.moveTime);
     }
-    clearHistoryAndKillers();
     pos.ply = 0;
-    mainThread.nodeCount = 0;
     forgetHelpers();
     shownMultiPv = searchMultiPv = analyzing || uciMode() ? std::clamp<int>(options.multiPv, 1, MAX_MULTI_PV) : 1;
-    carryOverOrClearPv();
+    lineCarriedOver = lineCanCarryOver();
+    int lastDepth = mainThread.lastDepth;
     findRecaptureCandidate();
+    deepenBegin();
+    if (lineCarriedOver) carryOverLine(lastDepth);
+    else clearLine();
     if (!pondering) {
         mainThread.rootMaterialDiff = materialDifference();
         mainThread.ttAge = pos.gamePly;
@@ -228,7 +138,6 @@ static void prepareSearch() {
         pendingTtAge = pos.gamePly;
         ponderSavedScore = mainThread.previousScore;
     }
-    mainThread.lastDepth = 0;
     if (multiPvSearch()) {
         clearMultiPv();
         if (analyzing) initPieceSquareTables();  // the next step then clears every hash table
@@ -237,36 +146,11 @@ static void prepareSearch() {
     int16_t tbScore;
     bool tablebaseRoot = pos.pieceTotal <= tbState && pos.castleRights == 0 && tbProbe(&tbScore);
     mainThread.tbLimit = tablebaseRoot && tbScore == 0 ? TB_LIMIT_DRAWN_ROOT : tbState;
-    syzygyHits = 0;
     syzygyRankRootMoves();
     mainThread.syzygyLimit = int8_t(syzygySearchMen());
     strengthLimitSearch(searchLimits.gameMove && !analyzing && !tablebaseRoot && !syzygy.rootFilter);
     mainThread.iterationScore = mainThread.previousScore;
-    // Several lines are searched with the full window: each needs its exact score.
-    mainThread.alphaWindow = multiPvSearch() ? int16_t(-SCORE_BOUND) : int16_t(mainThread.previousScore - ASPIRATION);
-    mainThread.betaWindow = multiPvSearch() ? int16_t(SCORE_BOUND) : int16_t(mainThread.previousScore + ASPIRATION);
-    mainThread.windowFail = 0;
-}
-
-/// One iteration: the windowed search and, when the score falls outside the
-/// window, the full-window re-search. Returns the iteration's score.
-static int16_t searchIteration() {
-    int16_t score = searchRoot(mainThread.alphaWindow, mainThread.betaWindow, int8_t(mainThread.iterationDepth));
-    if (mainThread.rootAbort) return score;
-    if (score <= mainThread.alphaWindow) {
-        mainThread.windowFail = -1;
-        restorePv();
-        if (mainThread.iterationDepth >= 3) printWindowFail(false, mainThread.iterationDepth, score);
-        mainThread.currentScore = -SCORE_BOUND;
-        mainThread.alphaWindow = -SCORE_BOUND;
-        score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(mainThread.iterationDepth));
-    } else if (score >= mainThread.betaWindow) {
-        mainThread.windowFail = 1;
-        if (mainThread.iterationDepth >= 3) printWindowFail(true, mainThread.iterationDepth, score);
-        mainThread.alphaWindow = int16_t(score - 1);
-        score = searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(mainThread.iterationDepth));
-    }
-    return score;
+    deepenWindow(mainThread.previousScore);
 }
 
 /// True when the completed iteration settles the move: a mate found, a
@@ -288,23 +172,15 @@ static bool iterationEndsSearch(int16_t score) {
     return false;
 }
 
-/// Iterative deepening; returns the score of the last search.
+/// Iterative deepening on the main thread, which reports its lines and
+/// decides when the move is settled; returns the score of the last search.
 static int16_t deepen() {
     int16_t score = mainThread.previousScore;
     while (mainThread.iterationDepth <= searchDepthLimit()) {
         publishIterationDepth(mainThread.iterationDepth);
-        mainThread.followPv = true;
-        mainThread.rootAbort = false;
-        mainThread.currentScore = -SCORE_BOUND;
-        mainThread.selDepth = mainThread.iterationDepth;
-        score = searchIteration();
+        score = deepenIteration(mainThread.iterationDepth);
         if (mainThread.rootAbort) break;
-        mainThread.windowFail = 0;
-        mainThread.lastDepth = mainThread.iterationDepth;
-        mainThread.alphaWindow = multiPvSearch() ? int16_t(-SCORE_BOUND) : int16_t(score - ASPIRATION);
-        mainThread.betaWindow = multiPvSearch() ? int16_t(SCORE_BOUND) : int16_t(score + ASPIRATION);
-        savePv();
-        mainThread.iterationScore = score;
+        deepenComplete(mainThread.iterationDepth, score);
         if (multiPvSearch()) printMultiPvLines(mainThread.iterationDepth);
         else if (mainThread.iterationDepth < 3) printPV(mainThread.iterationDepth, score);
         if (iterationEndsSearch(score)) break;
@@ -366,7 +242,7 @@ static void abandonSearch() {
         if (budgetSpent || lineChanged || (searchSignal == SIG_MOVE_NOW && mainThread.iterationDepth < 3))
             printPV(mainThread.iterationDepth, mainThread.currentScore);
     } else {
-        restorePv();
+        deepenRestoreLine();
         mainThread.previousScore = mainThread.iterationScore;
         // Before any iteration has completed, the line is the one carried
         // over, of the depth the search began with.

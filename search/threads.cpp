@@ -12,9 +12,8 @@
 #include "egtb/syzygy.h"
 #include "engine/settings.h"
 #include "eval/pawns.h"
+#include "search/deepen.h"
 #include "search/limits.h"
-#include "search/ordering.h"
-#include "search/root.h"
 #include "search/state.h"
 #include "search/think.h"
 
@@ -104,35 +103,18 @@ static int nextDepth(int last, int id) {
     return std::min(std::max(last + 1, ahead), rootMaxDepth);
 }
 
-/// One iteration with an aspiration window around the last score; a score
-/// outside the window is searched again with the full window.
-static int16_t helperIteration(int16_t last, int depth) {
-    thisThread->windowFail = 0;
-    thisThread->currentScore = -SCORE_BOUND;
-    thisThread->alphaWindow = int16_t(std::max(last - ASPIRATION, -SCORE_BOUND));
-    thisThread->betaWindow = int16_t(std::min(last + ASPIRATION, int(SCORE_BOUND)));
-    int16_t score = searchRoot(thisThread->alphaWindow, thisThread->betaWindow, int8_t(depth));
-    if (thisThread->rootAbort || (score > thisThread->alphaWindow && score < thisThread->betaWindow)) return score;
-    thisThread->currentScore = -SCORE_BOUND;
-    thisThread->alphaWindow = -SCORE_BOUND;
-    thisThread->betaWindow = SCORE_BOUND;
-    return searchRoot(-SCORE_BOUND, SCORE_BOUND, int8_t(depth));
-}
-
-/// Sets up this thread's search state as prepareSearch does for the main
-/// thread.
+/// Sets up this thread's search from the main thread's: the root position,
+/// its table age and tablebase limits, and its score for the first window.
 static void prepareHelper() {
     pos = rootPosition;
-    clearHistoryAndKillers();
     std::memset(thisThread->pvTable, 0, sizeof thisThread->pvTable);
     thisThread->pvLength[0] = 0;
-    thisThread->nodeCount = 0;
     thisThread->ttAge = mainTtAge.load(std::memory_order_relaxed);
     thisThread->tbLimit = rootTbLimit;
     thisThread->syzygyLimit = rootSyzygyLimit;
-    syzygyHits = 0;
     thisThread->previousScore = rootScore;
-    thisThread->lastDepth = 0;
+    deepenBegin();
+    deepenWindow(rootScore);
 }
 
 static void runHelper(HelperThread *self) {
@@ -141,14 +123,10 @@ static void runHelper(HelperThread *self) {
     if (!pawnHashAllocate()) return;  // without its pawn hash it cannot evaluate
     prepareHelper();
     try {
-        int16_t score = rootScore;
         for (int depth = nextDepth(0, self->id);; depth = nextDepth(depth, self->id)) {
-            thisThread->iterationDepth = int16_t(depth);
-            thisThread->followPv = true;
-            thisThread->rootAbort = false;
-            thisThread->selDepth = int16_t(depth);
-            score = helperIteration(score, depth);
+            int16_t score = deepenIteration(depth);
             if (thisThread->rootAbort) break;
+            deepenComplete(depth, score);
         }
     } catch (const SearchAbandoned &) {
     }

@@ -10,6 +10,7 @@
 #include "frontend/control.h"
 #include "frontend/options.h"
 #include "frontend/uci.h"
+#include "search/allocation.h"
 #include "search/limits.h"
 #include "search/state.h"
 #include "search/think.h"

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "frontend/control.h"
+#include "search/allocation.h"
 #include "search/state.h"
 #include "search/think.h"
 #include "tests/search/search_fixture.h"
