@@ -1,15 +1,15 @@
 # The two set-up commands: "make run" builds the optimised engine and the
 # opening book, and starts it; "make test" builds the optimised engine as
 # "make run" does (so that its profile fits the sources), and builds and
-# runs every test, optimised and then under the address and
-# undefined-behaviour sanitizers, and then the tests of the parallel search,
-# the shared table, the tablebases probed by several threads and the node
-# budget under the thread sanitizer. It then builds the engine and its tests
-# with clang (warnings as errors), and for Windows x86-64 and Linux ARM64,
-# whose tests run under Wine and qemu, and last runs each fuzz target for a
-# few seconds on its seed inputs. "make fuzz" runs the fuzz targets for
-# longer (FUZZ_SECONDS each). "make dist" builds the release archives in
-# dist/.
+# runs every test, optimised (the bench signature among them) and then under
+# the address and undefined-behaviour sanitizers, and then the tests of the
+# parallel search, the shared table, the tablebases probed by several
+# threads and the node budget under the thread sanitizer. It then builds the
+# engine and its tests with clang (warnings as errors), and for Windows
+# x86-64 and Linux ARM64, whose tests run under Wine and qemu, and last runs
+# each fuzz target for a few seconds on its seed inputs. "make fuzz" runs
+# the fuzz targets for longer (FUZZ_SECONDS each). "make dist" builds the
+# release archives in dist/.
 JOBS ?= 2
 
 # The opening book is built from these master games into the folder where
