@@ -28,6 +28,8 @@ command -v x86_64-w64-mingw32-g++-posix > /dev/null 2>&1 || missing="$missing g+
 command -v wine > /dev/null 2>&1 || missing="$missing wine wine64"
 command -v aarch64-linux-gnu-g++ > /dev/null 2>&1 || missing="$missing g++-aarch64-linux-gnu"
 command -v qemu-aarch64 > /dev/null 2>&1 || missing="$missing qemu-user"
+# scripts/coverage.sh reports the suite's line coverage with gcovr.
+command -v gcovr > /dev/null 2>&1 || missing="$missing gcovr"
 # Those builds compile Fathom from Debian's source package ("apt-get source",
 # unpacked by dpkg-source); the release archives are zipped and xz-packed.
 command -v dpkg-source > /dev/null 2>&1 || missing="$missing dpkg-dev"
