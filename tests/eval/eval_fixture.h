@@ -1,11 +1,14 @@
 // Common set-up of the evaluation tests: positional tables filled and an
-// empty pawn hash before every test.
+// empty pawn hash before every test; tables of positions with the value a
+// term takes in each.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "eval/evaluate.h"
+#include "eval/king.h"
 #include "eval/pawns.h"
+#include "eval/pieces.h"
 #include "eval/pst.h"
 #include "tests/support/board_helpers.h"
 
@@ -23,10 +26,29 @@ protected:
     /// The pawn hash record of the current pawns under the current weights.
     static PawnHashEntry &pawnRecord() { return probePawnHash(currentWeights()); }
 
-    /// The pawns of the current position scored under w, outside the table.
-    static PawnHashEntry scoredPawns(const EvalWeights &w) {
-        PawnHashEntry entry{};
-        scorePawnStructure(w, entry);
-        return entry;
+    /// The piece pass: its score, the mobility it counts and what it finds
+    /// out about the kings.
+    struct PiecePass {
+        int score, mobility = 0;
+        KingThreats threats{};
+    };
+    static PiecePass piecePass() {
+        PiecePass pass;
+        pass.score = evalPieces(pass.mobility, pass.threats);
+        return pass;
+    }
+
+    struct Row {
+        const char *fen;
+        int expected;
+        int arg = 0;  // a square or a side, for the terms that take one
+    };
+
+    /// Sets up each position and compares measure(arg) with the expected value.
+    static void expectValues(int (*measure)(int arg), std::initializer_list<Row> rows) {
+        for (const Row &row : rows) {
+            setFen(row.fen);
+            EXPECT_EQ(measure(row.arg), row.expected) << row.fen;
+        }
     }
 };
