@@ -1,6 +1,7 @@
 // Random games from the start position, biased toward pawn moves and queen
 // promotions so that they reach endings with several queens. Every position
-// is evaluated (under the sanitizers in the sanitizer build).
+// is evaluated (under the sanitizers in the sanitizer build), and compared
+// with its mirror image.
 #include <algorithm>
 #include <limits>
 #include <random>
@@ -75,17 +76,23 @@ std::vector<std::string> randomGameCorpus() {
 
 using RandomGames = EvalTest;
 
-TEST_F(RandomGames, ScoresStayBelowMatesAndTheFullWindowNeverExitsLazily) {
+TEST_F(RandomGames, ScoresStayBelowMatesWithoutLazyExitsAndMirrorImagesHaveOppositeTerms) {
     std::vector<std::string> corpus = randomGameCorpus();
     ASSERT_GT(corpus.size(), 5000u);
+    // And middlegames with castling rights and an en-passant square.
+    corpus.insert(corpus.end(), {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
+                                 "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -",
+                                 "rnbqkb1r/pp3ppp/4pn2/2pP4/8/2N2N2/PPP1PPPP/R1BQKB1R w KQkq c6"});
     constexpr int16_t WIDEST = std::numeric_limits<int16_t>::max();
     int severalQueens = 0;
     for (const std::string &fen : corpus) {
         setFen(fen.c_str());
         if (std::max(pos.pieceCount[WHITE][QUEEN], pos.pieceCount[BLACK][QUEEN]) >= 3) severalQueens++;
-        int full = evaluate(-10000, 10000);
+        int full = fullEval();
         ASSERT_EQ(full, evaluate(-WIDEST, WIDEST)) << fen;
         ASSERT_LT(std::abs(full), MATE_REPORT) << fen;
+        expectMirrorOpposite(fen);
+        if (HasFailure()) break;
     }
     EXPECT_GT(severalQueens, 100);
 }
