@@ -37,7 +37,6 @@ TEST_F(PiecePass, RookBonusesAndTrappedBishops) {
                  {{"4k3/B1p5/1p6/8/8/8/8/4K3 w - -", 128, sq("a7")},  // a7 with two pawns
                   {"4k3/B7/1p6/8/8/8/8/4K3 w - -", 64, sq("a7")},      // and with one
                   {"4k3/5p1B/6p1/8/8/8/8/4K3 w - -", 128, sq("h7")},
-                  {"1B2k3/2p5/8/8/8/8/8/4K3 w - -", 64, sq("b8")},
                   {"1B2k3/2p5/1p6/8/8/8/8/4K3 w - -", 128, sq("b8")},
                   {"4k3/8/8/8/8/1P6/b1P5/4K3 w - -", 128, sq("a2")},  // Black's, against pawns b3 and c2
                   {"4k3/8/8/8/1B6/2p5/8/4K3 w - -", 0, sq("b4")}});   // b4 is no trap square
