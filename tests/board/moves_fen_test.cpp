@@ -167,6 +167,7 @@ TEST(MoveText, AlgebraicNotation) {
     for (Case c : {Case{"4k3/8/8/8/8/5N2/8/1N2K3 w - -", "f3d2", "Nfd2"},
                    Case{"4k3/8/8/4N3/8/8/8/4NK2 w - -", "e5d3", "N5d3"},
                    Case{"4k3/8/8/8/8/8/4K3/R6R w - -", "a1d1", "Rad1"},
+                   Case{"4k3/8/8/8/8/8/4K3/R6R w - -", "a1a8", "Ra8"},  // h1 shares a diagonal with a8, not a line
                    Case{"4k3/8/8/8/8/8/8/R3K2R w - -", "a1d1", "Rd1"},      // the king keeps h1 from d1
                    Case{"4k3/8/8/8/8/8/8/Q2QK3 w - -", "d1d4", "Qdd4"},
                    Case{"4k3/8/8/8/8/8/1P6/Q2QK3 w - -", "d1d4", "Qd4"},    // b2 blocks the a1 queen
