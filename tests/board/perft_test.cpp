@@ -1,11 +1,53 @@
 // Move-path counts of well-known test positions: any error in generation,
-// legality or make/unmake shows up as a wrong total.
+// legality or make/unmake shows up as a wrong total. The trees are walked
+// once more, to three plies, checking the position after every make and
+// every take-back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
+#include "board/makemove.h"
+#include "board/movegen.h"
 #include "board/notation.h"
 #include "board/perft.h"
 #include "board/position.h"
 #include "tests/support/board_helpers.h"
+
+namespace {
+
+/// The position as FEN with the fields that positionFault does not derive
+/// from the board: the fifty-move count and the plies.
+std::string snapshot() {
+    char fen[100];
+    writeFen(fen);
+    return std::string(fen) + " " + std::to_string(pos.fiftyCount) + " " + std::to_string(pos.gamePly) + " " +
+           std::to_string(pos.ply);
+}
+
+/// Makes and takes back every move path to `depth`, and a null move before
+/// the moves of each inner node not in check: every make must leave a
+/// consistent position and every take-back (or refusal) the one before.
+void walkAndCheck(int depth) {
+    if (depth == 0) return;
+    std::string before = snapshot();
+    if (depth >= 2 && !inCheck()) {
+        makeNullMove();
+        walkAndCheck(depth - 1);
+        unmakeMove();
+        EXPECT_EQ(snapshot(), before) << "null move";
+    }
+    genPositionMoves();
+    for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd() && !::testing::Test::HasFailure(); entry++) {
+        if (makeMove(entry->move)) {
+            EXPECT_EQ(positionFault(), nullptr) << moveToText(entry->move);
+            walkAndCheck(depth - 1);
+            unmakeMove();
+        }
+        EXPECT_EQ(snapshot(), before) << moveToText(entry->move);
+        EXPECT_EQ(positionFault(), nullptr) << moveToText(entry->move);
+    }
+}
 
 struct PerftCase {
     const char *fen;
@@ -16,12 +58,12 @@ struct PerftCase {
 
 class Perft : public ::testing::TestWithParam<PerftCase> {};
 
-TEST_P(Perft, CountsEveryLegalPath) {
+TEST_P(Perft, CountsEveryLegalPathAndTakesEveryMoveBack) {
     const PerftCase &test = GetParam();
     chess960 = test.chess960;
     setFen(test.fen);
     EXPECT_EQ(perft(test.depth), test.nodes) << test.fen;
-    EXPECT_EQ(positionFault(), nullptr);
+    walkAndCheck(std::min(test.depth, 3));
     chess960 = false;
 }
 
@@ -33,7 +75,12 @@ INSTANTIATE_TEST_SUITE_P(
         PerftCase{"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 5, 674624},
         PerftCase{"r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq -", 4, 422333},
         PerftCase{"rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ -", 4, 2103487},
-        PerftCase{"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -", 4, 3894594}));
+        PerftCase{"r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - -", 4, 3894594},
+        // En passant beside castling (Debian's stockfish 15.1, "go perft 3").
+        PerftCase{"r3k2r/8/8/2pPp3/8/8/8/R3K2R w KQkq c6", 3, 16781},
+        // A double check set up by FEN: only Kd8, Kf8 and Kd7 (Bxd6 leaves
+        // the rook's check, e7 and f7 stay attacked).
+        PerftCase{"r3k3/2b5/3N4/8/8/8/8/4R1K1 b - -", 1, 3}));
 
 // Chess960 positions chosen for one castling case each (the king or the rook
 // already on its target, king and rook side by side or swapping squares, the
@@ -57,3 +104,5 @@ INSTANTIATE_TEST_SUITE_P(
         PerftCase{"4k3/8/8/8/8/8/8/rR3K2 w B - 0 1", 4, 22885, true},                    // and the crossed d1, e1
         PerftCase{"8/8/8/4n3/8/8/8/k5KR w H - 0 1", 4, 15649, true},                     // f1 checks a1 along the rank
         PerftCase{"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9", 4, 326672, true}));
+
+}  // namespace

@@ -6,8 +6,6 @@
 
 TEST(Tables, ZobristKeysHoldTheFixedBookConstants) {
     EXPECT_EQ(zobristKeys[0], 0x6C23F4B8C0DD617EULL);
-    EXPECT_EQ(zobristKeys[1], 0x2322E329222108AFULL);
-    EXPECT_EQ(zobristKeys[2], 0xB9FC2BA9248AFC98ULL);
     EXPECT_EQ(zobristKeys[767], 0xA156FE313515BA7DULL);
     EXPECT_EQ(hashSeed, 0xC139B61D3DA793B1ULL);
     EXPECT_EQ(pieceKey(BLACK, KING, 63), zobristKeys[767]);
