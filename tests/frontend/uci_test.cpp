@@ -23,17 +23,17 @@ protected:
     }
 
     /// The records the lines leave: the clocks, the deferred command, then
-    /// the search's own limits and root moves.
+    /// the search's own limits that are set and the root moves.
     std::string goState(const char *lines) {
         send(lines);
-        const char *command = game.pendingCommand == CMD_ANALYZE ? "analyze"
-                              : game.pendingCommand == CMD_GO    ? "go"
-                                                                 : "-";
-        char limits[80];
-        std::snprintf(limits, sizeof limits, " | %s depth %d nodes %llu mate %d%s%s", command, searchLimits.depth,
-                      (unsigned long long)searchLimits.nodes, searchLimits.mateMoves,
-                      searchLimits.untilStop ? " until stop" : "", pondering ? " ponder" : "");
-        std::string state = clockState() + limits;
+        std::string state = clockState() + (game.pendingCommand == CMD_ANALYZE ? " | analyze"
+                                            : game.pendingCommand == CMD_GO    ? " | go"
+                                                                               : " | -");
+        if (searchLimits.depth) state += " depth " + std::to_string(searchLimits.depth);
+        if (searchLimits.nodes) state += " nodes " + std::to_string(searchLimits.nodes);
+        if (searchLimits.mateMoves) state += " mate " + std::to_string(searchLimits.mateMoves);
+        if (searchLimits.untilStop) state += " until stop";
+        if (pondering) state += " ponder";
         for (int i = 0; i < searchLimits.rootMoveCount; i++)
             state += std::string(" ") + moveToText(searchLimits.rootMoves[i]);
         return state;
@@ -45,35 +45,33 @@ TEST_F(UciHandler, GoSetsTheLimitsOfItsWords) {
     // milliseconds and kept in centiseconds; the side to move's clock is the
     // period's time, twice its share per move when moves to go are given.
     setFen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq -");
-    const std::string unchanged =
-        "togo 3 base 500 inc 7 time 500 depth 12 clocks 700 700 lag 90 | go depth 0 nodes 0 mate 0";
+    const std::string unchanged = "togo 3 base 500 inc 7 time 500 depth 12 clocks 700 700 lag 90 | go";
     struct Case { const char *lines; std::string state; };
     const Case cases[] = {
         {"go wtime 60000 btime 50000 winc 1000 binc 2000",
-         "togo 0 base 5000 inc 200 time 5000 depth 64 clocks 6000 5000 lag 20 | go depth 0 nodes 0 mate 0"},
+         "togo 0 base 5000 inc 200 time 5000 depth 64 clocks 6000 5000 lag 20 | go"},
         {"go btime 60000 winc 1000 movestogo 20",
-         "togo 20 base 6000 inc 0 time 600 depth 64 clocks 700 6000 lag 20 | go depth 0 nodes 0 mate 0"},
+         "togo 20 base 6000 inc 0 time 600 depth 64 clocks 700 6000 lag 20 | go"},
         {"setoption name Move Overhead value 1000\ngo btime 60000",
-         "togo 0 base 6000 inc 0 time 6000 depth 64 clocks 700 6000 lag 100 | go depth 0 nodes 0 mate 0"},
+         "togo 0 base 6000 inc 0 time 6000 depth 64 clocks 700 6000 lag 100 | go"},
         // Beyond 32 bits of milliseconds; an exhausted clock still limits the time.
         {"go wtime 99999999999999 btime -99999999999999 winc 1000",
-         "togo 0 base 1 inc 0 time 1 depth 64 clocks 214748364 -214748364 lag 20 | go depth 0 nodes 0 mate 0"},
+         "togo 0 base 1 inc 0 time 1 depth 64 clocks 214748364 -214748364 lag 20 | go"},
         // Whichever ends first; a search of depth 1 at least.
         {"go movetime 3000 nodes 20000 depth 0",
-         "togo 0 base 0 inc 0 time 300 depth 1 clocks 300 300 lag 90 | go depth 1 nodes 20000 mate 0"},
-        {"go movetime 5", "togo 0 base 0 inc 0 time 1 depth 64 clocks 1 1 lag 90 | go depth 0 nodes 0 mate 0"},
-        {"go depth 80", "togo 0 base 0 inc 0 time 0 depth 56 clocks 0 0 lag 90 | go depth 56 nodes 0 mate 0"},
-        {"go depth 300", "togo 0 base 0 inc 0 time 0 depth 44 clocks 0 0 lag 90 | go depth 44 nodes 0 mate 0"},
+         "togo 0 base 0 inc 0 time 300 depth 1 clocks 300 300 lag 90 | go depth 1 nodes 20000"},
+        {"go movetime 5", "togo 0 base 0 inc 0 time 1 depth 64 clocks 1 1 lag 90 | go"},
+        {"go depth 80", "togo 0 base 0 inc 0 time 0 depth 56 clocks 0 0 lag 90 | go depth 56"},
+        {"go depth 300", "togo 0 base 0 inc 0 time 0 depth 44 clocks 0 0 lag 90 | go depth 44"},
         // Nothing but "stop" ends a mate search that nothing else limits.
-        {"go mate 3", "togo 0 base 0 inc 0 time 0 depth 64 clocks 0 0 lag 90 | go depth 0 nodes 0 mate 3 until stop"},
+        {"go mate 3", "togo 0 base 0 inc 0 time 0 depth 64 clocks 0 0 lag 90 | go mate 3 until stop"},
         {"go mate 3 wtime 60000 btime 60000",
-         "togo 0 base 6000 inc 0 time 6000 depth 64 clocks 6000 6000 lag 20 | go depth 0 nodes 0 mate 3"},
-        {"go mate 3 depth 5", "togo 0 base 0 inc 0 time 0 depth 5 clocks 0 0 lag 90 | go depth 5 nodes 0 mate 3"},
-        {"go infinite depth 9",
-         "togo 0 base 0 inc 0 time 0 depth 9 clocks 0 0 lag 90 | analyze depth 9 nodes 0 mate 0"},
+         "togo 0 base 6000 inc 0 time 6000 depth 64 clocks 6000 6000 lag 20 | go mate 3"},
+        {"go mate 3 depth 5", "togo 0 base 0 inc 0 time 0 depth 5 clocks 0 0 lag 90 | go depth 5 mate 3"},
+        {"go infinite depth 9", "togo 0 base 0 inc 0 time 0 depth 9 clocks 0 0 lag 90 | analyze depth 9"},
         // The legal moves of the list, which ends at the next word; none legal: every move.
         {"go searchmoves e7e5 a2a3 d7d5 h7h4 depth 6 nodes 5000",
-         "togo 0 base 0 inc 0 time 0 depth 6 clocks 0 0 lag 90 | go depth 6 nodes 5000 mate 0 e7e5 d7d5"},
+         "togo 0 base 0 inc 0 time 0 depth 6 clocks 0 0 lag 90 | go depth 6 nodes 5000 e7e5 d7d5"},
         {"go searchmoves a2a3", unchanged},
         // A word without its number is ignored.
         {"go movetime", unchanged}, {"go nodes x", unchanged}, {"go depth ponder", unchanged + " ponder"}};
