@@ -81,10 +81,6 @@ TEST_F(UciHandler, GoSetsTheLimitsOfItsWords) {
         options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
         EXPECT_EQ(goState(c.lines), c.state) << c.lines;
     }
-    pondering = 0;
-    send("go searchmoves d7d5");
-    EXPECT_TRUE(rootMoveSearched(findMove("d7d5")));
-    EXPECT_FALSE(rootMoveSearched(findMove("e7e5")));
 }
 
 TEST_F(UciHandler, MoveOverheadIsKeptBackForTheMovesToCome) {
