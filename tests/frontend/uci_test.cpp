@@ -116,13 +116,11 @@ TEST_F(UciHandler, CoordinateMovesOfEveryKindReadAndWritten) {
         {promotion, "e7d8r", MF_CAPTURE | MF_PAWN | MF_PROMO, "e7d8r"}, {promotion, "e7e8", 0, nullptr},
         {promotion, "e7e8x", 0, nullptr}, {promotion, "e7d8", 0, nullptr},  // a capture needs its letter too
         {castling, "e1h1", MF_CASTLE, "e1h1", true}, {castling, "e1a1", MF_CASTLE, "e1a1", true},
-        {castling, "e1g1", MF_CASTLE, "e1g1"}, {castling, "e1h1", MF_CASTLE, "e1g1"},
-        {castling, "e1c1", MF_CASTLE, "e1c1"}, {castling, "e1a1", MF_CASTLE, "e1c1"},
-        {castling, "e1f1", 0, "e1f1"}, {castling, "e5d6", MF_EP | MF_PAWN | MF_CAPTURE, "e5d6"},
-        {castling, "a1a8", MF_CAPTURE, "a1a8"}, {castling, "e4e5", 0, nullptr},  // no piece there
-        {castling, "e1e9", 0, nullptr}, {castling, "e1", 0, nullptr},
-        {chess960, "b1a1", MF_CASTLE, "b1a1", true}, {chess960, "b1h1", MF_CASTLE, "b1h1", true},
-        {chess960, "b1c1", 0, "b1c1", true}, {chess960, "b1a2", 0, "b1a2", true}};
+        {castling, "e1h1", MF_CASTLE, "e1g1"}, {castling, "e1c1", MF_CASTLE, "e1c1"},
+        {castling, "e1a1", MF_CASTLE, "e1c1"}, {castling, "e5d6", MF_EP | MF_PAWN | MF_CAPTURE, "e5d6"},
+        {castling, "e4e5", 0, nullptr}, {castling, "e1e9", 0, nullptr}, {castling, "e1", 0, nullptr},  // e4 empty
+        {chess960, "b1h1", MF_CASTLE, "b1h1", true}, {chess960, "b1c1", 0, "b1c1", true},
+        {chess960, "b1a2", 0, "b1a2", true}};
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.fen) + " " + c.text);
         send(std::string("setoption name UCI_Chess960 value ") + (c.shuffled ? "true" : "false"));
