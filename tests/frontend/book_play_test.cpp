@@ -36,21 +36,20 @@ protected:
         createBook("games.pgn");
         openBook();
         ASSERT_TRUE(bookIsOpen());
-        // The Polyglot book: 1.Nf3 in the start position, 1...d5 after 1.d4.
+        // The Polyglot book, sorted by key, each entry of weight 1: 1.Nf3 in
+        // the start position, 1...d5 after 1.d4.
         struct Entry { uint64_t key; uint16_t move; };
         setFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
         Entry start = {polyglotKey(), 6 << 6 | 2 << 3 | 5};  // g1f3
         setFen("rnbqkbnr/pppppppp/8/8/3P4/8/PPP1PPPP/RNBQKBNR b KQkq d3");
         Entry afterD4 = {polyglotKey(), 6 << 9 | 3 << 6 | 4 << 3 | 3};  // d7d5
-        if (afterD4.key < start.key) std::swap(start, afterD4);  // sorted by key
-        FILE *file = std::fopen("polyglot.bin", "wb");
+        if (afterD4.key < start.key) std::swap(start, afterD4);
+        std::string bytes;
         for (const Entry &entry : {start, afterD4}) {
-            unsigned char bytes[16] = {};
-            for (int i = 0; i < 8; i++) bytes[i] = uint8_t(entry.key >> (56 - 8 * i));
-            bytes[8] = uint8_t(entry.move >> 8), bytes[9] = uint8_t(entry.move), bytes[11] = 1;  // weight 1
-            std::fwrite(bytes, 1, sizeof bytes, file);
+            for (int shift = 56; shift >= 0; shift -= 8) bytes += char(entry.key >> shift);
+            bytes += {char(entry.move >> 8), char(entry.move), 0, 1, 0, 0, 0, 0};
         }
-        std::fclose(file);
+        writeScratchFile(scratch, "polyglot.bin", bytes);
         newGame();
         usePolyglotBook("polyglot.bin");
         ASSERT_NE(polyglotBook.file, nullptr);
@@ -88,33 +87,26 @@ TEST_F(BookPlay, BookMoveThatRepeatsAPositionIsLeftToTheSearch) {
     EXPECT_EQ(pos.gamePly, 7);
 }
 
-TEST_F(BookPlay, ResultPassesItsValueToLearningOnlyWithLearningOn) {
-    struct Case {
-        const char *line;
-        int result;
-    };
-    for (Case c : {Case{"result 1-0 {White mates}", 1}, Case{"result 0-1", -1}, Case{"result 1/2-1/2", 0},
-                   Case{"result *", 0}}) {
-        game.pendingCommand = 0;
-        options.optionFlags &= uint16_t(~OPT_LEARN);
-        send(c.line);
-        EXPECT_EQ(game.pendingCommand, 0u) << c.line;
-        EXPECT_TRUE(game.gameOver);
-        options.optionFlags |= OPT_LEARN;
+TEST_F(BookPlay, ResultEndsTheGameAndPassesItsValueToLearningWhenOn) {
+    struct Case { const char *line; bool learning; int result; };  // 99: nothing to learn from
+    const Case cases[] = {{"result 1-0 {White mates}", true, 1}, {"result 0-1", true, -1}, {"result 1/2-1/2", true, 0},
+                          {"result *", true, 0}, {"result", true, 99}, {"result 1-0", false, 99}};
+    for (const Case &c : cases) {
+        options.optionFlags = uint16_t(c.learning ? options.optionFlags | OPT_LEARN : options.optionFlags & ~OPT_LEARN);
         game.learnResult = 99;
+        game.gameOver = false;
         send(c.line);
-        EXPECT_EQ(game.pendingCommand, CMD_LEARN) << c.line;
+        EXPECT_EQ(game.pendingCommand, c.result == 99 ? 0u : CMD_LEARN) << c.line;
         EXPECT_EQ(game.learnResult, c.result) << c.line;
+        EXPECT_TRUE(game.gameOver) << c.line;
     }
-    game.pendingCommand = 0;
-    send("result");
-    EXPECT_EQ(game.pendingCommand, 0u) << "no result token";
 }
 
 TEST_F(BookPlay, ResultAfterASlowWonGameRaisesTheEnginesBookMoves) {
     // The engine played White's first three moves from the book (plies 0 to
     // 4) and searched the rest; it won against a computer.
-    runSession("new\nlevel 0 10 0\ncomputer\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf1b5\na7a6\nb5a4\ng8f6\ne1g1\nf8e7\nquit\n");
+    runSession("new\nlevel 0 10 0\ncomputer\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf1b5\na7a6\nb5a4\ng8f6\ne1g1\nf8e7\n"
+               "quit\n");
     game.bookExitPly = 4;
     std::memset(game.earlyScores, 0, sizeof game.earlyScores);
     options.optionFlags |= OPT_LEARN;
@@ -122,45 +114,34 @@ TEST_F(BookPlay, ResultAfterASlowWonGameRaisesTheEnginesBookMoves) {
     EXPECT_EQ(pos.gamePly, 10);
     // Learned +1, +1, +2 (amount 2); "bk" shows them, each worth
     // learned * 400 / 100 more than the 360 of the games.
-    struct Case {
-        const char *moves;
-        const char *shown;
-    };
-    for (Case c : {Case{"new\nquit\n", " e4\t[364, 10, 10, 1]\n"},
-                   Case{"new\nforce\ne2e4\ne7e5\nquit\n", " Nf3\t[364, 10, 10, 1]\n"},
-                   Case{"new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nquit\n", " Bb5\t[368, 10, 10, 2]\n"}}) {
+    struct Case { const char *moves, *shown; };
+    const Case cases[] = {{"new\nquit\n", " e4\t[364, 10, 10, 1]\n"},
+                          {"new\nforce\ne2e4\ne7e5\nquit\n", " Nf3\t[364, 10, 10, 1]\n"},
+                          {"new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nquit\n", " Bb5\t[368, 10, 10, 2]\n"}};
+    for (const Case &c : cases) {
         runSession(c.moves);
         EXPECT_NE(send("bk").find(c.shown), std::string::npos) << c.moves;
     }
 }
 
-TEST_F(BookPlay, OwnBookFirstThenThePolyglotBookWhileTheAllowanceLasts) {
-    EXPECT_EQ(runSession("new\ngo\nquit\n"), "0 0 0 0 ( e4 )\nmove e4\n");
+TEST_F(BookPlay, ThePolyglotBookAnswersWhereTheOwnBookHasNoMoveWhileTheAllowanceLasts) {
+    // After 1.d4 the own book has no move and the Polyglot book 1...d5, which
+    // "bk" shows but for during a search; after 1...d5 neither book has one.
+    runSession("new\nforce\nd2d4\nquit\n");
+    EXPECT_EQ(send("bk"), " Move\t[Weight, Share]\n d5\t[1, 100%]\n\n");
+    searching = 1;
+    EXPECT_EQ(send("bk"), "") << "not during a search";
+    searching = 0;
     struct Case { uint8_t allowance; bool fromBook; uint8_t allowanceAfter; };
     for (Case c : {Case{3, true, 3}, Case{1, true, 3}, Case{0, false, 0}}) {
         runSession("new\nforce\nd2d4\nnopost\nsd 1\nquit\n");
         game.bookAllowance = c.allowance;
         std::string output = runSession("go\nquit\n");
-        ASSERT_EQ(pos.gamePly, 2) << int(c.allowance);
-        if (c.fromBook) {
-            EXPECT_EQ(output, "0 0 0 0 ( d5 )\nmove d5\n") << int(c.allowance);
-            EXPECT_EQ(game.bookExitPly, 1);
-        } else {
-            EXPECT_EQ(output.find("0 0 0 0"), std::string::npos) << output;
-        }
+        EXPECT_EQ(output == "0 0 0 0 ( d5 )\nmove d5\n", c.fromBook) << output;
         EXPECT_EQ(game.bookAllowance, c.allowanceAfter) << int(c.allowance);
     }
-}
-
-TEST_F(BookPlay, BkShowsTheBookThatHasMovesButNotDuringASearch) {
-    EXPECT_EQ(send("bk"), " Move\t[Weight, Frequency, Win/Loss, Learned]\n e4\t[360, 10, 10, 0]\n \n\n");
-    searching = 1;
+    runSession("new\nforce\nd2d4\nd7d5\nquit\n");
     EXPECT_EQ(send("bk"), "");
-    searching = 0;
-    runSession("new\nforce\nd2d4\nquit\n");
-    EXPECT_EQ(send("bk"), " Move\t[Weight, Share]\n d5\t[1, 100%]\n\n");
-    runSession("d7d5\nquit\n");
-    EXPECT_EQ(send("bk"), "");  // in neither book
 }
 
 TEST_F(BookPlay, OwnBookSwitchesBothBooks) {

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "frontend/control.h"
@@ -13,62 +12,42 @@
 
 class ConfigFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        makeScratchDirectory(scratch, "config", true);
-        options = EngineOptions{};
-        options.optionFlags = OPT_XBOARD | OPT_POST;
-        options.ttShift = 16;
-        options.egtbCacheMB = 2;
-    }
-
+    void SetUp() override { makeScratchDirectory(scratch, "config", true); }
     void TearDown() override { removeScratchDirectory(scratch); }
-
-    /// Writes quor.cfg with the given text and reads it.
-    static void readSettings(const char *text) {
-        FILE *file = std::fopen("quor.cfg", "w");
-        ASSERT_NE(file, nullptr);
-        std::fputs(text, file);
-        std::fclose(file);
-        readConfigFile();
-    }
-
     ScratchDirectory scratch;
 };
 
-TEST_F(ConfigFile, TablebaseCacheOutsideOneToSixtyFourGivesTwo) {
-    struct Case { const char *text; int megabytes; };
-    for (Case c : {Case{"EGTB_CACHE_SIZE 0\n", 2}, Case{"EGTB_CACHE_SIZE 65\n", 2}, Case{"EGTB_CACHE_SIZE 64\n", 64},
-                   Case{"EGTB_CACHE_SIZE 1\n", 1}, Case{"EGTB_CACHE_SIZE 300\n", 44}, Case{"EGTB_CACHE_SIZE x\n", 2}}) {
-        options.egtbCacheMB = 0;
-        readSettings(c.text);
-        EXPECT_EQ(options.egtbCacheMB, c.megabytes) << c.text;
-    }
-}
+static long long cacheMegabytes() { return options.egtbCacheMB; }
+static long long threads() { return options.threads; }
+static long long tableBuckets() { return (long long)ttBucketsForShift(options.ttShift); }
+static long long flags() { return options.optionFlags; }
 
-TEST_F(ConfigFile, OnlyTheValueOneTurnsAFlagOn) {
-    readSettings("PONDER 0\nPONDER 2\nLEARN 1\n");
-    EXPECT_FALSE(options.optionFlags & OPT_PONDER);
-    EXPECT_TRUE(options.optionFlags & OPT_LEARN);
-    readSettings("PONDER 1\nRESIGN = 1\n");
-    EXPECT_TRUE(options.optionFlags & OPT_PONDER);
-    EXPECT_TRUE(options.optionFlags & OPT_RESIGN);
-}
-
-TEST_F(ConfigFile, OverlongLinesAndBinaryBytesAreHarmless) {
-    std::string text(1000, 'x');
-    text += " 1\nTT_SIZE 3071\n";
-    text += std::string("\x01\x02\xff = \x7f\n", 7);
-    readSettings(text.c_str());
-    EXPECT_EQ(ttBucketsForShift(options.ttShift), 32768u);  // 3071 KB hold 32768 buckets of 48 bytes
-    EXPECT_EQ(options.optionFlags, OPT_XBOARD | OPT_POST);
-}
-
-TEST_F(ConfigFile, ThreadsAreBroughtIntoOneToSixtyFour) {
-    struct Case { const char *text; int threads; };
-    for (Case c : {Case{"THREADS 2\n", 2}, Case{"THREADS 64\n", 64}, Case{"THREADS 65\n", 64}, Case{"THREADS 0\n", 1},
-                   Case{"THREADS -3\n", 1}, Case{"THREADS x\n", 1}}) {
+TEST_F(ConfigFile, EachKeySetsItsSettingWithinItsRange) {
+    struct Case { std::string text; long long (*value)(); long long expected; };
+    // Start: threads 9, cache 0, flags xboard and post. A check is turned on
+    // by the value 1 only; a line too long or of binary bytes is harmless.
+    const long long start = OPT_XBOARD | OPT_POST;
+    const Case cases[] = {{"EGTB_CACHE_SIZE 0\n", cacheMegabytes, 2}, {"EGTB_CACHE_SIZE 1\n", cacheMegabytes, 1},
+                          {"EGTB_CACHE_SIZE 64\n", cacheMegabytes, 64}, {"EGTB_CACHE_SIZE 65\n", cacheMegabytes, 2},
+                          {"EGTB_CACHE_SIZE 300\n", cacheMegabytes, 44},  // kept in 8 bits
+                          {"EGTB_CACHE_SIZE x\n", cacheMegabytes, 2}, {"THREADS 2\n", threads, 2},
+                          {"THREADS 64\n", threads, 64}, {"THREADS 65\n", threads, 64}, {"THREADS 0\n", threads, 1},
+                          {"THREADS -3\n", threads, 1}, {"THREADS x\n", threads, 1},
+                          {"PONDER 0\nPONDER 2\nLEARN 1\n", flags, start | OPT_LEARN},
+                          {"PONDER 1\nRESIGN = 1\n", flags, start | OPT_PONDER | OPT_RESIGN},
+                          // 3071 KB hold 32768 buckets of 48 bytes.
+                          {std::string(1000, 'x') + " 1\nTT_SIZE 3071\n", tableBuckets, 32768},
+                          {"\x01\x02\xff = \x7f\nPONDER\n", flags, start}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        options = EngineOptions{};
+        options.optionFlags = OPT_XBOARD | OPT_POST;
         options.threads = 9;
-        readSettings(c.text);
-        EXPECT_EQ(options.threads, c.threads) << c.text;
+        FILE *file = std::fopen("quor.cfg", "w");
+        ASSERT_NE(file, nullptr);
+        std::fputs(c.text.c_str(), file);
+        std::fclose(file);
+        readConfigFile();
+        EXPECT_EQ(c.value(), c.expected);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +37,6 @@ void FrontendTest::SetUp() {
     timeControl.baseTime = 500;
     timeControl.moveTime = 500;
     timeControl.maxDepth = 64;
-    mainThread.pvLength[0] = 0;
     startCapture();
 }
 
@@ -48,11 +48,33 @@ void FrontendTest::TearDown() {
 
 std::string FrontendTest::printed() { return readCapture(); }
 
-std::string FrontendTest::send(const char *line) {
-    char buffer[INPUT_BUFFER_SIZE];
-    std::snprintf(buffer, sizeof buffer, "%s", line);
-    dispatchLine(buffer);
+std::string FrontendTest::send(const std::string &lines) {
+    for (size_t start = 0, end; start < lines.size(); start = end + 1) {
+        end = std::min(lines.find('\n', start), lines.size());
+        char buffer[INPUT_BUFFER_SIZE];
+        std::snprintf(buffer, sizeof buffer, "%s", lines.substr(start, end - start).c_str());
+        dispatchLine(buffer);
+    }
     return printed();
+}
+
+void FrontendTest::presetClocks() {
+    timeControl.movesPerControl = 3;
+    timeControl.baseTime = timeControl.moveTime = 500;
+    timeControl.increment = 7;
+    timeControl.maxDepth = 12;
+    timeControl.clock[WHITE] = timeControl.clock[BLACK] = 700;
+    timeControl.lagAllowance = 90;
+    searchSignal = SIG_NONE;
+}
+
+std::string FrontendTest::clockState() {
+    char text[160];
+    std::snprintf(text, sizeof text, "togo %d base %u inc %d time %u depth %d clocks %d %d lag %d%s",
+                  timeControl.movesPerControl, timeControl.baseTime, timeControl.increment, timeControl.moveTime,
+                  timeControl.maxDepth, timeControl.clock[WHITE], timeControl.clock[BLACK], timeControl.lagAllowance,
+                  searchSignal == SIG_ABORT ? " abort" : "");
+    return text;
 }
 
 std::string FrontendTest::runSession(const std::string &input) {

@@ -31,51 +31,6 @@ protected:
     }
 };
 
-TEST_F(MainLoop, PositionThatExtendsTheGameOnlyMakesTheNewMoves) {
-    struct Step { const char *position; int plies; const char *square; char piece; bool rebuilt; };
-    runSession("uci\nposition startpos moves e2e4\nquit\n");
-    for (Step step : {Step{"startpos moves e2e4 e7e5", 2, "e5", 'p', false},
-                      Step{"startpos moves d2d4 e7e5", 2, "e4", '.', true},  // an earlier move differs
-                      Step{"startpos moves d2d4", 1, "d4", 'P', true},       // a list shorter than the game
-                      Step{"fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8q", 1, "e8", 'Q', true},
-                      // Promotion letters compare without case.
-                      Step{"fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8Q a2a1", 2, "a1", 'k', false},
-                      Step{"fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8r a2a1", 2, "e8", 'R', true},
-                      Step{"fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves e2e4", 1, "e4", 'P', true},
-                      // A FEN without moves is set again, even when it is the current position.
-                      Step{"fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "e2", 'P', true},
-                      Step{"fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "e2", 'P', true}}) {
-        markGame();
-        runSession(std::string("position ") + step.position + "\nquit\n");
-        EXPECT_EQ(gameWasRebuilt(), step.rebuilt) << step.position;
-        EXPECT_EQ(pos.gamePly, step.plies) << step.position;
-        EXPECT_EQ(pieceOn(step.square), step.piece) << step.position;
-        expectConsistentPosition();
-    }
-}
-
-TEST_F(MainLoop, MoveThatIsNoMoveOfThePositionEndsTheList) {
-    struct Case { const char *position; int plies; };
-    for (Case c : {Case{"startpos moves e2e4 e7e5 e2e5 g1f3", 2},  // no piece on e2 any more
-                   Case{"startpos moves e2e4 e7e5 e4e6 g1f3", 2},  // a pawn cannot go there
-                   Case{"startpos moves e2e4 zzzz e7e5", 1},       // no squares at all
-                   Case{"startpos moves e2e4 e7e5q1 g1f3", 1},     // a word of another length
-                   Case{"startpos moves e2e4 e7e g1f3", 1},
-                   Case{"startpos moves e2e4 e7e5q e7e5", 2},      // a letter after no promotion is not read
-                   Case{"startpos moves e7e5 e2e4", 0},            // the opponent's piece
-                   Case{"startpos moves e1g1", 0},                 // castling through pieces
-                   Case{"startpos moves g1f3 g8f6 f3g1 f6g8 e2e4 e7e5 a1a8 g1f3", 6},  // a rook through pawns
-                   Case{"fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e1d1 e8d8 d1e1 d8e8 e2c3", 4},  // pinned
-                   Case{"startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1", 7}}) {   // castling allowed
-        runSession(std::string("uci\nposition ") + c.position + "\nquit\n");
-        EXPECT_EQ(pos.gamePly, c.plies) << c.position;
-        EXPECT_STREQ(game.moveText[pos.gamePly], "") << c.position;
-        expectConsistentPosition();
-    }
-    EXPECT_EQ(pieceOn("g1"), 'K');
-    EXPECT_EQ(pieceOn("f1"), 'R');
-}
-
 /// Knight moves that go round and round from the initial position.
 static std::string knightShuffle(int plies) {
     static const char *cycle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
@@ -84,11 +39,57 @@ static std::string knightShuffle(int plies) {
     return moves;
 }
 
-TEST_F(MainLoop, UciMoveListLongerThanTheRecordStopsAtItsEnd) {
-    runSession("uci\nposition startpos moves" + knightShuffle(790) + "\nquit\n");
-    EXPECT_EQ(pos.gamePly, MAX_RECORDED_PLY);
-    EXPECT_STREQ(game.moveText[MAX_RECORDED_PLY], "");
-    expectConsistentPosition();
+TEST_F(MainLoop, PositionThatExtendsTheGameOnlyMakesTheNewMoves) {
+    // Each row is checked on one square; castling may be listed as the
+    // king's step or as the king onto its rook, in Chess960 only the latter.
+    struct Step { std::string lines; int plies; const char *square; char piece; bool rebuilt; };
+    const std::string fen960 = "position fen rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1 moves b1a1";
+    runSession("uci\nposition startpos moves e2e4\nquit\n");
+    for (const Step &step : {Step{"position startpos moves e2e4 e7e5", 2, "e5", 'p', false},
+                             Step{"position startpos moves d2d4 e7e5", 2, "e4", '.', true},  // an earlier move differs
+                             Step{"position startpos moves d2d4", 1, "d4", 'P', true},  // shorter than the game
+                             Step{"position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8q", 1, "e8", 'Q', true},
+                             // Promotion letters compare without case.
+                             Step{"position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8Q a2a1", 2, "a1", 'k', false},
+                             Step{"position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8r a2a1", 2, "e8", 'R', true},
+                             Step{"position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves e2e4", 1, "e4", 'P', true},
+                             // A FEN without moves is set again, even when it is the current position.
+                             Step{"position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "e2", 'P', true},
+                             Step{"position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "e2", 'P', true},
+                             Step{"position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1g1", 1, "f1", 'R', true},
+                             Step{"position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1h1 e8a8", 2, "d8", 'r', false},
+                             Step{"setoption name UCI_Chess960 value true\n" + fen960, 1, "d1", 'R', true},
+                             Step{fen960 + " b8a8", 2, "d8", 'r', false}}) {
+        markGame();
+        runSession(step.lines + "\nquit\n");
+        EXPECT_EQ(gameWasRebuilt(), step.rebuilt) << step.lines;
+        EXPECT_EQ(pos.gamePly, step.plies) << step.lines;
+        EXPECT_EQ(pieceOn(step.square), step.piece) << step.lines;
+        expectConsistentPosition();
+    }
+}
+
+TEST_F(MainLoop, MoveThatIsNoMoveOfThePositionEndsTheList) {
+    struct Case { std::string position; int plies; };
+    for (const Case &c : {Case{"startpos moves e2e4 e7e5 e2e5 g1f3", 2},  // no piece on e2 any more
+                          Case{"startpos moves e2e4 e7e5 e4e6 g1f3", 2},  // a pawn cannot go there
+                          Case{"startpos moves e2e4 zzzz e7e5", 1},       // no squares at all
+                          Case{"startpos moves e2e4 e7e5q1 g1f3", 1},     // a word of another length
+                          Case{"startpos moves e2e4 e7e g1f3", 1},
+                          Case{"startpos moves e2e4 e7e5q e7e5", 2},      // a letter after no promotion is not read
+                          Case{"startpos moves e7e5 e2e4", 0},            // the opponent's piece
+                          Case{"startpos moves e1g1", 0},                 // castling through pieces
+                          Case{"startpos moves g1f3 g8f6 f3g1 f6g8 e2e4 e7e5 a1a8 g1f3", 6},  // a rook through pawns
+                          Case{"fen 4k3/4r3/8/8/8/8/4N3/4K3 w - - moves e1d1 e8d8 d1e1 d8e8 e2c3", 4},  // pinned
+                          Case{"startpos moves" + knightShuffle(790), MAX_RECORDED_PLY},  // longer than the record
+                          Case{"startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 g8f6 e1g1", 7}}) {   // castling allowed
+        runSession("uci\nposition " + c.position + "\nquit\n");
+        EXPECT_EQ(pos.gamePly, c.plies) << c.position;
+        EXPECT_STREQ(game.moveText[pos.gamePly], "") << c.position;
+        expectConsistentPosition();
+    }
+    EXPECT_EQ(pieceOn("g1"), 'K');
+    EXPECT_EQ(pieceOn("f1"), 'R');
 }
 
 TEST_F(MainLoop, GameAtTheLengthLimitEndsWithTheLimitMessage) {
@@ -136,27 +137,3 @@ TEST_F(MainLoop, HopelessEngineResignsOnItsThirdSearchedMove) {
     EXPECT_TRUE(game.gameOver);
 }
 
-
-TEST_F(MainLoop, CastlingListedInEitherFormContinuesTheGame) {
-    // Standard chess: the king's move and the king onto its rook are one move.
-    runSession("uci\nposition fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1g1\nquit\n");
-    EXPECT_EQ(pieceOn("g1"), 'K');
-    EXPECT_EQ(pieceOn("f1"), 'R');
-    markGame();
-    runSession("position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1h1 e8a8\nquit\n");
-    EXPECT_FALSE(gameWasRebuilt());
-    EXPECT_EQ(pos.gamePly, 2);
-    EXPECT_EQ(pieceOn("c8"), 'k');
-    EXPECT_EQ(pieceOn("d8"), 'r');
-    // Chess960: the king on b1 castles long onto a1 and lands on c1.
-    const char *fen = "fen rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1";
-    runSession(std::string("setoption name UCI_Chess960 value true\nposition ") + fen + " moves b1a1\nquit\n");
-    EXPECT_EQ(pieceOn("c1"), 'K');
-    EXPECT_EQ(pieceOn("d1"), 'R');
-    markGame();
-    runSession(std::string("position ") + fen + " moves b1a1 b8a8\nquit\n");
-    EXPECT_FALSE(gameWasRebuilt());
-    EXPECT_EQ(pieceOn("c8"), 'k');
-    EXPECT_EQ(pieceOn("d8"), 'r');
-    expectConsistentPosition();
-}
