@@ -6,6 +6,7 @@
 #include "egtb/syzygy.h"
 #include "engine/settings.h"
 #include "search/state.h"
+#include "search/threads.h"
 #include "tests/search/search_fixture.h"
 
 namespace {
@@ -34,23 +35,32 @@ std::string lastScoreLine(const std::string &output) {
     return start == std::string::npos ? "" : output.substr(start, output.find('\n', start) - start);
 }
 
-TEST_F(SyzygySearch, TablebaseWinIsShownInCentipawnsWithHits) {
+TEST_F(SyzygySearch, TablebaseWinIsShownInCentipawnsWithTheHitsOfEveryThread) {
     // Kxd4 (or any king move) wins: the capture reaches a won KPvK at ply 1.
-    options.optionFlags = OPT_UCI | OPT_POST;
-    setPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
-    startCapture();
-    thinkToDepth(5);
-    std::string output = stopCapture();
-    EXPECT_EQ(mainThread.previousScore, TB_WIN_SCORE - 1);
-    EXPECT_EQ(output.find("mate"), std::string::npos) << output;
-    std::string line = lastScoreLine(output);
-    EXPECT_EQ(line.rfind("info score cp " + std::to_string(TB_WIN_SCORE - 1) + " depth 5 ", 0), 0u) << line;
-    // The hits printed are those counted so far: more than the root ranking.
-    size_t at = line.find(" tbhits ");
-    ASSERT_NE(at, std::string::npos) << line;
-    unsigned long printed = std::stoul(line.substr(at + 8));
-    EXPECT_GT(printed, 1u);
-    EXPECT_LE(printed, syzygyHits);
+    for (int threads : {1, 4}) {
+        SCOPED_TRACE(threads);
+        resetEngine();
+        options.threads = uint8_t(threads);
+        options.optionFlags = OPT_UCI | OPT_POST;
+        setPosition("8/8/8/4P3/3p4/2K5/8/k7 w - -");
+        startCapture();
+        thinkToDepth(5);
+        std::string output = stopCapture();
+        EXPECT_EQ(mainThread.previousScore, TB_WIN_SCORE - 1);
+        EXPECT_EQ(output.find("mate"), std::string::npos) << output;
+        std::string line = lastScoreLine(output);
+        EXPECT_EQ(line.rfind("info score cp " + std::to_string(TB_WIN_SCORE - 1) + " depth 5 ", 0), 0u) << line;
+        // The hits printed are those counted so far: more than the root ranking.
+        size_t at = line.find(" tbhits ");
+        ASSERT_NE(at, std::string::npos) << line;
+        unsigned long printed = std::stoul(line.substr(at + 8));
+        EXPECT_GT(printed, 1u);
+        EXPECT_LE(printed, totalTbHits());
+        if (threads == 1)
+            EXPECT_EQ(totalTbHits(), syzygyHits);
+        else
+            EXPECT_GT(totalTbHits(), syzygyHits);  // the helpers' hits are added
+    }
 }
 
 TEST_F(SyzygySearch, ProbeLimitKeepsBiggerEndingsOutOfTheSearch) {

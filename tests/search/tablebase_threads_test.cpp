@@ -37,7 +37,6 @@ protected:
     ScratchDirectory scratch;
 
     void TearDown() override {
-        options.threads = 1;
         useSyzygy("");
         if (!scratch.path.empty()) {
             options.egtbPath[0] = '\0';
@@ -65,16 +64,6 @@ protected:
         options.egtbCacheMB = 1;
         std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", scratch.path.c_str());
         ASSERT_EQ(tbRediscover(), 3);
-    }
-    /// Searches the position to `depth` with `threads` threads and checks
-    /// that the search left it as it was and found a legal move.
-    void search(const char *fen, int threads, int depth) {
-        resetEngine();
-        options.threads = uint8_t(threads);
-        startPosition(fen);
-        thinkToDepth(depth);
-        expectPositionRestored();
-        EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
     }
     /// The win/draw/loss value of the current position for the side to
     /// move: 4 win, 2 draw, 0 loss.
@@ -106,6 +95,7 @@ TEST_F(ThreadedTablebases, FreshSyzygyTablesUnderManyThreadsKeepTheResult) {
                 SCOPED_TRACE(std::string(fen) + ", threads " + std::to_string(threads));
                 reloadSyzygy();
                 search(fen, threads, 6);
+                expectMoveFound();
             }
             for (const InTables &c : fourMen) {
                 SCOPED_TRACE(std::string(c.fen) + ", threads " + std::to_string(threads));
@@ -132,6 +122,7 @@ TEST_F(ThreadedTablebases, NalimovCacheSharedByManyThreads) {
             SCOPED_TRACE("threads " + std::to_string(threads));
             ASSERT_EQ(tbRediscover(), 3);
             search("8/8/8/8/8/8/Q7/K1k5 w - -", threads, 6);
+            expectMoveFound();
             EXPECT_EQ(mainThread.previousScore, tbScoreForValue(tbValueForByte(30), 2));
         }
     }

@@ -1,10 +1,12 @@
-// The search driver: stopping rules, aspiration re-searches, the wait for a
-// ponder hit, and the abandon path that restores the position.
+// The search driver: answers with any number of threads, aspiration
+// re-searches, what stops a search (the clock, commands, the lack of an
+// input reader), and the wait for a ponder hit.
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "board/position.h"
+#include "engine/searchflags.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "search/state.h"
@@ -14,29 +16,26 @@
 
 namespace {
 
-class ThinkTest : public SearchTest {};
+using ThinkTest = RootSearchTest;
 
-const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
-
-int occurrences(const std::string &text, const std::string &part) {
-    int count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) count++;
-    return count;
-}
-
-TEST_F(ThinkTest, MateInOneIsPlayedAfterTheThirdIteration) {
-    setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
-    thinkToDepth(20);
-    EXPECT_EQ(text(mainThread.pvTable[0][0]), "d1d8");
-    EXPECT_EQ(mainThread.previousScore, SCORE_BOUND - 1);
-    EXPECT_EQ(mainThread.lastDepth, 3);
-}
-
-TEST_F(ThinkTest, NoLegalMoveLeavesNoMove) {
-    setPosition("7k/5Q2/6K1/8/8/8/8/8 b - -");
-    thinkToDepth(10);
-    EXPECT_EQ(mainThread.pvTable[0][0], Move(0));
-    EXPECT_EQ(mainThread.previousScore, 0);
+TEST_F(ThinkTest, ClearPositionsGetTheSameAnswerWithAnyNumberOfThreads) {
+    struct Case { const char *fen, *move; int lowest, highest, lastDepth; };
+    const Case cases[] = {
+        // A back-rank mate, played once the third iteration has confirmed it.
+        {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "d1d8", SCORE_BOUND - 1, SCORE_BOUND - 1, 3},
+        {"7k/5Q2/6K1/8/8/8/8/8 b - -", "", 0, 0, 0},                         // stalemate: no move
+        {"4k3/8/8/3q4/4P3/8/8/R3K3 w - -", "e4d5", 500, 1500, 6},  // the pawn takes the queen: a rook up and more
+    };
+    for (int threads : {1, 2, 4}) {
+        for (const Case &c : cases) {
+            SCOPED_TRACE(std::string(c.fen) + ", threads " + std::to_string(threads));
+            search(c.fen, threads, 6);
+            EXPECT_EQ(mainThread.pvTable[0][0] ? text(mainThread.pvTable[0][0]) : "", c.move);
+            EXPECT_GE(mainThread.previousScore, c.lowest);
+            EXPECT_LE(mainThread.previousScore, c.highest);
+            EXPECT_EQ(mainThread.lastDepth, c.lastDepth);
+        }
+    }
 }
 
 /// Searches the hanging-queen position to depth 1 after a previous score,
@@ -49,7 +48,11 @@ int rootSearchesAfter(int16_t previous) {
     mainThread.previousScore = previous;
     startCapture();
     thinkToDepth(1);
-    return occurrences(stopCapture(), "info depth 1 seldepth 1\n");
+    std::string output = stopCapture();
+    int count = 0;
+    for (size_t at = output.find("info depth 1 "); at != std::string::npos; at = output.find("info depth 1 ", at + 1))
+        count++;
+    return count;
 }
 
 TEST_F(ThinkTest, ScoreOutsideTheWindowIsSearchedAgain) {
@@ -74,34 +77,42 @@ TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
     EXPECT_NE(mainThread.pvTable[0][0], Move(0));
 }
 
-using AbandonTest = RootSearchTest;
-
-TEST_F(AbandonTest, TimeOutAtTheFirstPollPlaysTheBestMoveSoFar) {
-    startPosition(MIDDLEGAME_POSITION);
-    timeControl.moveTime = 100;  // one second per move, already used up
-    timeControl.maxDepth = 64;
-    timeControl.searchStart = elapsedMs() - 100000;
-    think();
-    EXPECT_EQ(searchSignal, SIG_MOVE_NOW);
-    EXPECT_EQ(mainThread.nodeCount, 8192u);  // the clock is only read every 8192 nodes
-    expectPositionRestored();
-    ASSERT_NE(mainThread.pvTable[0][0], Move(0));
-    EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
-    EXPECT_GT(mainThread.lastDepth, 1);
+TEST_F(ThinkTest, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
+    // The main thread first reads the clock and the input at its 8192nd
+    // node, after the second iteration; a time-out plays the best move so far.
+    struct Case { const char *input; uint16_t protocol; uint8_t signal; int threads; };
+    for (Case c : {Case{"?", OPT_XBOARD, SIG_MOVE_NOW, 1}, Case{"force", OPT_XBOARD, SIG_ABORT, 2},
+                   Case{"stop", OPT_UCI, SIG_ABORT, 4}, Case{nullptr, OPT_XBOARD, SIG_MOVE_NOW, 1},
+                   Case{nullptr, OPT_XBOARD, SIG_MOVE_NOW, 4}}) {
+        SCOPED_TRACE(std::string(c.input ? c.input : "time-out") + ", threads " + std::to_string(c.threads));
+        resetEngine();
+        options.threads = uint8_t(c.threads);
+        options.optionFlags = c.protocol;
+        startPosition(MIDDLEGAME_POSITION);
+        startCapture();  // the UCI search announces its depths
+        if (c.input) {
+            sendInput(c.input);
+            thinkToDepth(64);
+        } else {
+            timeControl.moveTime = 100;  // one second per move, long used up
+            timeControl.searchStart = elapsedMs() - 100000;
+            think();
+        }
+        stopCapture();
+        EXPECT_EQ(searchSignal, c.signal);
+        EXPECT_EQ(mainThread.nodeCount, 8192u);
+        expectPositionRestored();
+        if (c.signal == SIG_MOVE_NOW) {
+            expectMoveFound();
+            EXPECT_GT(mainThread.lastDepth, 1);
+        }
+        EXPECT_EQ(game.pendingCommand, c.signal == SIG_ABORT && c.protocol == OPT_XBOARD ? CMD_FORCE : 0u);
+        game.pendingCommand = 0;
+        game.engineSide = NO_SIDE;
+    }
 }
 
-TEST_F(AbandonTest, CommandDuringTheSearchAbortsIt) {
-    startPosition(MIDDLEGAME_POSITION);
-    sendInput("force");
-    thinkToDepth(64);
-    EXPECT_EQ(searchSignal, SIG_ABORT);
-    EXPECT_EQ(game.pendingCommand, CMD_FORCE);
-    EXPECT_EQ(mainThread.nodeCount, 8192u);  // seen at the first poll after iteration 2
-    expectPositionRestored();
-    game.pendingCommand = 0;
-}
-
-TEST_F(AbandonTest, WithoutAnInputReaderTheSearchRunsToItsDepthAndLeavesCommandsWaiting) {
+TEST_F(ThinkTest, WithoutAnInputReaderTheSearchRunsToItsDepthAndLeavesCommandsWaiting) {
     startPosition(MIDDLEGAME_POSITION);
     InputPoller frontEndReader = setInputPoller(nullptr);
     sendInput("force");
