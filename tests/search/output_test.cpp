@@ -40,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
+TEST_F(OutputTest, XboardLineOnlyWithPostThenRepeatedOnRequestAndTheWindowMarks) {
     options.optionFlags = OPT_XBOARD;
     setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
     setLine("a1a8 e8d7");
@@ -51,7 +51,9 @@ TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
     mainThread.nodeCount = 99;
     startCapture();
     printPV(0, 0);  // depth 0 prints the last line again
-    EXPECT_EQ(stopCapture(), " 2    23    150 40000   Ra8+ Kd7\n");
+    printWindowFail(true, 5, 900);
+    printWindowFail(false, 5, -30);
+    EXPECT_EQ(stopCapture(), " 2    23    150 40000   Ra8+ Kd7\n++\n--\n");
 }
 
 /// The moves of an xboard line printed by lineOf.
@@ -125,14 +127,6 @@ TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
     mainThread.pvLength[0] = 3;
     EXPECT_EQ(movesOf(lineOf(3, 10)), " e4 e5\n");
     EXPECT_EQ(mainThread.pvLength[0], 2);
-}
-
-TEST_F(OutputTest, WindowFailMarksInXboardWithPost) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    startCapture();
-    printWindowFail(true, 5, 900);
-    printWindowFail(false, 5, -30);
-    EXPECT_EQ(stopCapture(), "++\n--\n");
 }
 
 }  // namespace
