@@ -29,15 +29,15 @@ TEST_F(AlphaBetaTest, MatesStalematesAndTheDrawRules) {
     const char *kqk = "4k3/8/8/8/8/8/8/Q3K3 w - -", *shuffle = "4k1n1/8/8/8/8/8/8/Q3K1N1 w - -";  // White a queen up
     const char *knightsOutAndBack = "g1f3 g8f6 f3g1 f6g8", *twice = "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8";
     struct Case { const char *what, *fen; int fifty; const char *moves; int ply, depth, lowest, highest; };
-    for (Case c : {Case{"fool's mate, mated at ply 5", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 0,
+    for (Case c : {Case{"mated at ply 5", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 0,
                         "e2e4 g7g5 b1c3 f7f6 d1h5", 5, 3, 5 - SCORE_BOUND, 5 - SCORE_BOUND},
                    Case{"stalemate", "7k/4Q3/6K1/8/8/8/8/8 w - -", 0, "e7f7", 1, 3, 0, 0},
                    Case{"a queen down", kqk, 0, "e1d2", 1, 2, -SCORE_BOUND, -500},
                    Case{"the fiftieth move", kqk, 99, "e1d2", 1, 2, 0, 0},
                    Case{"a repetition inside the search", shuffle, 0, knightsOutAndBack, 4, 1, 0, 0},
-                   Case{"one repetition of the game next to the root", shuffle, 0, knightsOutAndBack, 1, 1, 500, SCORE_BOUND},
+                   Case{"a repetition in the game next to the root", shuffle, 0, knightsOutAndBack, 1, 1, 500, 9000},
                    Case{"two repetitions of the game next to the root", shuffle, 0, twice, 1, 1, 0, 0},
-                   Case{"two repetitions deeper are the search's to find", shuffle, 0, twice, 8, 1, 500, SCORE_BOUND}}) {
+                   Case{"two repetitions deeper are left to the search", shuffle, 0, twice, 8, 1, 500, 9000}}) {
         SCOPED_TRACE(c.what);
         ttClear();  // the fifty-move count is not part of the position's key
         setPosition(c.fen);

@@ -98,10 +98,11 @@ TEST_F(TableTest, StoresKeepTheDeepestAndNewestResultsInFront) {
         else
             ttStoreRoot(D2D4, 10, c.depth, BOUND_EXACT, false);
         EXPECT_EQ(show(), c.after);
+        // A probe finds the position where the table shows it.
         std::string after = c.after;
         size_t own = after.find('O');
         slot = c.store == 'R' ? ttProbeRoot(&found) : ttProbe(bucket, &found);
-        EXPECT_EQ(slot, own == std::string::npos ? nullptr : bucket + std::count(after.begin(), after.begin() + own, ' '));
+        EXPECT_EQ(slot, own == std::string::npos ? nullptr : bucket + std::count(&after[0], &after[own], ' '));
     }
 }
 
