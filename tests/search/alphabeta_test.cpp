@@ -59,14 +59,6 @@ TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
     EXPECT_EQ(mainThread.nodeCount, 1u);
 }
 
-TEST_F(AlphaBetaTest, NullMoveDepths) {
-    setPosition("4k3/8/8/8/8/8/PPP5/3QK3 w - -");  // material 900
-    EXPECT_EQ(nullMoveDepth(3), 1);
-    EXPECT_EQ(nullMoveDepth(10), 5);
-    setPosition("4k3/8/8/8/8/8/PPP5/1N1RK3 w - -");  // material 800
-    EXPECT_EQ(nullMoveDepth(10), 7);
-}
-
 TEST_F(AlphaBetaTest, NullMoveConditions) {
     struct Case { const char *fen; uint8_t flags; bool checked, mateThreat; int depth; int16_t beta; bool allowed; };
     const char *queen = "4k3/8/8/8/8/8/PPP5/3QK3 w - -", *knight = "4k3/8/8/8/8/8/PPP5/1N2K3 w - -";
