@@ -4,13 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "board/position.h"
 #include "engine/searchflags.h"
 #include "frontend/control.h"
 #include "frontend/input.h"
+#include "search/bench.h"
 #include "search/state.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "tests/search/search_fixture.h"
 #include "tests/support/board_helpers.h"
 
@@ -18,22 +21,31 @@ namespace {
 
 using ThinkTest = RootSearchTest;
 
-TEST_F(ThinkTest, ClearPositionsGetTheSameAnswerWithAnyNumberOfThreads) {
+TEST_F(ThinkTest, EveryPositionGetsALegalMoveAndClearOnesTheSameAnswerWithAnyNumberOfThreads) {
     struct Case { const char *fen, *move; int lowest, highest, lastDepth; };
-    const Case cases[] = {
+    std::vector<Case> cases{
         // A back-rank mate, played once the third iteration has confirmed it.
         {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -", "d1d8", SCORE_BOUND - 1, SCORE_BOUND - 1, 3},
         {"7k/5Q2/6K1/8/8/8/8/8 b - -", "", 0, 0, 0},                         // stalemate: no move
         {"4k3/8/8/3q4/4P3/8/8/R3K3 w - -", "e4d5", 500, 1500, 6},  // the pawn takes the queen: a rook up and more
     };
+    for (int i = 0; i < benchPositionCount(); i++)  // every kind of position, searched to depth 4
+        cases.push_back({benchPosition(i), nullptr, 1 - SCORE_BOUND, SCORE_BOUND - 1, -1});
     for (int threads : {1, 2, 4}) {
         for (const Case &c : cases) {
             SCOPED_TRACE(std::string(c.fen) + ", threads " + std::to_string(threads));
-            search(c.fen, threads, 6);
-            EXPECT_EQ(mainThread.pvTable[0][0] ? text(mainThread.pvTable[0][0]) : "", c.move);
+            search(c.fen, threads, c.move ? 6 : 4);
+            if (c.move) {
+                EXPECT_EQ(mainThread.pvTable[0][0] ? text(mainThread.pvTable[0][0]) : "", c.move);
+                EXPECT_EQ(mainThread.lastDepth, c.lastDepth);
+            } else {
+                expectMoveFound();
+            }
             EXPECT_GE(mainThread.previousScore, c.lowest);
             EXPECT_LE(mainThread.previousScore, c.highest);
-            EXPECT_EQ(mainThread.lastDepth, c.lastDepth);
+            if (threads > 1) {
+                EXPECT_GT(totalNodes(), mainThread.nodeCount);  // the helpers' nodes are counted
+            }
         }
     }
 }

@@ -1,5 +1,5 @@
-// The parallel search: helpers in every kind of position, settings changed
-// while they search, their silence, and the node count of one thread.
+// The parallel search: settings changed while the helpers search, their
+// silence, and the node count of one thread after them.
 #include "search/threads.h"
 
 #include <gtest/gtest.h>
@@ -20,19 +20,6 @@
 namespace {
 
 using ThreadedSearch = RootSearchTest;
-
-TEST_F(ThreadedSearch, EveryBenchPositionGetsALegalMoveAndASaneScore) {
-    for (int threads : {2, 4}) {
-        for (int i = 0; i < benchPositionCount(); i++) {
-            SCOPED_TRACE(std::string(benchPosition(i)) + ", threads " + std::to_string(threads));
-            search(benchPosition(i), threads, 4);
-            expectMoveFound();
-            EXPECT_GT(mainThread.previousScore, -SCORE_BOUND);
-            EXPECT_LT(mainThread.previousScore, SCORE_BOUND);
-            EXPECT_GT(totalNodes(), mainThread.nodeCount);  // the helpers' nodes are counted
-        }
-    }
-}
 
 TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
     // The main thread reads one command at each poll (every 8192 nodes);

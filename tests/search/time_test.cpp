@@ -61,18 +61,14 @@ TEST_F(TimeTest, MoreTimeWithMoreOnTheClockFewerMovesToGoAnIncrementOrWhenBehind
     EXPECT_LT(plan(0, 0, 6000, 6500), plan(0, 0, 6000, 6500, 0, -100));
 }
 
-TEST_F(TimeTest, FixedTimePerMoveIsTheTargetAndTheHardLimit) {
-    timeControl.moveTime = 500;
+TEST_F(TimeTest, FixedTimeIsAHardLimitAndScoreDropsBuyMoreTimeUnderAClock) {
+    timeControl.moveTime = 1000;  // ten seconds a move
     allocateTime();
-    EXPECT_EQ(mainThread.targetTime, 500);
-    EXPECT_EQ(searchTimeLimit(499), 500);
-    EXPECT_EQ(searchTimeLimit(500), 0);
-}
-
-TEST_F(TimeTest, ScoreDropsBuyMoreTimeUpToTheHardLimitAndTheClock) {
-    // A target of 1 second, a hard limit of 10, and 3 seconds kept back.
+    EXPECT_EQ(mainThread.targetTime, 1000);
+    EXPECT_EQ(searchTimeLimit(999), 1000);
+    EXPECT_EQ(searchTimeLimit(1000), 0);
+    // With a clock: a target of 1 second, a hard limit of 10, and 3 seconds kept back.
     mainThread.targetTime = 100;
-    timeControl.moveTime = 1000;
     mainThread.safetyMargin = 300;
     mainThread.timeCredit = 0;
     timeControl.clock[WHITE] = 100000;
