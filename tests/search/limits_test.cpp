@@ -1,6 +1,7 @@
-// Limits of a search besides the clock: a node budget over all threads. Mate
-// searches and the root moves an interface chooses are tested through the
-// engine program (tests/protocol/test_golimits.py).
+// A node budget over all threads in the first iteration of a line carried
+// over from the last search (other stops: think_test.cpp). Mate searches and
+// the root moves an interface chooses are tested through the engine program
+// (tests/protocol/test_golimits.py).
 #include "search/limits.h"
 
 #include <gtest/gtest.h>
@@ -21,30 +22,6 @@
 namespace {
 
 using LimitedSearch = RootSearchTest;
-
-TEST_F(LimitedSearch, NodeBudgetStopsEveryThreadWithinOnePollEach) {
-    // A game search at its budget plays as after a time-out; an analysis
-    // waits for "stop", read at the first look at the input, at 8192 nodes.
-    struct Case { int threads; bool analysis; uint64_t nodes; };
-    for (Case c : {Case{1, false, 60000}, Case{2, false, 60000}, Case{1, true, 5000}}) {
-        SCOPED_TRACE(std::to_string(c.threads) + (c.analysis ? " threads, analysis" : " threads"));
-        resetEngine();
-        options.threads = uint8_t(c.threads);
-        options.optionFlags = c.analysis ? OPT_UCI : OPT_XBOARD;
-        startPosition(MIDDLEGAME_POSITION);
-        analyzing = c.analysis;
-        if (c.analysis) sendInput("stop");
-        searchLimits.nodes = c.nodes;
-        thinkToDepth(8);  // a million nodes
-        EXPECT_EQ(searchSignal, c.analysis ? SIG_ABORT : SIG_MOVE_NOW);
-        EXPECT_EQ(analyzing, 0);
-        EXPECT_GE(totalNodes(), c.nodes);
-        EXPECT_LT(totalNodes(), c.nodes + 1024u * c.threads);
-        expectPositionRestored();
-        expectMoveFound();
-        EXPECT_EQ(searchLimits.nodes, 0u);  // the limits were for that search only
-    }
-}
 
 TEST_F(LimitedSearch, CarriedOverLineCountsNoOldNodeAndItsFirstIterationObeysTheBudget) {
     // After our move and the expected reply, the next search first shows the

@@ -1,6 +1,6 @@
 // The search driver: answers with any number of threads, aspiration
-// re-searches, what stops a search (the clock, commands, the lack of an
-// input reader), and the wait for a ponder hit.
+// re-searches, what stops a search (the clock, commands, a node budget, the
+// lack of an input reader), and the wait for a ponder hit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +11,7 @@
 #include "frontend/control.h"
 #include "frontend/input.h"
 #include "search/bench.h"
+#include "search/limits.h"
 #include "search/state.h"
 #include "search/think.h"
 #include "search/threads.h"
@@ -89,22 +90,29 @@ TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
     EXPECT_NE(mainThread.pvTable[0][0], Move(0));
 }
 
-TEST_F(ThinkTest, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
+TEST_F(ThinkTest, CommandsTheClockAndANodeBudgetStopEveryThread) {
     // The main thread first reads the clock and the input at its 8192nd
-    // node, after the second iteration; a time-out plays the best move so far.
-    struct Case { const char *input; uint16_t protocol; uint8_t signal; int threads; };
-    for (Case c : {Case{"?", OPT_XBOARD, SIG_MOVE_NOW, 1}, Case{"force", OPT_XBOARD, SIG_ABORT, 2},
-                   Case{"stop", OPT_UCI, SIG_ABORT, 4}, Case{nullptr, OPT_XBOARD, SIG_MOVE_NOW, 1},
-                   Case{nullptr, OPT_XBOARD, SIG_MOVE_NOW, 4}}) {
-        SCOPED_TRACE(std::string(c.input ? c.input : "time-out") + ", threads " + std::to_string(c.threads));
+    // node, after the second iteration; a time-out plays the best move so
+    // far. A node budget stops every thread within one poll (1024 nodes)
+    // each: a game search then plays as after a time-out, an analysis waits
+    // for its "stop".
+    struct Case { const char *input; uint16_t protocol; int threads; uint64_t budget; uint8_t signal; };
+    for (Case c : {Case{"?", OPT_XBOARD, 1, 0, SIG_MOVE_NOW}, Case{"force", OPT_XBOARD, 2, 0, SIG_ABORT},
+                   Case{"stop", OPT_UCI, 4, 0, SIG_ABORT}, Case{nullptr, OPT_XBOARD, 1, 0, SIG_MOVE_NOW},
+                   Case{nullptr, OPT_XBOARD, 4, 0, SIG_MOVE_NOW}, Case{nullptr, OPT_XBOARD, 1, 60000, SIG_MOVE_NOW},
+                   Case{nullptr, OPT_XBOARD, 2, 60000, SIG_MOVE_NOW}, Case{"stop", OPT_UCI, 1, 5000, SIG_ABORT}}) {
+        SCOPED_TRACE(std::string(c.input ? c.input : c.budget ? "budget" : "time-out") + ", threads " +
+                     std::to_string(c.threads));
         resetEngine();
         options.threads = uint8_t(c.threads);
         options.optionFlags = c.protocol;
         startPosition(MIDDLEGAME_POSITION);
+        analyzing = c.budget && c.input;
+        searchLimits.nodes = c.budget;
+        if (c.input) sendInput(c.input);
         startCapture();  // the UCI search announces its depths
-        if (c.input) {
-            sendInput(c.input);
-            thinkToDepth(64);
+        if (c.input || c.budget) {
+            thinkToDepth(8);  // a million nodes
         } else {
             timeControl.moveTime = 100;  // one second per move, long used up
             timeControl.searchStart = elapsedMs() - 100000;
@@ -112,7 +120,14 @@ TEST_F(ThinkTest, CommandsAndTheClockStopEveryThreadAtTheFirstPoll) {
         }
         stopCapture();
         EXPECT_EQ(searchSignal, c.signal);
-        EXPECT_EQ(mainThread.nodeCount, 8192u);
+        if (c.budget) {
+            EXPECT_GE(totalNodes(), c.budget);
+            EXPECT_LT(totalNodes(), c.budget + 1024u * c.threads);
+            EXPECT_EQ(searchLimits.nodes, 0u);  // the limits were for that search only
+            EXPECT_EQ(analyzing, 0);
+        } else {
+            EXPECT_EQ(mainThread.nodeCount, 8192u);
+        }
         expectPositionRestored();
         if (c.signal == SIG_MOVE_NOW) {
             expectMoveFound();
