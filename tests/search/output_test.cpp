@@ -33,8 +33,8 @@ protected:
     std::string lineOf(int depth, int score, uint8_t bound = BOUND_EXACT) {
         mainThread.nodeCount = 40000;
         mainThread.selDepth = 7;
-        timeControl.searchStart = elapsedMs() - 1500;
         startCapture();
+        timeControl.searchStart = elapsedMs() - 1500;  // after the capture file is made, which may take a while
         printPV(depth, score, bound);
         return stopCapture();
     }

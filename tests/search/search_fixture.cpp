@@ -7,6 +7,7 @@
 
 #include "board/notation.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "engine/output.h"
 #include "eval/pawns.h"
 #include "eval/pst.h"
@@ -60,6 +61,7 @@ void resetEngine() {
     analyzing = pondering = 0;
     clearSearchLimits();
     forgetHelpers();  // the last search's helpers count no more
+    syzygyHits = 0;
     newGame();
     mainThread.previousScore = 0;
     mainThread.pvLength[0] = 0;
