@@ -23,48 +23,31 @@ protected:
     }
 };
 
-TEST_F(AlphaBetaTest, CheckmateIsScoredByTheMatedPlyAndStalemateIsADraw) {
-    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    ASSERT_TRUE(playMoves("e2e4 g7g5 b1c3 f7f6 d1h5"));
-    setSearchPly(5);
-    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 5 - SCORE_BOUND);
-    setPosition("7k/4Q3/6K1/8/8/8/8/8 w - -");
-    ASSERT_TRUE(playMoves("e7f7"));
-    setSearchPly(1);
-    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 3, 0, NODE_NULL_ALLOWED), 0);
-}
-
-TEST_F(AlphaBetaTest, FiftyMoveRuleDrawsAWonPosition) {
-    setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
-    ASSERT_TRUE(playMoves("e1d2"));
-    setSearchPly(1);
-    EXPECT_LT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 2, 0, NODE_NULL_ALLOWED), -500);
-    ttClear();  // the fifty-move count is not part of the position's key
-    setPosition("4k3/8/8/8/8/8/8/Q3K3 w - -");
-    pos.fiftyCount = 99;
-    ASSERT_TRUE(playMoves("e1d2"));
-    setSearchPly(1);
-    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 2, 0, NODE_NULL_ALLOWED), 0);
-}
-
-// White is a queen up; the knights go out and back.
-const char *SHUFFLE_POSITION = "4k1n1/8/8/8/8/8/8/Q3K1N1 w - -";
-const char *SHUFFLE = "g1f3 g8f6 f3g1 f6g8";
-
-TEST_F(AlphaBetaTest, RepetitionIsADrawAfterTwoEarlierOccurrencesNextToTheRootAndOneDeeper) {
-    setPosition(SHUFFLE_POSITION);
-    ASSERT_TRUE(playMoves(SHUFFLE));
-    setSearchPly(4);  // the shuffle was played inside the search
-    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
-    setSearchPly(1);  // the shuffle was played in the game, before the root
-    EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
-    setSearchPly(0);
-    ASSERT_TRUE(playMoves(SHUFFLE));
-    setSearchPly(1);
-    EXPECT_EQ(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 0);
-    // Deeper in the tree a count of two is not this test's business.
-    setSearchPly(8);
-    EXPECT_GT(alphaBeta(-SCORE_BOUND, SCORE_BOUND, 1, 0, 0), 500);
+TEST_F(AlphaBetaTest, MatesStalematesAndTheDrawRules) {
+    // The moves are played from the position; the last `ply` of them inside
+    // the search, the others in the game before its root.
+    const char *kqk = "4k3/8/8/8/8/8/8/Q3K3 w - -", *shuffle = "4k1n1/8/8/8/8/8/8/Q3K1N1 w - -";  // White a queen up
+    const char *knightsOutAndBack = "g1f3 g8f6 f3g1 f6g8", *twice = "g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8";
+    struct Case { const char *what, *fen; int fifty; const char *moves; int ply, depth, lowest, highest; };
+    for (Case c : {Case{"mated at ply 5", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", 0,
+                        "e2e4 g7g5 b1c3 f7f6 d1h5", 5, 3, 5 - SCORE_BOUND, 5 - SCORE_BOUND},
+                   Case{"stalemate", "7k/4Q3/6K1/8/8/8/8/8 w - -", 0, "e7f7", 1, 3, 0, 0},
+                   Case{"a queen down", kqk, 0, "e1d2", 1, 2, -SCORE_BOUND, -500},
+                   Case{"the fiftieth move", kqk, 99, "e1d2", 1, 2, 0, 0},
+                   Case{"a repetition inside the search", shuffle, 0, knightsOutAndBack, 4, 1, 0, 0},
+                   Case{"a repetition in the game next to the root", shuffle, 0, knightsOutAndBack, 1, 1, 500, 9000},
+                   Case{"two repetitions of the game next to the root", shuffle, 0, twice, 1, 1, 0, 0},
+                   Case{"two repetitions deeper are left to the search", shuffle, 0, twice, 8, 1, 500, 9000}}) {
+        SCOPED_TRACE(c.what);
+        ttClear();  // the fifty-move count is not part of the position's key
+        setPosition(c.fen);
+        pos.fiftyCount = uint8_t(c.fifty);
+        ASSERT_TRUE(playMoves(c.moves));
+        setSearchPly(c.ply);
+        int score = alphaBeta(-SCORE_BOUND, SCORE_BOUND, int8_t(c.depth), 0, NODE_NULL_ALLOWED);
+        EXPECT_GE(score, c.lowest);
+        EXPECT_LE(score, c.highest);
+    }
 }
 
 TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
@@ -74,14 +57,6 @@ TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
     mainThread.nodeCount = 0;
     EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
     EXPECT_EQ(mainThread.nodeCount, 1u);
-}
-
-TEST_F(AlphaBetaTest, NullMoveDepths) {
-    setPosition("4k3/8/8/8/8/8/PPP5/3QK3 w - -");  // material 900
-    EXPECT_EQ(nullMoveDepth(3), 1);
-    EXPECT_EQ(nullMoveDepth(10), 5);
-    setPosition("4k3/8/8/8/8/8/PPP5/1N1RK3 w - -");  // material 800
-    EXPECT_EQ(nullMoveDepth(10), 7);
 }
 
 TEST_F(AlphaBetaTest, NullMoveConditions) {

@@ -1,84 +1,57 @@
-// Limits of a search besides the clock: a node budget over all threads. Mate
-// searches and the root moves an interface chooses are tested through the
-// engine program (tests/protocol/test_golimits.py).
+// A node budget over all threads in the first iteration of a line carried
+// over from the last search (other stops: think_test.cpp). Mate searches and
+// the root moves an interface chooses are tested through the engine program
+// (tests/protocol/test_golimits.py).
 #include "search/limits.h"
 
 #include <gtest/gtest.h>
 
-#include "board/makemove.h"
+#include <cstdio>
+#include <string>
+
 #include "board/position.h"
 #include "engine/searchflags.h"
 #include "engine/settings.h"
-#include "frontend/input.h"
+#include "frontend/control.h"
 #include "search/state.h"
 #include "search/think.h"
 #include "search/threads.h"
 #include "search/tt.h"
 #include "tests/search/search_fixture.h"
-#include "tests/support/board_helpers.h"
 
 namespace {
 
-const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+using LimitedSearch = RootSearchTest;
 
-class LimitedSearch : public RootSearchTest {
-protected:
-    void TearDown() override {
-        options.threads = 1;
-        options.optionFlags = OPT_XBOARD;
-        analyzing = 0;
-        RootSearchTest::TearDown();
-    }
-};
-
-TEST_F(LimitedSearch, NodeBudgetStopsEveryThreadWithinOnePollEach) {
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        resetEngine();
-        options.threads = uint8_t(threads);
-        startPosition(MIDDLEGAME_POSITION);
-        searchLimits.nodes = 60000;
-        thinkToDepth(8);  // a million nodes
-        EXPECT_EQ(searchSignal, SIG_MOVE_NOW);  // played as after a time-out
-        EXPECT_GE(totalNodes(), 60000u);
-        EXPECT_LT(totalNodes(), 60000u + 1024u * threads);
-        expectPositionRestored();
-        ASSERT_NE(mainThread.pvTable[0][0], Move(0));
-        EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0));
-        EXPECT_EQ(searchLimits.nodes, 0u);  // the limits were for that search only
-    }
-}
-
-TEST_F(LimitedSearch, NodeBudgetStopsTheFirstIterationOfACarriedOverLine) {
+TEST_F(LimitedSearch, CarriedOverLineCountsNoOldNodeAndItsFirstIterationObeysTheBudget) {
+    // After our move and the expected reply, the next search first shows the
+    // rest of the last line, one iteration less deep, before it has searched
+    // a node: the last search's helpers must not be counted in it. A budget
+    // spent in that iteration plays the line's next move.
+    options.optionFlags = OPT_XBOARD | OPT_POST;
+    options.threads = 2;
     startPosition(MIDDLEGAME_POSITION);
-    thinkToDepth(8);
-    Move reply = mainThread.pvTable[0][1], answer = mainThread.pvTable[0][2];
-    ASSERT_TRUE(makeMove(mainThread.pvTable[0][0]));
-    ASSERT_TRUE(makeMove(reply));  // the expected reply: the line goes on at depth 7
-    pos.ply = 0;
-    keyBefore = pos.hashKey;
-    plyBefore = pos.gamePly;
-    ttClear();  // so that depth 7 takes far more than the budget
+    thinkToDepth(7);
+    ASSERT_GE(mainThread.pvLength[0], 3);
+    ASSERT_GT(totalNodes(), mainThread.nodeCount);
+    Move answer = mainThread.pvTable[0][2];
+    ASSERT_TRUE(recordAndMakeMove(mainThread.pvTable[0][0]));
+    ASSERT_TRUE(recordAndMakeMove(mainThread.pvTable[0][1]));
+    rememberRoot();
+    ttClear();  // so that the sixth iteration takes far more than the budget
     searchLimits.nodes = 3000;
+    startCapture();
     thinkToDepth(64);
+    std::string output = stopCapture();
+    int depth = 0, score = 0;
+    unsigned long time = 1, nodes = 1;
+    ASSERT_EQ(std::sscanf(output.c_str(), "%d %d %lu %lu", &depth, &score, &time, &nodes), 4) << output;
+    EXPECT_EQ(depth, 6);
+    EXPECT_EQ(nodes, 0u) << output.substr(0, output.find('\n'));
     expectPositionRestored();
-    EXPECT_LT(totalNodes(), 3000u + 1024u);
+    EXPECT_LT(totalNodes(), 3000u + 2 * 1024u);
     EXPECT_EQ(mainThread.lastDepth, 0);  // no iteration was completed
     EXPECT_EQ(mainThread.pvTable[0][0], answer);
-}
-
-TEST_F(LimitedSearch, AnalysisAtItsNodeBudgetWaitsForStop) {
-    options.optionFlags = OPT_UCI;
-    startPosition(MIDDLEGAME_POSITION);
-    analyzing = 1;
-    searchLimits.nodes = 5000;  // spent before the first look at the input, at 8192 nodes
-    sendInput("stop");
-    thinkToDepth(60);
-    EXPECT_EQ(searchSignal, SIG_ABORT);
-    EXPECT_EQ(analyzing, 0);
-    EXPECT_GE(totalNodes(), 5000u);
-    EXPECT_LT(totalNodes(), 5000u + 1024u);
-    expectPositionRestored();
 }
 
 }  // namespace

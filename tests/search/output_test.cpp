@@ -33,14 +33,14 @@ protected:
     std::string lineOf(int depth, int score, uint8_t bound = BOUND_EXACT) {
         mainThread.nodeCount = 40000;
         mainThread.selDepth = 7;
-        timeControl.searchStart = elapsedMs() - 1500;
         startCapture();
+        timeControl.searchStart = elapsedMs() - 1500;  // after the capture file is made, which may take a while
         printPV(depth, score, bound);
         return stopCapture();
     }
 };
 
-TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
+TEST_F(OutputTest, XboardLineOnlyWithPostRepeatedOnRequestAndCutAtAStaleMove) {
     options.optionFlags = OPT_XBOARD;
     setPosition("4k3/8/8/8/8/8/8/R3K3 w - -");
     setLine("a1a8 e8d7");
@@ -51,11 +51,15 @@ TEST_F(OutputTest, XboardLineOnlyWithPostAndRepeatedOnRequest) {
     mainThread.nodeCount = 99;
     startCapture();
     printPV(0, 0);  // depth 0 prints the last line again
-    EXPECT_EQ(stopCapture(), " 2    23    150 40000   Ra8+ Kd7\n");
+    printWindowFail(true, 5, 900);
+    printWindowFail(false, 5, -30);
+    EXPECT_EQ(stopCapture(), " 2    23    150 40000   Ra8+ Kd7\n++\n--\n");
+    // A stale line ends at its first impossible move: Ra8 again, from a1.
+    mainThread.pvTable[0][2] = mainThread.pvTable[0][0];
+    mainThread.pvLength[0] = 3;
+    EXPECT_EQ(lineOf(3, 10), " 3    10    150 40000   Ra8+ Kd7\n");
+    EXPECT_EQ(mainThread.pvLength[0], 2);
 }
-
-/// The moves of an xboard line printed by lineOf.
-std::string movesOf(const std::string &line) { return line.substr(line.find("40000  ") + 7); }
 
 /// Checks a UCI line against the expected text with the time field as
 /// printed, and the nodes per second worked out from that time; the table
@@ -75,6 +79,7 @@ TEST_F(OutputTest, UciLinesCarryTheBoundAndTheLineNumberOnlyForSeveralLines) {
     setPosition("8/4P3/8/8/8/8/k7/4K3 w - -");
     setLine("e7e8q a2b2");
     expectUciLine(lineOf(5, 812), "cp 812", "pv e7e8q a2b2\n");
+    expectUciLine(lineOf(5, 9997), "mate 2", "pv e7e8q a2b2\n");
     shownMultiPv = searchMultiPv = 3;
     expectUciLine(lineOf(5, 812, BOUND_LOWER), "cp 812 lowerbound", "multipv 1 pv e7e8q a2b2\n");
     shownMultiPv = searchMultiPv = 1;
@@ -96,10 +101,6 @@ TEST_F(OutputTest, UciMateScoresCountMovesNotPlies) {
         EXPECT_STREQ(uciScore(c.score, &value), c.kind) << c.score;
         EXPECT_EQ(value, c.value) << c.score;
     }
-    options.optionFlags = OPT_UCI | OPT_POST;
-    setPosition("6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -");
-    setLine("d1d8");
-    expectUciLine(lineOf(5, 9999), "mate 1", "pv d1d8\n");
 }
 
 TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
@@ -115,24 +116,6 @@ TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
     EXPECT_EQ(line.back(), '\n');
     EXPECT_EQ(positionFault(), nullptr);
     EXPECT_EQ(pos.gamePly, 0);
-}
-
-TEST_F(OutputTest, StaleLineEndsAtItsFirstImpossibleMove) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    setLine("e2e4 e7e5");
-    mainThread.pvTable[0][2] = mainThread.pvTable[0][0];  // e2-e4 again: no white pawn on e2 any more
-    mainThread.pvLength[0] = 3;
-    EXPECT_EQ(movesOf(lineOf(3, 10)), " e4 e5\n");
-    EXPECT_EQ(mainThread.pvLength[0], 2);
-}
-
-TEST_F(OutputTest, WindowFailMarksInXboardWithPost) {
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    startCapture();
-    printWindowFail(true, 5, 900);
-    printWindowFail(false, 5, -30);
-    EXPECT_EQ(stopCapture(), "++\n--\n");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "board/notation.h"
 #include "board/position.h"
+#include "egtb/syzygy.h"
 #include "engine/output.h"
 #include "eval/pawns.h"
 #include "eval/pst.h"
@@ -16,6 +17,7 @@
 #include "search/ordering.h"
 #include "search/state.h"
 #include "search/think.h"
+#include "search/threads.h"
 #include "search/tt.h"
 #include "tests/support/board_helpers.h"
 #include "tests/support/input_pipe.h"
@@ -49,6 +51,7 @@ const auto *environment = ::testing::AddGlobalTestEnvironment(new SearchEnvironm
 
 void resetEngine() {
     options.optionFlags = OPT_XBOARD;
+    options.threads = 1;
     options.multiPv = 1;
     timeControl.movesPerControl = 0;
     timeControl.baseTime = 0;
@@ -57,6 +60,8 @@ void resetEngine() {
     timeControl.maxDepth = 64;
     analyzing = pondering = 0;
     clearSearchLimits();
+    forgetHelpers();  // the last search's helpers count no more
+    syzygyHits = 0;
     newGame();
     mainThread.previousScore = 0;
     mainThread.pvLength[0] = 0;
@@ -98,6 +103,10 @@ void SearchTest::TearDown() {
 
 void RootSearchTest::startPosition(const char *fen) {
     setPosition(fen);
+    rememberRoot();
+}
+
+void RootSearchTest::rememberRoot() {
     keyBefore = pos.hashKey;
     plyBefore = pos.gamePly;
 }
@@ -108,4 +117,16 @@ void RootSearchTest::expectPositionRestored() {
     EXPECT_EQ(pos.gamePly, plyBefore);
     EXPECT_EQ(pos.ply, 0);
     EXPECT_EQ(searching, 0);
+}
+
+void RootSearchTest::expectMoveFound() {
+    EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0)) << text(mainThread.pvTable[0][0]);
+}
+
+void RootSearchTest::search(const char *fen, int threads, int depth) {
+    resetEngine();
+    options.threads = uint8_t(threads);
+    startPosition(fen);
+    thinkToDepth(depth);
+    expectPositionRestored();
 }

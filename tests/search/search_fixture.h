@@ -10,8 +10,12 @@
 #include "board/types.h"
 #include "tests/support/capture.h"
 
-/// Resets the engine as a new game does, with thinking output off, no
-/// clock, and every hash table cleared.
+/// A quiet middlegame in which a search reaches its eighth iteration only
+/// after a million nodes.
+constexpr const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -";
+
+/// Resets the engine as a new game does, with one thread, thinking output
+/// off, no clock, and every hash table cleared.
 void resetEngine();
 
 /// Sets a position from FEN and prepares a search at ply 0.
@@ -47,6 +51,16 @@ protected:
     /// Sets the root position and remembers it.
     void startPosition(const char *fen);
 
+    /// Remembers the current position as the root.
+    void rememberRoot();
+
     /// Checks that the position is the remembered root and no search runs.
     void expectPositionRestored();
+
+    /// Checks that the move to play is a legal move of the root.
+    void expectMoveFound();
+
+    /// Searches the position with a freshly reset engine to `depth` with
+    /// `threads` threads, and checks that the search left it as it was.
+    void search(const char *fen, int threads, int depth);
 };
