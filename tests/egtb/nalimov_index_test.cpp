@@ -18,11 +18,9 @@ protected:
 };
 
 TEST_F(NalimovRegistry, MaterialLookupFindsTheTableAndTheColourOrder) {
-    struct Case {
-        uint8_t counts[10];  // white P N B R Q, black P N B R Q
-        const char *table;   // nullptr: no table
-        int sign;
-    };
+    // The counts of white P N B R Q, black P N B R Q; the table (nullptr:
+    // none) and whether the colours are exchanged.
+    struct Case { uint8_t counts[10]; const char *table; int sign; };
     const Case cases[] = {
         {{0, 0, 0, 0, 1, 0, 0, 0, 0, 0}, "kqk", 1},    {{0, 0, 0, 0, 0, 0, 0, 0, 0, 1}, "kqk", -1},
         {{1, 0, 0, 0, 0, 0, 1, 0, 0, 0}, "knkp", -1},  {{0, 1, 0, 0, 0, 1, 0, 0, 0, 0}, "knkp", 1},
@@ -41,18 +39,15 @@ TEST_F(NalimovRegistry, RecordedCountsFollowFromTheKingPairsAndTheFreeSquares) {
     // one of 3612 (all non-adjacent pairs of distinct squares) with the
     // leading pawn on one of 24 squares (files a-d, ranks 2-7); every other
     // man takes one of the squares still free.
-    const struct {
-        const char *table;
-        uint64_t count;
-    } cases[] = {
+    const std::pair<const char *, uint64_t> cases[] = {
         {"kqk", 462 * 62},         // 28644
         {"kpk", 24 * 3612},        // 86688
         {"kqkr", 462 * 62 * 61},   // 1747284
         {"kqkp", 24 * 3612 * 61},  // 5287968
     };
-    for (const auto &c : cases)
+    for (const auto &[table, count] : cases)
         for (int side = 0; side < 2; side++)
-            EXPECT_EQ(tbTables[nalimovTableNumber(c.table)].count[side], c.count) << c.table << " side " << side;
+            EXPECT_EQ(tbTables[nalimovTableNumber(table)].count[side], count) << table << " side " << side;
 }
 
 // ---------------------------------------------------------------------------
@@ -62,12 +57,12 @@ TEST_F(NalimovRegistry, RecordedCountsFollowFromTheKingPairsAndTheFreeSquares) {
 struct Shape {
     int table, total;
     int side[8], type[8];  // of the men from index 2 on
-    bool pawns;
+    int symmetries;        // all eight without pawns, else none and the mirror of the files
 };
 
 Shape shapeOf(const char *name) {
     int table = nalimovTableNumber(name);
-    Shape s{table, 2, {}, {}, tbTables[table].men[0][0] + tbTables[table].men[1][0] > 0};
+    Shape s{table, 2, {}, {}, tbTables[table].men[0][0] + tbTables[table].men[1][0] > 0 ? 2 : 8};
     for (int side = 0; side < 2; side++)
         for (int type = 0; type < 5; type++)
             for (int i = 0; i < tbTables[table].men[side][type]; i++) s.side[s.total] = side, s.type[s.total++] = type;
@@ -77,8 +72,7 @@ Shape shapeOf(const char *name) {
 bool identical(const Shape &s, int i, int j) { return s.side[i] == s.side[j] && s.type[i] == s.type[j]; }
 
 /// The image of a square under one of the eight board symmetries: bit 0
-/// mirrors the files, bit 1 the ranks, bit 2 swaps files and ranks. Tables
-/// with pawns allow only the first two (none and the mirror of the files).
+/// mirrors the files, bit 1 the ranks, bit 2 swaps files and ranks.
 int image(int symmetry, int square) {
     int file = square & 7, rank = square >> 3;
     if (symmetry & 1) file = 7 - file;
@@ -86,8 +80,6 @@ int image(int symmetry, int square) {
     if (symmetry & 4) std::swap(file, rank);
     return rank * 8 + file;
 }
-
-int symmetries(const Shape &s) { return s.pawns ? 2 : 8; }
 
 /// Sorts the squares of each group of identical men (they stand together).
 void sortGroups(const Shape &s, int *squares) {
@@ -110,7 +102,7 @@ bool nextOrder(const Shape &s, int *squares) {
 /// the allowed symmetries, of the squares with identical men sorted.
 uint64_t canonicalKey(const Shape &s, const int *squares) {
     uint64_t best = ~uint64_t(0);
-    for (int symmetry = 0; symmetry < symmetries(s); symmetry++) {
+    for (int symmetry = 0; symmetry < s.symmetries; symmetry++) {
         int moved[8];
         for (int i = 0; i < s.total; i++) moved[i] = image(symmetry, squares[i]);
         sortGroups(s, moved);
@@ -144,7 +136,7 @@ bool placementAllowed(const Shape &s, const int *squares) {
 /// identical men) gets `index`.
 void expectClassIndex(const Shape &s, const int *squares, uint64_t index) {
     int moved[8];
-    for (int symmetry = 0; symmetry < symmetries(s); symmetry++) {
+    for (int symmetry = 0; symmetry < s.symmetries; symmetry++) {
         for (int i = 0; i < s.total; i++) moved[i] = image(symmetry, squares[i]);
         sortGroups(s, moved);
         do ASSERT_EQ(indexOf(s, moved), index) << tbTables[s.table].name << " symmetry " << symmetry;
@@ -158,10 +150,10 @@ void expectClassIndex(const Shape &s, const int *squares, uint64_t index) {
 /// only a1, b1 and d4 (files a and d with pawns) are taken, whole classes
 /// still.
 bool firstKingTaken(const Shape &s, int square) {
-    for (int symmetry = 1; symmetry < symmetries(s); symmetry++)
+    for (int symmetry = 1; symmetry < s.symmetries; symmetry++)
         if (image(symmetry, square) < square) return false;
 #ifdef __SANITIZE_ADDRESS__
-    return s.pawns ? square % 8 == 0 || square % 8 == 3 : square == 0 || square == 1 || square == 27;
+    return s.symmetries == 2 ? square % 8 == 0 || square % 8 == 3 : square == 0 || square == 1 || square == 27;
 #endif
     return true;
 }

@@ -46,10 +46,7 @@ TEST_F(SyzygyProbe, ProbesAgreeWithFathomAndTheSearchScoresWinsInTheBand) {
     // Values from the fathom command, side to move's point of view. Wrong
     // bitboards, side to move or en-passant square in the position handed to
     // Fathom show here; castling rights keep a position out of the tables.
-    struct Case {
-        const char *fen;
-        int fiftyCount, wdl, dtz;  // NOT_FOUND: no table answers
-    };
+    struct Case { const char *fen; int fiftyCount, wdl, dtz; };  // NOT_FOUND: no table answers
     const Case cases[] = {
         {"8/8/8/4k3/8/8/8/K6Q w - -", 0, SYZYGY_WIN, 17},
         {"8/8/8/4k3/8/8/8/K6Q w - -", 82, SYZYGY_WIN, 17},  // late, but still in time
@@ -119,11 +116,7 @@ TEST_F(SyzygyProbe, PositionWithTheSideNotToMoveInCheckIsNeverShownToFathom) {
 }
 
 TEST_F(SyzygyProbe, RootKeepsTheMovesOfTheBestRank) {
-    struct Case {
-        const char *fen;
-        int fiftyCount;
-        std::set<std::string> kept;  // fathom's winning (or drawing) moves
-    };
+    struct Case { const char *fen; int fiftyCount; std::set<std::string> kept; };  // fathom's best moves
     const Case cases[] = {
         // Won: every winning move, but not Qe4 or Qd5, which give the queen away.
         {"8/8/8/4k3/8/8/8/K6Q w - -", 0,

@@ -32,11 +32,7 @@ TEST(TablebaseValues, EachValueClassScoredAtPlyZeroAndFive) {
     // A win in n moves scores 10000 - 2n, a loss in n moves 2n - 10000,
     // both moved by the ply; the rest follows the 16-bit wrap-around.
     const int NO_BYTE = 1000;
-    struct Case {
-        int byte;
-        int32_t value;
-        int16_t atZero, atFive;
-    };
+    struct Case { int byte; int32_t value; int16_t atZero, atFive; };
     const Case cases[] = {
         {0, 0, 0, 0},                     // draw
         {126, 32766, 9998, 9993},         // mate in one
@@ -116,11 +112,7 @@ TEST_F(TablebaseFiles, ProbeReadsTheByteAtThePositionsIndexInTheFileOfTheSideToM
     write("kpkp.nbw", std::string(half, char(30)) + std::string(half, char(40)));
     ASSERT_EQ(start(scratch.path), 4);
     EXPECT_EQ(readCapture(), "*** " + inDir("krk.nbw") + " corrupted\n");
-    struct Case {
-        const char *fen;
-        int ply;
-        const char *score;
-    };
+    struct Case { const char *fen; int ply; const char *score; };
     const Case cases[] = {
         // Kings a1 and c1 are the first king pair; the queen on a2 is the
         // seventh free square (a1 and c1 squeezed out): index 6, byte 7. The
@@ -243,11 +235,7 @@ std::string compressedHeader(int blockShift, uint32_t marker, bool goodBanner, b
 }
 
 TEST_F(TablebaseFiles, CompressedFilesAreRecognisedButNotRegistered) {
-    struct Case {
-        const char *file;
-        std::string header;
-        const char *message;
-    };
+    struct Case { const char *file; std::string header; const char *message; };
     const Case cases[] = {
         {"krk.nbw.emd", compressedHeader(13, 0x004001F5, true, true), ": compressed table blocks cannot be decoded by this engine"},
         {"krk_nbb.emd", compressedHeader(13, 0x004001F6, true, true), "*** Unable to read %s - file broken"},
