@@ -59,7 +59,7 @@ TEST_F(BookTest, BookKeyFoldsInCastlingRightsAndTheEnPassantSquare) {
     }
 }
 
-TEST_F(BookTest, WeightsOfTheCandidatesAsWorkedOutByHand) {
+TEST_F(BookTest, WeightsWorkedOutByHandAreShownAndPlayedInProportion) {
     writeBook(THREE_MOVES);
     openBook();
     ASSERT_TRUE(bookIsOpen());
@@ -73,21 +73,9 @@ TEST_F(BookTest, WeightsOfTheCandidatesAsWorkedOutByHand) {
     goTo("a2a3");
     probeBook(nullptr, PROBE_SHOW);
     EXPECT_EQ(readCapture(), "");
-    // Fewer than five games and no score: no candidate; a score from the
-    // search makes even a single game count.
-    closeBook();
-    writeBook({{"e2e4", 4, 4}, {"d2d4", 1, 1}, {"c2c4", 3}});
-    openBook();
-    EXPECT_EQ(playProbe(), 0u);
-    closeBook();
-    writeBook({{"e2e4", 4, 4}, {"d2d4", 1, 1, 1, -20}});
-    openBook();
-    EXPECT_EQ(playProbe(), findMove("d2d4"));
-}
-
-TEST_F(BookTest, PlayChoosesInProportionToTheWeightsAndShowsTheCandidatesInXboardOnly) {
-    writeBook(THREE_MOVES);
-    openBook();
+    // A move played in xboard comes after the candidates as a thinking
+    // line; in UCI nothing is shown.
+    goTo("");
     EXPECT_NE(playProbe(), 0u);
     EXPECT_EQ(readCapture(), "0 0 0 0 ( e4 d4 Nf3 )\n");
     options.optionFlags = OPT_UCI;
@@ -101,6 +89,16 @@ TEST_F(BookTest, PlayChoosesInProportionToTheWeightsAndShowsTheCandidatesInXboar
     EXPECT_NEAR(counts[findMove("e2e4")] / double(probes), 428.0 / 635, 0.04);
     EXPECT_NEAR(counts[findMove("d2d4")] / double(probes), 180.0 / 635, 0.04);
     EXPECT_NEAR(counts[findMove("g1f3")] / double(probes), 27.0 / 635, 0.02);
+    // Fewer than five games and no score: no candidate; a score from the
+    // search makes even a single game count.
+    closeBook();
+    writeBook({{"e2e4", 4, 4}, {"d2d4", 1, 1}, {"c2c4", 3}});
+    openBook();
+    EXPECT_EQ(playProbe(), 0u);
+    closeBook();
+    writeBook({{"e2e4", 4, 4}, {"d2d4", 1, 1, 1, -20}});
+    openBook();
+    EXPECT_EQ(playProbe(), findMove("d2d4"));
 }
 
 TEST_F(BookTest, BlockedCandidateIsNotChosenAndCountsItsProbesDownInTheFile) {
