@@ -12,7 +12,6 @@
 #include "eval/pawns.h"
 #include "search/tt.h"
 #include "tests/support/board_helpers.h"
-#include "tests/support/capture.h"
 
 void BookTest::SetUp() {
     makeScratchDirectory(scratch, "book-test", true);
@@ -38,8 +37,6 @@ void BookTest::TearDown() {
     setupPosition();
 }
 
-std::string BookTest::printed() { return readCapture(); }
-
 void BookTest::goTo(const char *moves) {
     if (startFen.empty()) setupPosition();
     else setFen(startFen.c_str());
@@ -62,8 +59,7 @@ void BookTest::writeBook(const std::vector<BookEntry> &entries, const char *name
         data.append(reinterpret_cast<const char *>(&count), 4);
         data.append(reinterpret_cast<const char *>(records.data()), records.size() * sizeof(BookRecord));
     }
-    std::string file(reinterpret_cast<const char *>(index.data()), index.size() * 4);
-    writeText(name, file + data);
+    write(name, std::string(reinterpret_cast<const char *>(index.data()), index.size() * 4) + data);
 }
 
 std::vector<StoredRecord> BookTest::readBook() {
@@ -83,24 +79,18 @@ std::vector<StoredRecord> BookTest::readBook() {
     return records;
 }
 
-bool BookTest::holds(const std::vector<StoredRecord> &records, const char *moves) {
+const BookRecord *BookTest::find(const std::vector<StoredRecord> &records, const char *moves) {
     goTo(moves);
     for (const StoredRecord &stored : records)
-        if (stored.record.key == bookKey() && stored.bucket == bookBucket()) return true;
-    return false;
+        if (stored.record.key == bookKey() && stored.bucket == bookBucket()) return &stored.record;
+    return nullptr;
 }
 
 const BookRecord &BookTest::recordAfter(const std::vector<StoredRecord> &records, const char *moves) {
     static const BookRecord missing{};
-    EXPECT_TRUE(holds(records, moves)) << moves;
-    for (const StoredRecord &stored : records)
-        if (stored.record.key == bookKey() && stored.bucket == bookBucket()) return stored.record;
-    return missing;
-}
-
-void writeText(const char *name, const std::string &text) {
-    std::ofstream file(name, std::ios::binary);
-    file << text;
+    const BookRecord *found = find(records, moves);
+    EXPECT_NE(found, nullptr) << moves;
+    return found ? *found : missing;
 }
 
 std::string readText(const char *name) {

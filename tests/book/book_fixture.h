@@ -1,5 +1,6 @@
 // Common set-up of the book tests: each test runs in a fresh directory of
-// its own (where "QuorBook.bin" lives), with the engine's output captured.
+// its own (where "QuorBook.bin" lives), with the engine's output captured
+// (readCapture).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "book/bookfile.h"
+#include "tests/support/capture.h"
 #include "tests/support/scratch_dir.h"
 
 /// One record of a hand-made book: the position after `moves` (coordinate
@@ -33,18 +35,18 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    /// Everything printed since the last call.
-    std::string printed();
     /// Sets up the start position (a FEN; empty: the initial position) and plays `moves`.
     void goTo(const char *moves);
+    /// Writes a file of the test's directory.
+    void write(const char *name, const std::string &text) { writeScratchFile(scratch, name, text); }
     /// Writes a book file holding exactly these records.
     void writeBook(const std::vector<BookEntry> &entries, const char *name = BOOK_FILE_NAME);
     /// Every record of the book file, read without the engine's reader.
     std::vector<StoredRecord> readBook();
-    /// The record of the position after `moves` in `records`; a failure when missing.
+    /// The record of the position after `moves` in `records`, nullptr when missing.
+    const BookRecord *find(const std::vector<StoredRecord> &records, const char *moves);
+    /// The same, a failure when missing.
     const BookRecord &recordAfter(const std::vector<StoredRecord> &records, const char *moves);
-    /// Whether `records` hold the position after `moves`.
-    bool holds(const std::vector<StoredRecord> &records, const char *moves);
 
     std::string startFen;
 
@@ -52,5 +54,4 @@ private:
     ScratchDirectory scratch;
 };
 
-void writeText(const char *name, const std::string &text);
 std::string readText(const char *name);

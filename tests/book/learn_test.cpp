@@ -1,6 +1,7 @@
 // Changing the book in place: learning from won, lost and drawn games,
 // the sign of the stored search scores, and merging two books.
 #include <string>
+#include <tuple>
 
 #include "board/position.h"
 #include "book/learn.h"
@@ -13,12 +14,10 @@ namespace {
 // A Ruy Lopez of ten plies. White's book moves are plies 0, 2, 4 (1.e4,
 // 2.Nf3, 3.Bb5); Black's are plies 1, 3, 5.
 const char *GAME = "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6 b5a4 g8f6 e1g1 f8e7";
-const char *WHITE_BOOK[3] = {"e2e4", "e2e4 e7e5 g1f3", "e2e4 e7e5 g1f3 b8c6 f1b5"};
-const char *BLACK_BOOK[3] = {"e2e4 e7e5", "e2e4 e7e5 g1f3 b8c6", "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6"};
+const char *BOOK_LINES[6] = {"e2e4", "e2e4 e7e5 g1f3", "e2e4 e7e5 g1f3 b8c6 f1b5",
+                             "e2e4 e7e5", "e2e4 e7e5 g1f3 b8c6", "e2e4 e7e5 g1f3 b8c6 f1b5 a7a6"};
 
-}  // namespace
-
-/// Learned value and block counter of each side's three book positions.
+/// Learned value and block counter of the six book positions, White's first.
 using Values = std::vector<std::pair<int, int>>;
 
 class LearnTest : public BookTest {
@@ -29,43 +28,29 @@ protected:
         options.optionFlags |= OPT_COMPUTER;
     }
 
-    void writeRuyLopez(const int16_t learned[6]) {
+    /// Writes the book with these learned values, plays the game and learns.
+    Values learn(const int16_t learned[6], int exitPly, std::vector<int16_t> scores, int result) {
         std::vector<BookEntry> entries;
-        for (int i = 0; i < 3; i++) {
-            entries.push_back({WHITE_BOOK[i], 10, 0, 0, 0, learned[i]});
-            entries.push_back({BLACK_BOOK[i], 10, 0, 0, 0, learned[3 + i]});
-        }
+        for (int i = 0; i < 6; i++) entries.push_back({BOOK_LINES[i], 10, 0, 0, 0, learned[i]});
         writeBook(entries);
-    }
-
-    /// Plays the game and learns; returns learned value and block counter
-    /// of the six book positions, White's first.
-    Values learn(int exitPly, std::vector<int16_t> scores, int result) {
         openBook();
         goTo(GAME);
         uint64_t finalKey = pos.hashKey;
         learnFromGame(exitPly, scores.data(), result);
         EXPECT_EQ(pos.gamePly, 10);
         EXPECT_EQ(pos.hashKey, finalKey) << "the board is back at the end of the game";
+        closeBook();
         auto records = readBook();
         Values values;
-        for (const char **side : {WHITE_BOOK, BLACK_BOOK})
-            for (int i = 0; i < 3; i++)
-                values.push_back({recordAfter(records, side[i]).learned, recordAfter(records, side[i]).blockCount});
-        closeBook();
+        for (const char *moves : BOOK_LINES) values.push_back({recordAfter(records, moves).learned, recordAfter(records, moves).blockCount});
         return values;
     }
 };
 
+}  // namespace
+
 TEST_F(LearnTest, WonLostAndDrawnSlowGamesChangeTheEnginesBookMoves) {
-    struct Case {
-        const char *name;
-        int16_t learned[6];
-        int exitPly;
-        std::vector<int16_t> scores;
-        int result;
-        Values expected;
-    };
+    struct Case { const char *name; int16_t learned[6]; int exitPly; std::vector<int16_t> scores; int result; Values expected; };
     // Engine White leaving the book at ply 4, six plies before the end:
     // threshold -10, the score looked at is that of the second searched move.
     const Case cases[] = {
@@ -89,27 +74,14 @@ TEST_F(LearnTest, WonLostAndDrawnSlowGamesChangeTheEnginesBookMoves) {
         // Learned values stay within 16 bits.
         {"saturated", {32767, 0, 0}, 4, {0, 0, 0, 0, 0}, 1, {{32767, 0}, {1, 0}, {2, 0}, {0, 0}, {0, 0}, {0, 0}}},
     };
-    for (const Case &c : cases) {
-        writeRuyLopez(c.learned);
-        EXPECT_EQ(learn(c.exitPly, c.scores, c.result), c.expected) << c.name;
-    }
+    for (const Case &c : cases) EXPECT_EQ(learn(c.learned, c.exitPly, c.scores, c.result), c.expected) << c.name;
 }
 
 TEST_F(LearnTest, NothingIsLearnedFromFastGamesShortBookLinesOrWinsAgainstHumans) {
     const int16_t none[6] = {};
     const Values unchanged(6, {0, 0});
-    struct Case {
-        const char *name;
-        uint16_t moves;
-        uint32_t base;
-        uint16_t increment;
-        bool computer;
-        int exitPly;
-        int result;
-        bool learns;
-    };
+    struct Case { const char *name; uint16_t moves; uint32_t base; uint16_t increment; bool computer; int exitPly, result; bool learns; };
     const Case cases[] = {
-        {"five minutes", 0, 30000, 0, true, 4, 1, false},
         {"just under ten minutes", 0, 59999, 0, true, 4, 1, false},
         {"40 moves in 5 minutes + 3 s", 40, 30000, 300, true, 4, 1, true},
         {"fixed depth", 0, 0, 0, true, 4, 1, false},
@@ -119,53 +91,44 @@ TEST_F(LearnTest, NothingIsLearnedFromFastGamesShortBookLinesOrWinsAgainstHumans
         {"four plies after the book", 0, 60000, 0, true, 6, 1, false},
     };
     for (const Case &c : cases) {
-        writeRuyLopez(none);
         timeControl.movesPerControl = c.moves;
         timeControl.baseTime = c.base;
         timeControl.increment = c.increment;
         options.optionFlags = uint16_t(c.computer ? OPT_XBOARD | OPT_COMPUTER : OPT_XBOARD);
-        EXPECT_EQ(learn(c.exitPly, {0, 0, 0, 0, 0}, c.result) != unchanged, c.learns) << c.name;
+        EXPECT_EQ(learn(none, c.exitPly, {0, 0, 0, 0, 0}, c.result) != unchanged, c.learns) << c.name;
     }
     // Not from the initial position.
     startFen = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w Kkq - 0 1";
     timeControl = TimeControl{};
     timeControl.baseTime = 60000;
     options.optionFlags = OPT_XBOARD | OPT_COMPUTER;
-    writeRuyLopez(none);
-    EXPECT_EQ(learn(4, {0, 0, 0, 0, 0}, 1), unchanged);
+    EXPECT_EQ(learn(none, 4, {0, 0, 0, 0, 0}, 1), unchanged);
 }
 
 TEST_F(BookTest, MergeTakesWhatTheBookLacksOrEverythingWithOverwrite) {
-    // Scored flag, search score and learned value in the book and in the
-    // source.
-    const std::vector<BookEntry> book = {{"e2e4", 20, 0, 0, 0, 0},  {"d2d4", 20, 0, 6, 5, 0},
-                                         {"c2c4", 20, 0, 4, 9, 2}, {"g1f3", 20, 0, 5, 8, -4},
-                                         {"b2b3", 20, 0, 1, 1, 1}};
+    // Scored depth, search score and learned value in the source and in the book.
     writeBook({{"e2e4", 10, 0, 5, 10, 0}, {"d2d4", 10, 0, 5, 10, -4}, {"c2c4", 10, 0, 0, 0, 9},
-               {"g1f3", 10, 0, 6, 20, 9}, {"g2g3", 10, 0, 1, 1, 1}},
-              "source.bin");
-    struct Expected {
-        const char *moves;
-        int depth, score, learned;
-    };
+               {"g1f3", 10, 0, 6, 20, 9}, {"g2g3", 10, 0, 1, 1, 1}}, "source.bin");
     for (bool overwrite : {false, true}) {
-        writeBook(book);
+        writeBook({{"e2e4", 20, 0, 0, 0, 0}, {"d2d4", 20, 0, 6, 5, 0}, {"c2c4", 20, 0, 4, 9, 2},
+                   {"g1f3", 20, 0, 5, 8, -4}, {"b2b3", 20, 0, 1, 1, 1}});
         openBook();
         mergeBook("source.bin", overwrite);
         closeBook();
         auto records = readBook();
-        const Expected expected[] = {
-            {"e2e4", 5, 10, 0},                                        // scored only in the source
-            {"d2d4", overwrite ? 5 : 6, overwrite ? 10 : 5, -4},       // deeper in the book
-            {"c2c4", 4, 9, overwrite ? 9 : 2},                         // the source has no score
-            {"g1f3", 6, 20, overwrite ? 9 : -4},                       // deeper in the source
-            {"b2b3", 1, 1, 1},                                         // not in the source
+        const std::tuple<const char *, int, int, int> expected[] = {  // depth, score, learned
+            {"e2e4", 5, 10, 0},                                   // scored only in the source
+            {"d2d4", overwrite ? 5 : 6, overwrite ? 10 : 5, -4},  // deeper in the book
+            {"c2c4", 4, 9, overwrite ? 9 : 2},                    // the source has no score
+            {"g1f3", 6, 20, overwrite ? 9 : -4},                  // deeper in the source
+            {"b2b3", 1, 1, 1},                                    // not in the source
         };
-        for (const Expected &e : expected) {
-            const BookRecord &r = recordAfter(records, e.moves);
-            EXPECT_EQ(r.scoredDepth, e.depth) << e.moves << " overwrite " << overwrite;
-            EXPECT_EQ(r.searchScore, e.score) << e.moves << " overwrite " << overwrite;
-            EXPECT_EQ(r.learned, e.learned) << e.moves << " overwrite " << overwrite;
+        for (const auto &[moves, depth, score, learned] : expected) {
+            const BookRecord &r = recordAfter(records, moves);
+            SCOPED_TRACE(std::string(moves) + (overwrite ? " overwrite" : ""));
+            EXPECT_EQ(r.scoredDepth, depth);
+            EXPECT_EQ(r.searchScore, score);
+            EXPECT_EQ(r.learned, learned);
             EXPECT_EQ(r.frequency, 20u);
         }
     }
@@ -184,8 +147,8 @@ TEST_F(BookTest, SearchScoresCountForTheSideThatChoosesTheMove) {
     EXPECT_EQ(recordAfter(records, "d1d5").searchScore, 127);
     // Equal games; the search gives Qd5 all 120 points and Qd8+ none.
     goTo("");
-    printed();
+    readCapture();
     probeBook(nullptr, PROBE_SHOW);
-    EXPECT_EQ(printed(), " Move\t[Weight, Frequency, Win/Loss, Learned]\n"
-                         " Qd5\t[480, 10, 0, 0]\n Qd8\t[360, 10, 0, 0]\n \n\n");
+    EXPECT_EQ(readCapture(), " Move\t[Weight, Frequency, Win/Loss, Learned]\n"
+                             " Qd5\t[480, 10, 0, 0]\n Qd8\t[360, 10, 0, 0]\n \n\n");
 }

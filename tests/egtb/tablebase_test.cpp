@@ -6,17 +6,15 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 #include "board/position.h"
 #include "egtb/nalimov.h"
 #include "egtb/verify.h"
-#include "engine/output.h"
 #include "engine/settings.h"
 #include "tests/support/board_helpers.h"
+#include "tests/support/capture.h"
 #include "tests/support/scratch_dir.h"
 
 namespace {
@@ -30,30 +28,35 @@ int tableNumber(const char *name) {
 
 uint64_t countOf(const char *name, int side) { return tbTables[tableNumber(name)].count[side]; }
 
-/// The kqk index of the current position (white has the queen).
-uint64_t kqkIndex() {
-    TbPieceList lists[2];
-    for (int square = 0; square < 64; square++) {
-        uint8_t code = pos.board[square];
-        if (code == EMPTY) continue;
-        lists[pieceSide(code)][pieceType(code) == KING ? 15 : QUEEN * 3] = square ^ 56;
+TEST(TablebaseValues, EachValueClassScoredAtPlyZeroAndFive) {
+    // A win in n moves scores 10000 - 2n, a loss in n moves 2n - 10000,
+    // both moved by the ply; the rest follows the 16-bit wrap-around.
+    const int NO_BYTE = 1000;
+    struct Case { int byte; int32_t value; int16_t atZero, atFive; };
+    const Case cases[] = {
+        {0, 0, 0, 0},                     // draw
+        {126, 32766, 9998, 9993},         // mate in one
+        {-128, 32640, 9746, 9741},        // the longest one-byte win
+        {-126, -32766, -10000, -9995},    // mated now
+        {-127, -32640, -9748, -9743},     // the longest one-byte loss
+        {NO_BYTE, 100, 10202, 10197},     // a small 16-bit value, unchanged
+        {NO_BYTE, -100, -10204, -10199},
+    };
+    for (const Case &c : cases) {
+        if (c.byte != NO_BYTE) { EXPECT_EQ(tbValueForByte(int8_t(c.byte)), c.value) << c.byte; }
+        EXPECT_EQ(tbScoreForValue(c.value, 0), c.atZero) << c.value;
+        EXPECT_EQ(tbScoreForValue(c.value, 5), c.atFive) << c.value;
     }
-    return nalimovIndex(tableNumber("kqk"), pos.sideToMove, lists[WHITE], lists[BLACK], TB_NO_EP, false);
+    EXPECT_EQ(tbValueForByte(127), 32767);  // unavailable
 }
 
 class TablebaseFiles : public ::testing::Test {
 protected:
     ScratchDirectory scratch;
-    std::string dir;
-    std::filesystem::path previous;
-    FILE *capture = nullptr;
 
     void SetUp() override {
-        makeScratchDirectory(scratch, "egtb", false);
-        dir = scratch.path;
-        previous = std::filesystem::current_path();
-        capture = std::tmpfile();
-        outputStream = capture;
+        makeScratchDirectory(scratch, "egtb", true);
+        startCapture();
         options.optionFlags = OPT_XBOARD;
         options.egtbCacheMB = 1;
         tbVerify = false;
@@ -62,28 +65,18 @@ protected:
     void TearDown() override {
         tbRelease();
         tbVerify = true;
-        outputStream = stdout;
-        std::fclose(capture);
-        std::filesystem::current_path(previous);
+        stopCapture();
         removeScratchDirectory(scratch);
     }
 
     /// The path the engine gives a file of the directory.
-    std::string inDir(const char *name) { return (std::filesystem::path(dir) / name).string(); }
+    std::string inDir(const char *name) { return (std::filesystem::path(scratch.path) / name).string(); }
 
-    /// Writes a file of `length` bytes, byte i being fill(i).
-    void writeTable(const std::string &name, uint64_t length, const std::function<int(uint64_t)> &fill) {
-        FILE *file = std::fopen((dir + "/" + name).c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        for (uint64_t i = 0; i < length; i++) std::fputc(fill(i) & 0xFF, file);
-        std::fclose(file);
-    }
+    void write(const std::string &name, const std::string &bytes) { writeScratchFile(scratch, name, bytes); }
 
-    /// A file of the table's full length with every byte `byte`.
-    void constantTable(const std::string &name, int side, int byte) {
-        std::string table = name.substr(name.rfind('/') + 1);
-        table = table.substr(0, table.find('.'));
-        writeTable(name, countOf(table.c_str(), side), [byte](uint64_t) { return byte; });
+    /// A file of the table side's recorded length with every byte `byte`.
+    void fill(const std::string &folder, const char *table, int side, int byte) {
+        write(folder + table + (side ? ".nbb" : ".nbw"), std::string(countOf(table, side), char(byte)));
     }
 
     int8_t start(const std::string &path) {
@@ -99,76 +92,37 @@ protected:
         int16_t score;
         return tbProbe(&score) ? std::to_string(score) : "not found";
     }
-
-    std::string output() {
-        std::fflush(capture);
-        std::rewind(capture);
-        std::string text;
-        for (int c; (c = std::fgetc(capture)) != EOF;) text += char(c);
-        return text;
-    }
 };
 
-TEST(TablebaseValues, EachValueClassScoredAtPlyZeroAndFive) {
-    // A win in n moves scores 10000 - 2n, a loss in n moves 2n - 10000,
-    // both moved by the ply; the rest follows the 16-bit wrap-around.
-    const int NO_BYTE = 1000;
-    struct Case {
-        int byte;
-        int32_t value;
-        int16_t atZero, atFive;
-    };
-    const Case cases[] = {
-        {0, 0, 0, 0},                     // draw
-        {126, 32766, 9998, 9993},         // mate in one
-        {1, 32641, 9748, 9743},           // the longest one-byte win
-        {-128, 32640, 9746, 9741},        //
-        {-126, -32766, -10000, -9995},    // mated now
-        {NO_BYTE, -32765, -9998, -9993},  // mated in one
-        {-1, -32641, -9750, -9745},       //
-        {-127, -32640, -9748, -9743},     //
-        {NO_BYTE, -32639, -9746, -9741},  // the special "kppkp" entries
-        {NO_BYTE, 100, 10202, 10197},     // a small 16-bit value, unchanged
-        {NO_BYTE, -100, -10204, -10199},
-    };
-    for (const Case &c : cases) {
-        if (c.byte != NO_BYTE) {
-            EXPECT_EQ(tbValueForByte(int8_t(c.byte)), c.value) << c.byte;
-        }
-        EXPECT_EQ(tbScoreForValue(c.value, 0), c.atZero) << c.value;
-        EXPECT_EQ(tbScoreForValue(c.value, 5), c.atFive) << c.value;
+TEST_F(TablebaseFiles, ProbeReadsTheByteAtThePositionsIndexInTheFileOfTheSideToMove) {
+    // kqk: byte i of the white file is i % 120 + 1, of the black file its negation.
+    for (int side = 0; side < 2; side++) {
+        std::string bytes(countOf("kqk", side), '\0');
+        for (size_t i = 0; i < bytes.size(); i++) bytes[i] = char((side ? -1 : 1) * int(i % 120 + 1));
+        write(side ? "kqk.nbb" : "kqk.nbw", bytes);
     }
-    EXPECT_EQ(tbValueForByte(127), 32767);  // unavailable
-}
-
-TEST_F(TablebaseFiles, IndexEncodedInTheBytesFindsThePosition) {
-    // Byte i of the white file is i % 120 + 1, of the black file its negation.
-    writeTable("kqk.nbw", countOf("kqk", 0), [](uint64_t i) { return int(i % 120 + 1); });
-    writeTable("kqk.nbb", countOf("kqk", 1), [](uint64_t i) { return -int(i % 120 + 1); });
-    ASSERT_EQ(start(dir), 3);
-    // Kings a1 and c1 are the first king pair; the queen on a2 is the
-    // seventh free square (a1 and c1 squeezed out): index 6, byte 7. The
-    // same position turned half round, and with colours exchanged.
-    for (const char *fen : {KQK, "5k1K/7Q/8/8/8/8/8/8 w - - 0 1", "k1K5/q7/8/8/8/8/8/8 b - - 0 1"}) {
-        EXPECT_EQ(probe(fen), "9760") << fen;
-    }
-    // Queen on d1, the second free square: index 1, byte -2 in the black file.
-    EXPECT_EQ(probe("8/8/8/8/8/8/8/K1kQ4 b - - 0 1"), "-9752");
-    EXPECT_EQ(probe("k1Kq4/8/8/8/8/8/8/8 w - - 0 1"), "-9752");
-}
-
-TEST_F(TablebaseFiles, SideToMoveColourInversionAndSymmetricTables) {
-    constantTable("kpk.nbw", 0, 90);
-    constantTable("kpk.nbb", 1, -90);
-    constantTable("knkn.nbw", 0, 50);  // symmetric: one file for both sides
-    constantTable("kqk.nbw", 0, 127);  // unavailable everywhere
-    ASSERT_EQ(start(dir), 4);
-    struct Case {
-        const char *fen;
-        int ply;
-        const char *score;
-    };
+    fill("", "kpk", 0, 90);
+    fill("", "kpk", 1, -90);
+    fill("", "knkn", 0, 50);  // symmetric: one file for both sides
+    write("krk.nbw", std::string(countOf("krk", 0) - 1, char(30)));  // one byte short
+    fill("", "krk", 1, -30);
+    // kpkp: the second half of each file holds the en-passant positions.
+    uint64_t half = countOf("kpkp", 1) / 2;
+    write("kpkp.nbb", std::string(half, char(10)) + std::string(half, char(20)));
+    write("kpkp.nbw", std::string(half, char(30)) + std::string(half, char(40)));
+    ASSERT_EQ(start(scratch.path), 4);
+    EXPECT_EQ(readCapture(), "*** " + inDir("krk.nbw") + " corrupted\n");
+    struct Case { const char *fen; int ply; const char *score; };
     const Case cases[] = {
+        // Kings a1 and c1 are the first king pair; the queen on a2 is the
+        // seventh free square (a1 and c1 squeezed out): index 6, byte 7. The
+        // same position turned half round, and with colours exchanged.
+        {KQK, 0, "9760"},
+        {"5k1K/7Q/8/8/8/8/8/8 w - - 0 1", 0, "9760"},
+        {"k1K5/q7/8/8/8/8/8/8 b - - 0 1", 0, "9760"},
+        // Queen on d1, the second free square: index 1, byte -2 in the black file.
+        {"8/8/8/8/8/8/8/K1kQ4 b - - 0 1", 0, "-9752"},
+        {"k1Kq4/8/8/8/8/8/8/8 w - - 0 1", 0, "-9752"},
         {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 0, "9926"},   // white pawn, white to move
         {"4k3/8/8/8/8/8/4P3/4K3 w - - 0 1", 5, "9921"},   // five plies into the search
         {"4k3/8/8/8/8/8/4P3/4K3 b - - 0 1", 0, "-9928"},  // white pawn, black to move
@@ -176,85 +130,60 @@ TEST_F(TablebaseFiles, SideToMoveColourInversionAndSymmetricTables) {
         {"4k3/4p3/8/8/8/8/8/4K3 w - - 0 1", 0, "-9928"},
         {"4k1n1/8/8/8/8/8/8/1N2K3 w - - 0 1", 0, "9846"},
         {"4k1n1/8/8/8/8/8/8/1N2K3 b - - 0 1", 0, "9846"},
-        {KQK, 0, "not found"},                            // byte 127
-        {"8/8/8/8/8/8/Q7/K1k5 b - - 0 1", 0, "not found"},  // no black-to-move file
+        {"8/8/8/4k3/8/8/8/K6R w - - 0 1", 0, "not found"},          // the short file is left out
+        {"8/8/8/4k3/8/8/8/K6R b - - 0 1", 0, "-9808"},              // but not the other side's
+        {"4k1n1/3p4/8/8/8/8/8/KBB5 w - - 0 1", 0, "not found"},     // kbbknp: no such table
+        {"8/8/8/8/3pP3/8/8/K6k b - e3 0 1", 0, "9786"},             // dxe3 possible
+        {"8/8/8/8/3pP3/8/8/K6k b - - 0 1", 0, "9766"},
+        {"8/8/8/p7/4P3/8/8/K6k b - e3 0 1", 0, "9766"},             // no pawn can use e3
+        {"k6K/8/8/3Pp3/8/8/8/8 w - e6 0 1", 0, "9826"},             // white to take: the white file
     };
     for (const Case &c : cases) EXPECT_EQ(probe(c.fen, c.ply), c.score) << c.fen << " ply " << c.ply;
 }
 
-TEST_F(TablebaseFiles, EnPassantPositionsReadTheirOwnRange) {
-    uint64_t half = countOf("kpkp", 1) / 2;
-    writeTable("kpkp.nbb", 2 * half, [half](uint64_t i) { return i < half ? 10 : 20; });
-    writeTable("kpkp.nbw", 2 * half, [half](uint64_t i) { return i < half ? 30 : 40; });
-    ASSERT_EQ(start(dir), 4);
-    EXPECT_EQ(probe("8/8/8/8/3pP3/8/8/K6k b - e3 0 1"), "9786");
-    EXPECT_EQ(probe("8/8/8/8/3pP3/8/8/K6k b - - 0 1"), "9766");
-    // An en-passant square no pawn can use is an ordinary position.
-    EXPECT_EQ(probe("8/8/8/p7/4P3/8/8/K6k b - e3 0 1"), "9766");
-    // Black's double step, white to take: the white-to-move file.
-    EXPECT_EQ(probe("k6K/8/8/3Pp3/8/8/8/8 w - e6 0 1"), "9826");
-}
-
-TEST_F(TablebaseFiles, SixteenBitTablesJoinTwoBytes) {
-    // Index 5000 holds 0x34 0xFF, index 5001 0x10 0x7F (low byte first).
-    writeTable("krnknn.nbw", 2 * 5002, [](uint64_t i) {
-        static const int bytes[4] = {0x34, 0xFF, 0x10, 0x7F};
-        return i >= 10000 ? bytes[i - 10000] : 0;
-    });
-    ASSERT_EQ(start(dir), 6);
-    int table = tableNumber("krnknn");
-    EXPECT_EQ(tbTableValue(table, 0, 5000), -1 * 256 + 0x34);
-    EXPECT_EQ(tbTableValue(table, 0, 5001), 0x7F * 256 + 0x10);
-    EXPECT_EQ(tbTableValue(table, 0, 5002), 32767);  // past the end of the file
-    EXPECT_EQ(tbTableValue(table, 1, 5000), 32767);  // no black file
-}
-
-TEST_F(TablebaseFiles, KppkpSpecialIndicesWithBlackToMove) {
-    const uint64_t special[] = {0x362BC7C, 0x362DE44, 0x3637648, 0x3639810, 0x38D4F29, 0x40A2CAB, 0x43C778C};
-    // Sparse files of the full length with a few bytes set.
-    for (auto [name, side] : {std::pair{"kppkp.nbb", 1}, {"kppkp.nbw", 0}}) {
-        std::string path = dir + "/" + name;
-        std::fclose(std::fopen(path.c_str(), "wb"));
-        std::filesystem::resize_file(path, countOf("kppkp", side));
-        FILE *file = std::fopen(path.c_str(), "r+b");
+TEST_F(TablebaseFiles, WideTablesJoinTwoBytesAndKppkpHasSpecialIndicesWithBlackToMove) {
+    // krnknn: index 5000 holds 0x34 0xFF, index 5001 0x10 0x7F (low byte first).
+    write("krnknn.nbw", std::string(10000, '\0') + "\x34\xFF\x10\x7F");
+    // kppkp: files of the full length, all zero but two bytes 5.
+    for (int side = 0; side < 2; side++) {
+        std::string name = side ? "kppkp.nbb" : "kppkp.nbw";
+        write(name, "");
+        std::filesystem::resize_file(name, countOf("kppkp", side));
+        FILE *file = std::fopen(name.c_str(), "r+b");
         ASSERT_NE(file, nullptr);
-        for (long offset : {0x362BC7CL, 0x362BC7DL}) std::fseek(file, offset, SEEK_SET), std::fputc(5, file);
+        std::fseek(file, 0x362BC7C, SEEK_SET);
+        std::fputs("\x05\x05", file);
         std::fclose(file);
     }
-    ASSERT_EQ(start(dir), 5);
-    int table = tableNumber("kppkp");
-    for (uint64_t index : special) EXPECT_EQ(tbTableValue(table, 1, index), -32639) << index;
-    EXPECT_EQ(tbTableValue(table, 1, 0x362BC7D), 5 + 32640);
-    EXPECT_EQ(tbTableValue(table, 1, 0x362BC7B), 0);
-    EXPECT_EQ(tbTableValue(table, 0, 0x362BC7C), 5 + 32640);  // white to move: the byte itself
-}
-
-TEST_F(TablebaseFiles, PositionWithoutTableOpensNoFile) {
-    constantTable("kqk.nbw", 0, 30);
-    ASSERT_EQ(start(dir), 3);
-    TbStats before = tbStats;
-    EXPECT_EQ(probe("4k1n1/3p4/8/8/8/8/8/KBB5 w - - 0 1"), "not found");  // kbbknp
-    EXPECT_EQ(tbStats.fileOpens, before.fileOpens);
-    EXPECT_EQ(tbStats.blockReads, before.blockReads);
+    ASSERT_EQ(start(scratch.path), 6);
+    int wide = tableNumber("krnknn"), kppkp = tableNumber("kppkp");
+    EXPECT_EQ(tbTableValue(wide, 0, 5000), -1 * 256 + 0x34);
+    EXPECT_EQ(tbTableValue(wide, 0, 5001), 0x7F * 256 + 0x10);
+    EXPECT_EQ(tbTableValue(wide, 0, 5002), 32767);  // past the end of the file
+    EXPECT_EQ(tbTableValue(wide, 1, 5000), 32767);  // no black file
+    for (uint64_t index : {0x362BC7C, 0x362DE44, 0x3637648, 0x3639810, 0x38D4F29, 0x40A2CAB, 0x43C778C})
+        EXPECT_EQ(tbTableValue(kppkp, 1, index), -32639) << index;
+    EXPECT_EQ(tbTableValue(kppkp, 1, 0x362BC7D), 5 + 32640);
+    EXPECT_EQ(tbTableValue(kppkp, 1, 0x362BC7B), 0);
+    EXPECT_EQ(tbTableValue(kppkp, 0, 0x362BC7C), 5 + 32640);  // white to move: the byte itself
 }
 
 TEST_F(TablebaseFiles, PathElementsInOrderFirstDirectoryWins) {
-    ASSERT_TRUE(std::filesystem::create_directory(dir + "/a"));
-    ASSERT_TRUE(std::filesystem::create_directory(dir + "/b"));
-    constantTable("kqk.nbw", 0, 90);
-    constantTable("a/kqk.nbw", 0, 30);
-    constantTable("b/kqk.nbw", 0, 60);
-    std::filesystem::current_path(dir);
-    struct Case {
-        std::string path, score;
+    ASSERT_TRUE(std::filesystem::create_directory("a"));
+    ASSERT_TRUE(std::filesystem::create_directory("b"));
+    fill("", "kqk", 0, 90);
+    fill("a/", "kqk", 0, 30);
+    fill("b/", "kqk", 0, 60);
+    const std::string dir = scratch.path;
+    const std::pair<std::string, const char *> cases[] = {
+        {dir + "/a/;" + dir + "/b", "9806"},
+        {dir + "/b\\," + dir + "/a", "9866"},
+        {std::string(240, 'x') + ";b", "9866"},  // too long: skipped
+        {"/no/such/quor/directory;;", "9926"},   // empty: the current directory
     };
-    const Case cases[] = {{dir + "/a/;" + dir + "/b", "9806"},
-                          {dir + "/b\\," + dir + "/a", "9866"},
-                          {std::string(240, 'x') + ";b", "9866"},     // too long: skipped
-                          {"/no/such/quor/directory;;", "9926"}};  // empty: the current directory
-    for (const Case &c : cases) {
-        ASSERT_EQ(start(c.path), 3) << c.path;
-        EXPECT_EQ(probe(KQK), c.score) << c.path;
+    for (const auto &[path, score] : cases) {
+        ASSERT_EQ(start(path), 3) << path;
+        EXPECT_EQ(probe(KQK), score) << path;
     }
     options.egtbCacheMB = 0;  // no cache: nothing can be read
     ASSERT_EQ(start(dir), 3);
@@ -263,8 +192,10 @@ TEST_F(TablebaseFiles, PathElementsInOrderFirstDirectoryWins) {
 
 TEST_F(TablebaseFiles, CacheKeepsBlocksAndEvictsTheLeastRecentlyUsed) {
     // A one-megabyte cache holds 126 blocks of 8192 values (8260 bytes each).
-    writeTable("kqkr.nbw", countOf("kqkr", 0), [](uint64_t i) { return int(i / 8192 % 100 + 1); });
-    ASSERT_EQ(start(dir), 4);
+    std::string bytes(countOf("kqkr", 0), '\0');
+    for (size_t i = 0; i < bytes.size(); i++) bytes[i] = char(i / 8192 % 100 + 1);
+    write("kqkr.nbw", bytes);
+    ASSERT_EQ(start(scratch.path), 4);
     int table = tableNumber("kqkr");
     auto read = [table](uint64_t block) { return tbTableValue(table, 0, block * 8192 + 17); };
     uint32_t reads = tbStats.blockReads;
@@ -281,22 +212,11 @@ TEST_F(TablebaseFiles, CacheKeepsBlocksAndEvictsTheLeastRecentlyUsed) {
     EXPECT_EQ(tbStats.blockReads - reads, 128u);
 }
 
-TEST_F(TablebaseFiles, ShortFilesAreNamedAndLeftOut) {
-    writeTable("kqk.nbw", countOf("kqk", 0) - 1, [](uint64_t) { return 30; });
-    constantTable("kqk.nbb", 1, -30);
-    ASSERT_EQ(start(dir), 3);
-    EXPECT_EQ(output(), "*** " + inDir("kqk.nbw") + " corrupted\n");
-    EXPECT_EQ(probe(KQK), "not found");
-    EXPECT_EQ(probe("8/8/8/8/8/8/Q7/K1k5 b - - 0 1"), "-9808");
-}
-
 /// A compressed-file header: banner line, lengths, fields and a CRC-32.
-static std::string compressedHeader(int blockShift, uint32_t marker, bool goodBanner, bool goodCrc) {
-    std::string h(96, '\0');
-    std::string banner = std::string(58, 'Q');
-    h.replace(0, 58, banner);
-    h[58] = '\r';
-    h[59] = goodBanner ? '\n' : 'x';
+std::string compressedHeader(int blockShift, uint32_t marker, bool goodBanner, bool goodCrc) {
+    std::string h(58, 'Q');
+    h += goodBanner ? "\r\n" : "\rx";
+    h.resize(96);
     auto putBig = [&h](int at, uint32_t v) {
         for (int i = 0; i < 4; i++) h[at + i] = char(v >> (24 - 8 * i));
     };
@@ -315,39 +235,31 @@ static std::string compressedHeader(int blockShift, uint32_t marker, bool goodBa
 }
 
 TEST_F(TablebaseFiles, CompressedFilesAreRecognisedButNotRegistered) {
-    struct Case {
-        const char *file;
-        std::string header;
-        const char *message;
-    };
+    struct Case { const char *file; std::string header; const char *message; };
     const Case cases[] = {
         {"krk.nbw.emd", compressedHeader(13, 0x004001F5, true, true), ": compressed table blocks cannot be decoded by this engine"},
-        {"krk_nbb.emd", compressedHeader(13, 0x004001F6, true, true), "*** Unable to read "},
-        {"kbknbw.emd", compressedHeader(13, 0x004001F5, false, true), "*** Unable to read "},
-        {"kbknbb.emd", compressedHeader(13, 0x004001F5, true, false), "*** Unable to read "},
-        {"knk.nbw.emd", compressedHeader(12, 0x004001F5, true, true), "Unsupported block size 4096"},
+        {"krk_nbb.emd", compressedHeader(13, 0x004001F6, true, true), "*** Unable to read %s - file broken"},
+        {"kbknbw.emd", compressedHeader(13, 0x004001F5, false, true), "*** Unable to read %s - read error"},
+        {"kbknbb.emd", compressedHeader(13, 0x004001F5, true, false), "*** Unable to read %s - file broken"},
+        {"knk.nbw.emd", compressedHeader(12, 0x004001F5, true, true), "*** %s: Unsupported block size 4096"},
     };
-    for (const Case &c : cases) writeTable(c.file, c.header.size(), [&c](uint64_t i) { return int(uint8_t(c.header[i])); });
-    EXPECT_EQ(start(dir), 0);
-    std::string text = output();
+    for (const Case &c : cases) write(c.file, c.header);
+    EXPECT_EQ(start(scratch.path), 0);
+    std::string text = readCapture();
     for (const Case &c : cases) {
-        size_t at = text.find(inDir(c.file));
-        ASSERT_NE(at, std::string::npos) << c.file;
-        size_t lineStart = text.rfind('\n', at) + 1;
-        std::string line = text.substr(lineStart, text.find('\n', at) - lineStart);
-        EXPECT_NE(line.find(c.message), std::string::npos) << line;
+        std::string line = c.message;
+        size_t name = line.find("%s");
+        line = name == std::string::npos ? inDir(c.file) + line : line.replace(name, 2, inDir(c.file));
+        EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << "\n" << text;
     }
-    EXPECT_NE(text.find("krk_nbb.emd - file broken"), std::string::npos);
-    EXPECT_NE(text.find("kbknbw.emd - read error"), std::string::npos);
-    EXPECT_NE(text.find("kbknbb.emd - file broken"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 5);
 }
 
 TEST_F(TablebaseFiles, CheckAgainstProvenPositionsRefusesWrongTablesOnly) {
     tbVerify = true;
-    constantTable("kqk.nbw", 0, 0);  // every position a draw: mates in one disagree
-    EXPECT_EQ(start(dir), 0);
-    EXPECT_EQ(output(), inDir("kqk.nbw") + " does not match this engine's tablebase indexing\n");
+    fill("", "kqk", 0, 0);  // every position a draw: mates in one disagree
+    EXPECT_EQ(start(scratch.path), 0);
+    EXPECT_EQ(readCapture(), inDir("kqk.nbw") + " does not match this engine's tablebase indexing\n");
     // A draw everywhere except at the proven mates in one, which hold 126.
     static TbProvenPosition proven[12];
     int count = tbProvenPositions(tableNumber("kqk"), WHITE, proven, 12);
@@ -356,10 +268,14 @@ TEST_F(TablebaseFiles, CheckAgainstProvenPositionsRefusesWrongTablesOnly) {
     for (int i = 0; i < count; i++) {
         setFen(proven[i].fen);
         ASSERT_EQ(proven[i].value, 32766) << "white can only mate: " << proven[i].fen;
-        bytes[kqkIndex()] = char(126);
+        TbPieceList lists[2];
+        for (int square = 0; square < 64; square++)
+            if (pos.board[square] != EMPTY)
+                lists[pieceSide(pos.board[square])][pieceType(pos.board[square]) == KING ? 15 : QUEEN * 3] = square ^ 56;
+        bytes[nalimovIndex(tableNumber("kqk"), WHITE, lists[WHITE], lists[BLACK], TB_NO_EP, false)] = char(126);
     }
-    writeTable("kqk.nbw", bytes.size(), [&bytes](uint64_t i) { return int(uint8_t(bytes[i])); });
-    EXPECT_EQ(start(dir), 3);
+    write("kqk.nbw", bytes);
+    EXPECT_EQ(start(scratch.path), 3);
     EXPECT_EQ(probe(proven[0].fen), "9998");
 }
 
