@@ -11,6 +11,7 @@ BINARY = None
 # (wine, qemu-aarch64), perhaps followed by a relay program.
 RUNNER = []
 UCI_MOVE = r"[a-h][1-8][a-h][1-8][nbrq]?"
+SAN_MOVE = r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[NBRQ])?)\+?$"
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 
 

@@ -1,7 +1,5 @@
-"""The books through the built engine: the command-line book jobs and their
-failures, the own book found on disk, and Polyglot books: "bk" against the
-polyglot tool's dump, no book move into a repeated position nor while
-pondering or analysing, an empty value, and refused files."""
+"""The books through the built engine: the book jobs of the command line, the
+own book found on disk, and Polyglot books against the polyglot tool."""
 import os
 import re
 import shutil
@@ -35,8 +33,7 @@ class Books(engine.EngineTest):
         self.addCleanup(shutil.rmtree, self.folder)
 
     def job(self, *args):
-        """Runs a book job in the test's folder; returns what follows the
-        banner (whose last lines report the tablebases)."""
+        """What a book job in the test's folder prints after the banner."""
         done = subprocess.run([engine.BINARY, *args], cwd=self.folder, stdin=subprocess.DEVNULL,
                               capture_output=True, timeout=60)
         self.assertEqual(done.returncode, 0)

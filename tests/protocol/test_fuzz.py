@@ -68,10 +68,8 @@ def stream(rng, corpus, uci, count=8000):
 
 class Fuzz(engine.EngineTest):
     def survives(self, lines, sync_lines):
-        """Sends the lines in chunks of 250, each followed by a ping that the
-        engine must answer (in xboard mode); a thread writes, so that neither
-        side can block the other on a full pipe. Then the position must be
-        one the engine can show and count moves in."""
+        """Sends the lines in chunks, each followed by a ping the engine must
+        answer; a thread writes, so that no side blocks on a full pipe."""
         for start in range(0, len(lines), 250):
             chunk = lines[start:start + 250] + ["xboard", f"ping fuzz{start}", *sync_lines]
             writer = threading.Thread(target=self.engine.write, args=("".join(line + "\n" for line in chunk)

@@ -1,6 +1,5 @@
-"""Settings through the binary: the settings file in the option list and in
-the search, the hash size, files and folders that cannot serve refused at
-once, and paths with blanks reaching the book and tablebase code whole."""
+"""Settings through the binary: quor.cfg in the option list, the hash size,
+files refused at once, and paths with blanks reaching the tables whole."""
 import os
 import re
 import shutil
@@ -34,9 +33,8 @@ class Settings(engine.EngineTest):
         return self.start(cwd=self.folder)
 
     def nalimov_tables(self):
-        """A folder holding "kqk" for White to move, every byte 30: a win the
-        engine scores 9806 at the root (the file is not checked against the
-        engine's own mates: EGTB_VERIFY 0 in quor.cfg)."""
+        # "kqk" for White to move, every byte 30: a win scored 9806 at the
+        # root, when EGTB_VERIFY 0 leaves the engine's own mates unchecked.
         tables = os.path.join(self.folder, "nalimov tables")
         os.mkdir(tables)
         with open(os.path.join(tables, "kqk.nbw"), "wb") as file:

@@ -1,6 +1,5 @@
-"""Start-up: the settings file quor.cfg in the current folder and the banner
-it shapes, the jobs of the command line, and the console commands perft,
-bench and egtb."""
+"""Start-up: the banner that quor.cfg in the current folder shapes, the jobs
+of the command line, and the console commands perft, bench and egtb."""
 import os
 import subprocess
 import tempfile

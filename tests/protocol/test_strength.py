@@ -1,7 +1,5 @@
-"""The strength limit through the binary: off it changes no search, a low
-level searches less and varies its moves yet keeps mates in one and hanging
-queens, lasts across games, and takes some but never more than the full
-engine's time."""
+"""The strength limit: off it changes no search; a low level searches less and
+varies its moves yet keeps mates and queens, across games, in its time."""
 import re
 
 import engine

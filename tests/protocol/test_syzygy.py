@@ -1,8 +1,5 @@
-"""Syzygy tables through the binary: won K+Q and K+R endings played out to
-mate within the fifty-move rule against the tables' best defence, a drawn
-K+P ending held against the tables' hardest tries, and the console "egtb"
-line. The "fathom" command probes the same tables to pick the opponent's
-moves and to judge every position."""
+"""Syzygy tables through the binary: endings played out against the tables'
+best defence, which the "fathom" command picks and judges, and "egtb"."""
 import os
 import re
 import subprocess

@@ -32,6 +32,7 @@ class UciSession(engine.EngineTest):
                                   (AFTER_E4_E5, "go ponder wtime 2000 btime 2000", "ponderhit"),
                                   (AFTER_E4_E5, "go ponder wtime 2000 btime 2000", "stop"),
                                   (AFTER_E4_E5, "go infinite searchmoves d2d4 mate 3", "stop"),
+                                  ("position startpos", "go mate 2", "stop"),
                                   ("position startpos", "go searchmoves g1f3 mate 1", "stop"),
                                   (f"position fen {MATES[2][0]}", "go mate 2", "stop"), (AFTER_E4_E5, "go depth 4", None),
                                   (AFTER_E4_E5, "go nodes 5000", None), (AFTER_E4_E5, "go movetime 200", None)]:
@@ -60,7 +61,7 @@ class UciSession(engine.EngineTest):
     def test_searchmoves_with_a_losing_move_plays_only_it(self):
         # Ba6 gives the bishop for a pawn; e2e4 is no move of the position.
         text = self.bestmove(AFTER_E4_E5, "go searchmoves e2e4 f1a6 depth 5")
-        pvs = re.findall(r"^info score cp (-?\d+) depth \d+ .* pv (\S+)", text, re.M)
+        pvs = re.findall(r"^info score \S+ (-?\d+) depth \d+ .* pv (\S+)", text, re.M)
         self.assertEqual({first for _, first in pvs}, {"f1a6"})
         self.assertLess(int(pvs[-1][0]), -150)
         self.assertEqual(text.splitlines()[-1], "bestmove f1a6")

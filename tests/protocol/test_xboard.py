@@ -1,14 +1,12 @@
-"""Scripted xboard sessions: the replies byte for byte, the commands that
-reach into a running search, game results, Chess960 castling, and input
-that no interface should send."""
+"""Scripted xboard sessions: the replies byte for byte, commands during a
+search, game results, Chess960 castling, and input that is refused."""
 import re
 
 import engine
-from engine import board_of_fen, is_move
+from engine import SAN_MOVE, board_of_fen, is_move
 
 START = board_of_fen(engine.START)
 AFTER_E4 = board_of_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR")
-SAN_MOVE = r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[NBRQ])?)\+?$"
 THINKING = re.compile(r"^ *\d+ .*\n?", re.M)
 FOOLS_MATE = ["f2f3", "e7e5", "g2g4", "d8h4"]
 SCHOLARS_MATE = ["e2e4", "e7e5", "d1h5", "b8c6", "f1c4", "g8f6", "h5f7"]
@@ -34,15 +32,16 @@ class XboardSession(engine.EngineTest):
         self.assertRegex(line, SAN_MOVE)
         return line[5:]
 
-    def reference_after(self, *moves):
-        """The board of a second engine that played the moves, given as
-        coordinates or, for the engine's own, in algebraic text."""
+    def assert_game_of(self, *moves):
+        """The engine's position is that of a second engine that played the
+        moves, given as coordinates or, for the engine's own, in algebraic text."""
         reference = self.start()
         reference.output_for("force")
         for move in moves:
             reference.output_for(move if re.fullmatch(engine.UCI_MOVE, move)
                                  else engine.coordinates_of_san(reference, move))
-        return reference.board()
+        self.assertEqual(self.engine.board(), reference.board())
+        self.assertEqual(self.engine.output_for("perft 2"), reference.output_for("perft 2"))
 
     def test_protover_names_the_features_and_the_settings_with_their_values(self):
         text = self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900", "protover 2")
@@ -76,13 +75,13 @@ class XboardSession(engine.EngineTest):
         ours = "a2a3" if self.engine.output_for("hint")[6:10] != "a2a3" else "h2h3"
         answer = self.engine_move(ours)
         self.engine.output_for("force")
-        self.assertEqual(self.engine.board(), self.reference_after("e2e4", reply, ours, answer))
+        self.assert_game_of("e2e4", reply, ours, answer)
 
     def test_easy_stops_pondering_and_undo_takes_back_the_engines_move(self):
         reply = self.engine_move("hard", "sd 4", "d2d4")
         self.assertEqual(self.engine.output_for("easy", "hint"), "")  # no expected reply any more
-        self.assertEqual(self.engine.board(), self.reference_after("d2d4", reply))
-        self.engine_move("new", "e2e4")
+        self.assert_game_of("d2d4", reply)
+        self.engine_move("new", "hard", "sd 4", "e2e4")
         self.assertEqual(self.engine.output_for("undo"), "")
         self.assertEqual(self.engine.board(), AFTER_E4)
         self.assertEqual(self.engine.quiet_for(0.3), "")  # no side to play any more
@@ -106,7 +105,9 @@ class XboardSession(engine.EngineTest):
     def test_undo_takes_back_one_ply_and_remove_two(self):
         self.engine.output_for("force", "e2e4", "e7e5", "g1f3", "undo")
         self.assertEqual(self.engine.board(), board_of_fen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"))
-        self.assertEqual(self.engine.output_for("remove", "undo", "remove", "d2d4", "remove"), "")
+        self.engine.output_for("remove")
+        self.assertEqual(self.engine.board(), START)
+        self.assertEqual(self.engine.output_for("undo", "remove", "d2d4", "remove"), "")
         self.assertEqual(self.engine.board(), START)  # with one ply made, remove takes back that ply
         self.assertTrue(self.engine.output_for("perft 1").endswith("Nodes searched: 20\n"))
 
@@ -142,6 +143,7 @@ class XboardSession(engine.EngineTest):
                 (["force", *FOOLS_MATE], "0-1 {Black wins}\n"), (["new", "force", *SCHOLARS_MATE], "1-0 {White wins}\n"),
                 (["new", "force", *FOOLS_MATE[:3], "playother", FOOLS_MATE[3]], "0-1 {You win}\n"),
                 (["new", "force", *SCHOLARS_MATE[:6], "playother", SCHOLARS_MATE[6]], "1-0 {You win}\n"),
+                (["setboard 6k1/5ppp/8/8/8/n7/8/4R1K1 b - -", "force", "a3b5", "playother", "e1e8"], "1-0 {You win}\n"),
                 (["setboard k7/8/2K5/8/8/8/8/1Q6 w - -", "force", "b1b6"], "1/2-1/2 {Stalemate}\n"),
                 (["new", "force", *SHUFFLE * 3], "1/2-1/2 {Draw by repetition}\n" * 4),
                 (["setboard 7k/8/8/8/8/8/P7/K7 w - -", "force", *FIFTY[:99]], ""),
