@@ -1,7 +1,5 @@
-"""The strength limit through the binary: off it changes no search, a low
-level searches less and varies its moves yet keeps mates in one and hanging
-queens, lasts across games, and takes some but never more than the full
-engine's time."""
+"""The strength limit: off it changes no search; a low level searches less and
+varies its moves yet keeps mates and queens, across games, in its time."""
 import re
 
 import engine
@@ -16,14 +14,13 @@ GO = "go wtime 3000 btime 3000"
 
 class Strength(engine.EngineTest):
     def search(self, *lines, new=True):
-        """Output up to bestmove, times and speeds left out, of a new UCI
-        engine (or the last one) given the lines."""
+        """Output up to bestmove, times, speeds and the current moves of a
+        long search left out, of a new UCI engine (or the last one) given the lines."""
         if new:
             self.engine.stop()
-            self.engine = engine.Engine()
+            self.engine = self.start()
             self.engine.send("uci")
-        self.engine.send(*lines)
-        return re.sub(r" (time|nps) \d+", "", self.engine.read_until(engine.is_bestmove, timeout=30))
+        return re.sub(r" (time|nps) \d+|info currmove .*\n", "", self.engine.bestmove(*lines))
 
     def test_full_strength_settings_and_analysis_search_as_without_them(self):
         game, analysis = (QUIET, "go depth 7"), (QUIET, "go infinite depth 7", "stop")

@@ -1,121 +1,87 @@
-"""The search threads as the interfaces set them: the UCI option "Threads"
-and the xboard command "cores", while idle and during a search, and searches
-with helpers that must stop at once."""
+"""The search threads as the interfaces set them (the UCI option "Threads",
+the xboard command "cores") and whole games of the engine against itself."""
 import time
 
 import engine
-import test_selfplay
-from engine import UCI_MOVE, is_bestmove
+
+RESULTS = {"1-0 {White wins}", "0-1 {Black wins}", "1-0 {Computer wins}", "0-1 {Computer wins}", "1-0 {You win}",
+           "0-1 {You win}", "1/2-1/2 {Stalemate}", "1/2-1/2 {Draw by repetition}",
+           "1/2-1/2 {Draw by fifty move rule}", "1/2-1/2 {Insufficient material}",
+           "ERROR (maximum number of moves reached): main"}
 
 
-def thread_count(process):
-    """The number of threads the engine process runs (Linux /proc)."""
-    with open(f"/proc/{process.pid}/status") as status:
-        for line in status:
-            if line.startswith("Threads:"):
-                return int(line.split()[1])
-    raise AssertionError("no thread count")
-
-
-def settled_thread_count(process, expected, seconds=3.0):
-    """The thread count once it equals `expected`, or the last one seen."""
-    deadline = time.monotonic() + seconds
-    count = thread_count(process)
-    while count != expected and time.monotonic() < deadline:
+def thread_count(process, expected=None, seconds=3.0):
+    """The number of threads the engine process runs (Linux /proc), once it
+    equals `expected` or after `seconds`."""
+    deadline = time.monotonic() + (seconds if expected else 0)
+    while True:
+        with open(f"/proc/{process.pid}/status") as status:
+            count = int(next(line for line in status if line.startswith("Threads:")).split()[1])
+        if count == expected or time.monotonic() >= deadline:
+            return count
         time.sleep(0.02)
-        count = thread_count(process)
-    return count
 
 
-class UciThreads(engine.UciEngineTest):
-    def test_threads_set_while_idle_and_during_a_search_apply_to_the_next_search(self):
+def is_deeper(depth):
+    """A thinking line of xboard's analysis at `depth`."""
+    return lambda line: line.startswith(f"{depth:2d} ")
+
+
+class Threads(engine.EngineTest):
+    def test_uci_threads_set_while_idle_and_during_a_search_apply_to_the_next_search(self):
         process = self.engine.process
-        self.engine.output_until_ready("setoption name Threads value 2")
+        self.engine.output_until_ready("uci", "setoption name Threads value 2")
         self.assertEqual(thread_count(process), 1)  # no helper waits between searches
         self.engine.send("position startpos", "go infinite")
-        self.assertEqual(settled_thread_count(process, 2), 2)
+        self.assertEqual(thread_count(process, 2), 2)
         self.engine.output_until_ready("setoption name Threads value 4")
-        time.sleep(0.2)
+        self.engine.read_until(lambda line: line.startswith("info score"))
         self.assertEqual(thread_count(process), 2)  # the running search keeps its threads
-        self.engine.send("stop")
-        self.assertRegex(self.engine.read_until(is_bestmove, timeout=2).splitlines()[-1], f"^bestmove {UCI_MOVE}")
-        self.assertEqual(settled_thread_count(process, 1), 1)
+        self.assertRegex(self.engine.bestmove("stop").splitlines()[-1], f"^bestmove {engine.UCI_MOVE}")
+        self.assertEqual(thread_count(process, 1), 1)
         self.engine.send("go infinite")
-        self.assertEqual(settled_thread_count(process, 4), 4)
-        self.engine.send("stop")
-        self.engine.read_until(is_bestmove, timeout=2)
-        self.assertEqual(settled_thread_count(process, 1), 1)
+        self.assertEqual(thread_count(process, 4), 4)
+        self.engine.bestmove("stop")
+        self.assertEqual(thread_count(process, 1), 1)
 
-    def test_stop_and_the_clock_end_a_search_with_helpers_at_once(self):
-        self.engine.output_until_ready("setoption name Threads value 4", "position startpos moves e2e4 e7e5")
-        self.engine.send("go infinite")
-        time.sleep(0.5)
-        started = time.monotonic()
-        self.engine.send("stop")
-        self.engine.read_until(is_bestmove, timeout=2)
-        self.assertLess(time.monotonic() - started, 1.0)
-        started = time.monotonic()
-        self.engine.send("go movetime 300")
-        self.assertRegex(self.engine.read_until(is_bestmove, timeout=3).splitlines()[-1], f"^bestmove {UCI_MOVE}")
-        self.assertLess(time.monotonic() - started, 1.5)
-
-    def test_end_of_input_during_a_search_with_helpers_ends_the_engine(self):
-        self.engine.send("setoption name Threads value 4", "position startpos", "go infinite")
-        time.sleep(0.3)
-        self.engine.close_input()
-        self.assertEqual(self.engine.wait(5), 0)
-
-    def test_quit_during_a_search_with_helpers_ends_the_engine(self):
-        self.engine.send("setoption name Threads value 2", "position startpos", "go infinite")
-        time.sleep(0.3)
-        self.engine.send("quit")
-        self.assertEqual(self.engine.wait(5), 0)
-
-
-class XboardThreads(engine.EngineTest):
-    def test_cores_during_analysis_apply_to_the_next_search(self):
+    def test_xboard_cores_during_analysis_apply_to_the_next_search(self):
         # No ping while the analysis runs: it would end the analysis.
         process = self.engine.process
         self.engine.output_for("xboard", "protover 2", "cores 2", "post")
         self.engine.send("analyze")
-        self.engine.read_until(lambda line: line.startswith(" 5 "))
-        self.assertEqual(settled_thread_count(process, 2), 2)
+        self.engine.read_until(is_deeper(5))
+        self.assertEqual(thread_count(process, 2), 2)
         self.engine.send("cores 1")
-        time.sleep(0.3)
+        self.engine.read_until(is_deeper(6))
         self.assertEqual(thread_count(process), 2)  # the running analysis keeps its threads
         self.engine.output_for("exit")
-        self.assertEqual(settled_thread_count(process, 1), 1)
+        self.assertEqual(thread_count(process, 1), 1)
         self.engine.send("analyze")
-        self.engine.read_until(lambda line: line.startswith(" 5 "))
-        time.sleep(0.3)
+        self.engine.read_until(is_deeper(6))
         self.assertEqual(thread_count(process), 1)
         self.engine.output_for("exit")
 
-    def test_move_now_with_helpers_plays_at_once(self):
-        self.engine.output_for("xboard", "cores 2", "new", "st 30")
-        self.engine.send("go")
-        time.sleep(0.5)
-        started = time.monotonic()
-        self.engine.send("?")
-        self.assertRegex(self.engine.read_until(lambda l: l.startswith("move "), timeout=2).splitlines()[-1],
-                         r"^move [a-hNBRQKO]")
-        self.assertLess(time.monotonic() - started, 1.0)
-
-
-class SelfPlayWithHelpers(test_selfplay.SelfPlay):
-    """Whole games with two and four threads: every move legal, none late."""
-
-    def test_depth_limited_game_from_the_start(self):
-        moves, result = self.play_out("new", "cores 2", "sd 4", "force", "e2e4", "c7c5")
-        self.assertGreater(len(moves), 10)
-
-    def test_game_on_a_tiny_clock(self):
-        moves, result = self.play_out("new", "cores 4", "level 0 0:03 0", "force", "d2d4", "g8f6", "c2c4")
-        self.assertGreater(len(moves), 10)
-
-    def test_endgame_is_played_to_mate(self):
-        moves, result = self.play_out("new", "cores 2", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -")
-        self.assertEqual(result, "1-0 {Computer wins}")
+    def test_games_are_played_to_their_end(self):
+        # Three seconds for the whole game on the tiny clock: every move must still come.
+        for setup, result in [(["cores 1", "sd 3", "force", "e2e4", "c7c5"], None),
+                              (["cores 2", "sd 4", "force", "e2e4", "c7c5"], None),
+                              (["cores 1", "level 0 0:03 0", "force", "d2d4", "g8f6", "c2c4"], None),
+                              (["cores 4", "level 0 0:03 0", "force", "d2d4", "g8f6", "c2c4"], None),
+                              (["cores 1", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -"], "1-0 {Computer wins}"),
+                              (["cores 2", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -"], "1-0 {Computer wins}")]:
+            with self.subTest(setup=setup):
+                self.engine.output_for("new", *setup)
+                moves, after = 0, ""
+                while not after and moves < 800:
+                    self.engine.send("go")
+                    line = self.engine.read_until(lambda l: l.startswith(("move ", "resign", "ERROR", "Illegal")), 30)
+                    self.assertRegex(line.splitlines()[-1], engine.SAN_MOVE)
+                    moves, after = moves + 1, self.engine.output_for().strip()
+                self.assertIn(after, RESULTS)
+                if result:
+                    self.assertEqual(after, result)
+                else:
+                    self.assertGreater(moves, 10)
 
 
 if __name__ == "__main__":

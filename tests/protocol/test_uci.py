@@ -1,101 +1,140 @@
-"""Scripted UCI sessions: identification, isready, go and its limits, stop,
-ponderhit, and the coordinate text of every move the engine sends."""
+"""Scripted UCI sessions: go and its limits, stop, ponderhit, quit, the
+moves and results the engine sends, and debug mode."""
 import re
 import time
 
 import engine
-from engine import UCI_MOVE, board_of_fen, is_bestmove
+from engine import UCI_MOVE, board_of_fen
+
+AFTER_E4_E5 = "position startpos moves e2e4 e7e5"
+BESTMOVE = "^bestmove " + UCI_MOVE + "$"
+# Mates checked with Debian's stockfish: Nf6+ gxf6 Bxf7 mate; Rg1+ Kxg1
+# Rf1 mate; Bc5+ Kxc5 Qb6+ Kd5 Qd6 mate; Ra6 f6 Bxf6+ Rg7 Rxa8 mate.
+MATES = [("r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", 2, "d5f6"),
+         ("6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - - 0 1", 2, "g2g1"),
+         ("r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 3, "f8c5"),
+         ("r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 3, "f6a6")]
 
 
-class UciSession(engine.UciEngineTest):
-    def bestmove(self, *lines, timeout=10):
-        """Sends the lines and returns everything up to the bestmove line."""
-        self.engine.send(*lines)
-        return self.engine.read_until(is_bestmove, timeout=timeout)
+class UciSession(engine.EngineTest):
+    uci = True
 
+    def bestmove(self, *lines):
+        """The output up to the bestmove, checking that no second one follows."""
+        text = self.engine.bestmove(*lines)
+        self.assertNotIn("bestmove", self.engine.output_until_ready())
+        return text
 
-    def test_go_during_a_search_is_ignored(self):
-        self.engine.send("position startpos", "go infinite")
-        time.sleep(0.2)
-        self.engine.send("go depth 1")
-        self.assertEqual(self.engine.quiet_for(0.5).count("bestmove"), 0)
-        self.bestmove("stop", timeout=5)
-        self.assertNotIn("bestmove", self.engine.quiet_for(0.5))
+    def test_every_go_gets_one_bestmove_and_an_open_search_waits_for_its_end(self):
+        # A mate in three is no answer to a search for a mate in two; a go
+        # during a search is ignored.
+        for position, go, end in [(AFTER_E4_E5, "go infinite", "stop"), (AFTER_E4_E5, "go infinite nodes 20000", "stop"),
+                                  (AFTER_E4_E5, "go ponder wtime 2000 btime 2000", "ponderhit"),
+                                  (AFTER_E4_E5, "go ponder wtime 2000 btime 2000", "stop"),
+                                  (AFTER_E4_E5, "go infinite searchmoves d2d4 mate 3", "stop"),
+                                  ("position startpos", "go mate 2", "stop"),
+                                  ("position startpos", "go searchmoves g1f3 mate 1", "stop"),
+                                  (f"position fen {MATES[2][0]}", "go mate 2", "stop"), (AFTER_E4_E5, "go depth 4", None),
+                                  (AFTER_E4_E5, "go nodes 5000", None), (AFTER_E4_E5, "go movetime 200", None)]:
+            with self.subTest(go=go, end=end):
+                self.engine.send(position, go)
+                if end:
+                    self.engine.read_until(lambda line: line.startswith("info score"))
+                    self.assertNotIn("bestmove", self.engine.output_until_ready("go depth 1"))
+                    self.assertNotIn("bestmove", self.engine.quiet_for(0.5))
+                    self.engine.send(end)
+                self.assertRegex(self.bestmove().splitlines()[-1], BESTMOVE)
 
-    def test_ponderhit_turns_the_ponder_search_into_the_real_one(self):
-        self.engine.send("position startpos moves e2e4 e7e5", "go ponder wtime 2000 btime 2000")
-        self.assertNotIn("bestmove", self.engine.quiet_for(0.5))
-        self.assertRegex(self.bestmove("ponderhit", timeout=5).splitlines()[-1], "^bestmove " + UCI_MOVE)
+    def test_node_budget_or_move_time_ends_a_search_with_a_clock(self):
+        text = self.bestmove(AFTER_E4_E5, "go wtime 600000 btime 600000 nodes 30000")
+        self.assertLess(int(re.findall(r" nodes (\d+) ", text)[-1]), 30000 + 1024)
+        started = time.monotonic()
+        self.bestmove(AFTER_E4_E5, "go movetime 300 nodes 1000000000")
+        self.assertLess(time.monotonic() - started, 5)
 
-    def test_stop_during_pondering_answers_with_a_bestmove(self):
-        self.engine.send("position startpos moves d2d4", "go ponder wtime 2000 btime 2000")
-        time.sleep(0.3)
-        self.assertRegex(self.bestmove("stop", timeout=5).splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
+    def test_mate_searches_find_the_mate_and_stop_by_themselves(self):
+        for fen, moves, mating_move in MATES:
+            text = self.bestmove("ucinewgame", f"position fen {fen}", f"go mate {moves}")
+            self.assertIn(f"info score mate {moves} depth ", text, fen)
+            self.assertEqual(text.splitlines()[-1], f"bestmove {mating_move}", fen)
 
-    def test_moves_are_sent_with_lower_case_promotion_letters(self):
+    def test_searchmoves_with_a_losing_move_plays_only_it(self):
+        # Ba6 gives the bishop for a pawn; e2e4 is no move of the position.
+        text = self.bestmove(AFTER_E4_E5, "go searchmoves e2e4 f1a6 depth 5")
+        pvs = re.findall(r"^info score \S+ (-?\d+) depth \d+ .* pv (\S+)", text, re.M)
+        self.assertEqual({first for _, first in pvs}, {"f1a6"})
+        self.assertLess(int(pvs[-1][0]), -150)
+        self.assertEqual(text.splitlines()[-1], "bestmove f1a6")
+        self.assertEqual(self.bestmove("go depth 5 searchmoves f1a6 g1f3").splitlines()[-1], "bestmove g1f3")
+
+    def test_clock_words_in_any_order_give_the_same_allocation(self):
+        # 60 s each, 1 s increment, White to move: avail 5700, target
+        # 5700 / 40 + 100 = 242, limit min(1900 + 242, 6 x 242, 2850 + 100).
+        self.engine.send("debug on", "position startpos moves e2e4 e7e5")
+        for go in ("go wtime 60000 btime 60000 winc 1000 binc 1000", "go winc 1000 binc 1000 wtime 60000 btime 60000",
+                   "go btime 60000 binc 1000 wtime 60000 winc 1000"):
+            self.engine.send(go)
+            self.assertEqual(self.engine.read_until(lambda line: line.startswith("TIME-> ")).splitlines()[-1],
+                             "TIME-> target 242 limit 1452", go)
+            self.bestmove("stop")
+
+    def test_moves_are_sent_in_coordinates_with_lower_case_promotions(self):
         # White queens at once; the line goes on with Black's promotion.
         self.engine.send("setoption name Ponder value true")
         text = self.bestmove("position fen 8/2P5/8/8/8/8/2p5/K6k w - -", "go depth 5")
         for line in text.splitlines():
-            if line.startswith("info score") or line.startswith("info currmove"):
-                moves = line.split(" pv ")[-1].split() if " pv " in line else [line.split()[2]]
-                for move in moves:
+            if line.startswith(("info score", "info currmove")):
+                for move in line.split(" pv ")[-1].split() if " pv " in line else [line.split()[2]]:
                     self.assertRegex(move, "^" + UCI_MOVE + "$", line)
         self.assertRegex(text.splitlines()[-1], "^bestmove c7c8q ponder " + UCI_MOVE + "$")
-
-    def test_the_last_line_is_not_carried_over_past_another_promotion_than_expected(self):
         # The line expects g2g1q and then Qa7 mate: after g2g1r, g1a7 is no move.
         start = "position fen 8/1rk5/8/8/8/K5p1/8/8 b - - 0 1 moves g3g2"
         self.assertIn(" pv a3a4 g2g1q a4a3 g1a7\n", self.bestmove(start, "go depth 6"))
         self.assertNotIn("g1a7", self.bestmove(start + " a3a4 g2g1r", "go depth 6"))
 
     def test_go_is_answered_in_a_position_that_ended_the_game(self):
-        # A lone knight: drawn for the engine's game record, but the
-        # interface decides whether the game goes on, and waits for a move.
-        text = self.bestmove("position fen 4k3/8/2n5/8/1R6/8/8/4K3 b - - moves c6b4", "go depth 3")
-        self.assertTrue(text.startswith("1/2-1/2 {Insufficient material}\n"), text[:60])
-        self.assertRegex(text.splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
-        shuffle = "g1f3 g8f6 f3g1 f6g8 " * 2
-        text = self.bestmove("position startpos moves " + shuffle, "go depth 2")
-        self.assertRegex(text.splitlines()[-1], "^bestmove " + UCI_MOVE + "$")
-        # Mated: there is no move to give.
-        text = self.bestmove("position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 2")
-        self.assertEqual(text, "0-1 {Black wins}\ninfo depth 1 seldepth 1\nERROR (no legal moves): think\nbestmove 0000\n")
-        text = self.bestmove("go infinite", "stop")
-        self.assertTrue(text.endswith("bestmove 0000\n"), text)
-
-    def test_mate_by_promotion(self):
         text = self.bestmove("position fen k7/2P5/1K6/8/8/8/8/8 w - -", "go depth 3")
         self.assertIn("info score mate 1 depth 3", text)
         self.assertTrue(text.endswith("1-0 {Computer wins}\nbestmove c7c8q\n"), text[-60:])
+        # A lone knight or a repetition: drawn for the engine's game record,
+        # but the interface decides whether the game goes on.
+        text = self.bestmove("position fen 4k3/8/2n5/8/1R6/8/8/4K3 b - - moves c6b4", "go depth 3")
+        self.assertTrue(text.startswith("1/2-1/2 {Insufficient material}\n"), text[:60])
+        self.assertRegex(text.splitlines()[-1], BESTMOVE)
+        text = self.bestmove("position startpos moves " + "g1f3 g8f6 f3g1 f6g8 " * 2, "go depth 2")
+        self.assertRegex(text.splitlines()[-1], BESTMOVE)
+        # Mated: there is no move to give.
+        self.assertEqual(self.bestmove("position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 2"),
+                         "0-1 {Black wins}\ninfo depth 1 seldepth 1\nERROR (no legal moves): think\nbestmove 0000\n")
+        self.assertTrue(self.bestmove("go infinite", "stop").endswith("bestmove 0000\n"))
 
-    def test_ucinewgame_and_quit(self):
+    def test_chess960_castling_is_the_king_onto_its_rook_with_the_option_on(self):
+        # Castling long mates: the rook lands on d1 against the king on d8.
+        self.engine.send("setoption name UCI_Chess960 value true", "position fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1")
+        self.assertEqual(self.bestmove("go depth 2").splitlines()[-1], "bestmove b1a1")
+        shuffled = "rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1"
+        self.engine.send("setoption name UCI_Chess960 value false", f"position fen {shuffled} moves b1a1")
+        self.assertEqual(self.engine.board(uci=True), board_of_fen(shuffled))
+
+    def test_quit_or_end_of_input_during_a_search_ends_the_engine(self):
+        for threads, end in [(1, "quit"), (1, None), (4, "quit"), (4, None)]:
+            with self.subTest(threads=threads, end=end):
+                started = self.start()
+                started.send(f"setoption name Threads value {threads}", "position startpos", "go infinite")
+                started.read_until(lambda line: line.startswith("info score"))
+                started.send(end) if end else started.close_input()
+                self.assertEqual(started.wait(10), 0)
+
+    def test_ucinewgame_debug_and_the_return_to_xboard(self):
         self.engine.output_until_ready("position startpos moves e2e4 e7e5", "ucinewgame")
-        self.assertEqual(self.engine.board(uci=True), board_of_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR"))
-        self.engine.send("quit")
-        self.assertEqual(self.engine.wait(5), 0)
-
-    def test_quit_during_a_search_ends_the_engine(self):
-        self.engine.send("position startpos", "go infinite")
-        time.sleep(0.2)
-        self.engine.send("quit")
-        self.assertEqual(self.engine.wait(5), 0)
-
-    def test_end_of_input_during_a_search_ends_the_engine(self):
-        self.engine.send("position startpos", "go infinite")
-        time.sleep(0.2)
-        self.engine.close_input()
-        self.assertEqual(self.engine.wait(5), 0)
-
-    def test_debug_shows_the_received_lines(self):
+        self.assertEqual(self.engine.board(uci=True), board_of_fen(engine.START))
         text = self.engine.output_until_ready("debug on", "board")
         self.assertRegex(text, r"^\(\d+\) < board\nr n b q k b n r\n(.*\n){7}\(\d+\) < isready\n$")
         self.assertRegex(self.engine.output_until_ready("debug off"), r"^\(\d+\) < debug off\n$")
-        self.assertEqual(self.engine.output_until_ready("board")[:16], "r n b q k b n r\n")
-
-    def test_xboard_command_returns_to_the_xboard_protocol(self):
         self.assertEqual(self.engine.output_for("xboard", "protover 2").splitlines()[-1], "done=1")
         self.assertEqual(self.engine.output_for("isready"), "")  # no xboard command
+        self.engine.send("quit")
+        self.assertEqual(self.engine.wait(10), 0)
 
 
 if __name__ == "__main__":

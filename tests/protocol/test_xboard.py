@@ -1,14 +1,24 @@
-"""Scripted xboard sessions: every command, replies checked byte for byte,
-and the commands that reach into a running search."""
+"""Scripted xboard sessions: the replies byte for byte, commands during a
+search, game results, Chess960 castling, and input that is refused."""
 import re
-import time
 
 import engine
-from engine import board_of_fen
+from engine import SAN_MOVE, board_of_fen, is_move
 
-START = board_of_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR")
+START = board_of_fen(engine.START)
 AFTER_E4 = board_of_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR")
-SAN_MOVE = re.compile(r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[NBRQ])?)\+?$")
+THINKING = re.compile(r"^ *\d+ .*\n?", re.M)
+FOOLS_MATE = ["f2f3", "e7e5", "g2g4", "d8h4"]
+SCHOLARS_MATE = ["e2e4", "e7e5", "d1h5", "b8c6", "f1c4", "g8f6", "h5f7"]
+SHUFFLE = ["g1f3", "g8f6", "f3g1", "f6g8"]
+# The white king walks 50 different squares while the black king steps
+# between h8 and g8: no position repeats.
+WALK = ([f + "1" for f in "abcdefgh"] + [f + "2" for f in "hgfedcb"] + [f + "3" for f in "abcdefgh"]
+        + [f + "4" for f in "hgfedcba"] + [f + "5" for f in "abcdefgh"] + [f + "6" for f in "hgfedcba"]
+        + [f + "7" for f in "abcd"])
+FIFTY = [move for i in range(50) for move in (WALK[i] + WALK[i + 1], "h8g8" if i % 2 == 0 else "g8h8")]
+DRAWN = "1/2-1/2 {Insufficient material}\n"
+SHUFFLED = "rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1"
 
 
 class XboardSession(engine.EngineTest):
@@ -16,64 +26,46 @@ class XboardSession(engine.EngineTest):
         super().setUp()
         self.engine.output_for("xboard", "nopost")
 
-    def engine_move(self, *lines, timeout=20):
-        """Sends the lines and returns the algebraic text of the move the
-        engine then sends."""
-        self.engine.send(*lines)
-        line = self.engine.read_until(lambda l: l.startswith("move "), timeout=timeout).splitlines()[-1]
+    def engine_move(self, *lines):
+        """The algebraic text of the move the engine sends after the lines."""
+        line = self.engine.move(*lines)
         self.assertRegex(line, SAN_MOVE)
         return line[5:]
 
-    def reference_after(self, *moves):
-        """A second engine in force mode that has played the moves, given as
-        coordinates or, for the engine's own, in algebraic text."""
-        reference = engine.Engine()
-        self.addCleanup(reference.stop)
+    def assert_game_of(self, *moves):
+        """The engine's position is that of a second engine that played the
+        moves, given as coordinates or, for the engine's own, in algebraic text."""
+        reference = self.start()
         reference.output_for("force")
         for move in moves:
-            if not re.fullmatch(r"[a-h][1-8][a-h][1-8][nbrq]?", move):
-                move = engine.coordinates_of_san(reference, move)
-                self.assertIsNotNone(move)
-            reference.output_for(move)
-        return reference
+            reference.output_for(move if re.fullmatch(engine.UCI_MOVE, move)
+                                 else engine.coordinates_of_san(reference, move))
+        self.assertEqual(self.engine.board(), reference.board())
+        self.assertEqual(self.engine.output_for("perft 2"), reference.output_for("perft 2"))
 
-    def test_protover_lists_the_features_and_the_settings_with_their_values(self):
-        # The settings (feature option) agree with the README's table, tested with the UCI options.
-        text = self.engine.output_for("protover 2")
-        self.assertEqual([line for line in text.splitlines() if not line.startswith("feature option=")],
-                         ["feature ping=1 setboard=1 san=0 time=1 draw=0",
-                          "feature sigint=0 sigterm=0 reuse=1 analyze=1",
-                          f'feature myname="{engine.engine_name()}" name=1',
-                          "feature playother=1 colors=0",
-                          'feature variants="normal,fischerandom"',
-                          'feature egt="syzygy"',
-                          "feature smp=1",
-                          "feature memory=1",
-                          "feature exclude=1",
-                          "feature done=1",
-                          "done=1"])
-        # The values shown are the current ones.
-        self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900")
-        text = self.engine.output_for("protover 2")
+    def test_protover_names_the_features_and_the_settings_with_their_values(self):
+        text = self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900", "protover 2")
+        self.assertEqual("".join(line + "\n" for line in text.splitlines() if not line.startswith("feature option=")),
+                         "feature ping=1 setboard=1 san=0 time=1 draw=0\nfeature sigint=0 sigterm=0 reuse=1 analyze=1\n"
+                         f'feature myname="{engine.engine_name()}" name=1\nfeature playother=1 colors=0\n'
+                         'feature variants="normal,fischerandom"\nfeature egt="syzygy"\nfeature smp=1\n'
+                         "feature memory=1\nfeature exclude=1\nfeature done=1\ndone=1\n")
         for line in ('"MultiPV -spin 3 1 256"', '"CanResign -check 1"', '"Move Overhead -spin 900 0 5000"'):
             self.assertIn(f"feature option={line}\n", text)
-
-    def test_numbered_program_copy_adds_its_digit_to_the_name(self):
-        copy = engine.Engine(argv0="quor7")
-        self.addCleanup(copy.stop)
-        self.assertTrue(copy.output_for().startswith("Quor 1.57\n"))
+        # A numbered copy of the program adds its digit to the name.
+        copy = self.start(argv0="quor7")
+        self.assertTrue(copy.banner.startswith("Quor 1.57\n"))
         self.assertIn('feature myname="Quor 1.57" name=1\n', copy.output_for("protover 2"))
 
     def test_commands_during_the_engines_search_stop_it_without_a_move(self):
         # ping aborts the engine's move, new starts over, force keeps the game.
         for command, reply, board, nodes in [("ping 7", "pong 7\n", AFTER_E4, 600), ("new", "", START, 400),
                                              ("force", "", AFTER_E4, 600)]:
-            player = engine.Engine()
-            self.addCleanup(player.stop)
-            player.output_for("xboard", "nopost", "st 20")
+            player = self.start()
+            player.output_for("xboard", "post", "st 20")
             player.send("e2e4")
-            time.sleep(0.5)
-            self.assertEqual(player.output_for(command), reply, command)
+            player.read_until(THINKING.match)
+            self.assertEqual(THINKING.sub("", player.output_for(command)), reply, command)
             self.assertEqual(player.quiet_for(0.3), "", command)
             self.assertEqual(player.board(), board, command)
             self.assertTrue(player.output_for("perft 2").endswith(f"\nNodes searched: {nodes}\n"), command)
@@ -83,33 +75,28 @@ class XboardSession(engine.EngineTest):
         ours = "a2a3" if self.engine.output_for("hint")[6:10] != "a2a3" else "h2h3"
         answer = self.engine_move(ours)
         self.engine.output_for("force")
-        reference = self.reference_after("e2e4", reply, ours, answer)
-        self.assertEqual(self.engine.board(), reference.board())
-        self.assertEqual(self.engine.output_for("perft 2"), reference.output_for("perft 2"))
+        self.assert_game_of("e2e4", reply, ours, answer)
 
     def test_easy_stops_pondering_and_undo_takes_back_the_engines_move(self):
         reply = self.engine_move("hard", "sd 4", "d2d4")
         self.assertEqual(self.engine.output_for("easy", "hint"), "")  # no expected reply any more
-        self.assertEqual(self.engine.board(), self.reference_after("d2d4", reply).board())
-        self.engine.output_for("new")
-        self.engine_move("hard", "sd 4", "e2e4")
-        self.assertEqual(self.engine.output_for("undo"), "")  # takes back the engine's move
+        self.assert_game_of("d2d4", reply)
+        self.engine_move("new", "hard", "sd 4", "e2e4")
+        self.assertEqual(self.engine.output_for("undo"), "")
         self.assertEqual(self.engine.board(), AFTER_E4)
         self.assertEqual(self.engine.quiet_for(0.3), "")  # no side to play any more
 
-    def test_analysis_reports_its_status_and_exit_stops_it(self):
+    def test_analysis_reports_its_status_follows_the_moves_and_exit_stops_it(self):
         self.assertEqual(self.engine.output_for("."), "")  # not analysing
-        self.engine.send("analyze")
-        time.sleep(0.3)
-        self.engine.send(".")
-        line = self.engine.read_until(lambda l: l.startswith("stat01:"), timeout=5).splitlines()[-1]
-        match = re.fullmatch(r"stat01: (\d+) (\d+) (\d+) (\d+) (\d+) ([a-h][1-8][a-h][1-8])", line)
+        self.engine.send("post", "analyze")
+        self.engine.read_until(lambda line: line.startswith(" 3 "))
+        self.engine.send("nopost", ".")
+        line = self.engine.read_until(lambda text: text.startswith("stat01:"), timeout=5).splitlines()[-1]
+        match = re.fullmatch(r"stat01: \d+ \d+ (\d+) (\d+) 20 [a-h][1-8][a-h][1-8]", line)  # 20 moves at the start
         self.assertIsNotNone(match, line)
-        depth, left, total = int(match[3]), int(match[4]), int(match[5])
-        self.assertEqual(total, 20)  # the moves of the initial position
-        self.assertLess(left, total)
-        self.assertGreaterEqual(depth, 3)
-        self.assertEqual(self.engine.output_for("e2e4"), "")  # analysis follows the moves it receives
+        self.assertGreaterEqual(int(match[1]), 3)
+        self.assertLess(int(match[2]), 20)  # moves left to search at this depth
+        self.assertEqual(self.engine.output_for("e2e4"), "")
         self.engine.send("exit")
         self.assertEqual(self.engine.quiet_for(0.5), "")
         self.assertEqual(self.engine.board(), AFTER_E4)
@@ -120,12 +107,11 @@ class XboardSession(engine.EngineTest):
         self.assertEqual(self.engine.board(), board_of_fen("rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR"))
         self.engine.output_for("remove")
         self.assertEqual(self.engine.board(), START)
-        self.assertEqual(self.engine.output_for("undo", "remove"), "")
-        self.engine.output_for("d2d4", "remove")  # with one ply made, remove takes back that ply
-        self.assertEqual(self.engine.board(), START)
+        self.assertEqual(self.engine.output_for("undo", "remove", "d2d4", "remove"), "")
+        self.assertEqual(self.engine.board(), START)  # with one ply made, remove takes back that ply
         self.assertTrue(self.engine.output_for("perft 1").endswith("Nodes searched: 20\n"))
 
-    def test_force_new_go_and_playother_choose_the_engines_side(self):
+    def test_force_new_go_playother_and_result_choose_the_engines_side(self):
         self.assertEqual(self.engine.output_for("sd 2", "force", "force", "e2e4"), "")  # force twice
         self.assertEqual(self.engine.quiet_for(0.3), "")
         self.engine_move("go")  # Black, the side to move
@@ -135,23 +121,94 @@ class XboardSession(engine.EngineTest):
         self.engine.output_for("new", "force", "e2e4", "playother")
         self.assertEqual(self.engine.quiet_for(0.3), "")  # Black to move, the engine plays White
         self.engine_move("e7e5")
-
-    def test_result_ends_the_game_until_a_new_one(self):
-        self.engine_move("sd 2", "e2e4")
         self.assertEqual(self.engine.output_for("result 1/2-1/2 {Draw by agreement}", "go"), "")
-        self.assertEqual(self.engine.quiet_for(0.5), "")
+        self.assertEqual(self.engine.quiet_for(0.5), "")  # the game is over until a new one
         self.engine_move("new", "e2e4")
 
     def test_received_promotion_letter_picks_the_piece(self):
-        fen = "8/4P3/8/8/8/8/k7/4K3 w - -"
         # A lone minor piece cannot mate: the under-promotions to it end the game.
-        drawn = "1/2-1/2 {Insufficient material}\n"
-        for move, piece, result in [("e7e8", "Q", ""), ("e7e8q", "Q", ""), ("e7e8Q", "Q", ""), ("e7e8r", "R", ""),
-                                    ("e7e8b", "B", drawn), ("e7e8n", "N", drawn), ("e7e8N", "N", drawn),
-                                    ("e7e8x", "Q", "")]:
-            self.assertEqual(self.engine.output_for("setboard " + fen, "force", move), result, move)
+        for move, piece, result in [("e7e8", "Q", ""), ("e7e8r", "R", ""), ("e7e8b", "B", DRAWN),
+                                    ("e7e8N", "N", DRAWN), ("e7e8x", "Q", "")]:
+            self.assertEqual(self.engine.output_for("setboard 8/4P3/8/8/8/8/k7/4K3 w - -", "force", move), result, move)
             self.assertEqual(self.engine.board()[0], "...." + piece + "...", move)
 
+    def test_results_of_received_moves(self):
+        # Each step goes on from the position the one before left. The engine
+        # takes the side not to move after playother; a third occurrence is a
+        # draw, plies 9 to 11 repeat positions a third time too, the fourth
+        # occurrence of the start says nothing. A lone minor piece or bishops
+        # on one colour cannot mate; bishop and knight, bishops on both
+        # colours, two knights or a pawn can, with the other side's help.
+        for lines, result in [
+                (["force", *FOOLS_MATE], "0-1 {Black wins}\n"), (["new", "force", *SCHOLARS_MATE], "1-0 {White wins}\n"),
+                (["new", "force", *FOOLS_MATE[:3], "playother", FOOLS_MATE[3]], "0-1 {You win}\n"),
+                (["new", "force", *SCHOLARS_MATE[:6], "playother", SCHOLARS_MATE[6]], "1-0 {You win}\n"),
+                (["setboard 6k1/5ppp/8/8/8/n7/8/4R1K1 b - -", "force", "a3b5", "playother", "e1e8"], "1-0 {You win}\n"),
+                (["setboard k7/8/2K5/8/8/8/8/1Q6 w - -", "force", "b1b6"], "1/2-1/2 {Stalemate}\n"),
+                (["new", "force", *SHUFFLE * 3], "1/2-1/2 {Draw by repetition}\n" * 4),
+                (["setboard 7k/8/8/8/8/8/P7/K7 w - -", "force", *FIFTY[:99]], ""),
+                ([FIFTY[99]], "1/2-1/2 {Draw by fifty move rule}\n"),
+                (["setboard 4k3/8/2n5/8/1R6/8/8/4K3 b - -", "force", "c6b4"], DRAWN),
+                (["setboard 4k3/8/4b3/8/2R5/8/8/4KB2 b - -", "force", "e6c4"], DRAWN),
+                (["setboard 4k3/8/2n5/8/1R6/8/8/4KB2 b - -", "force", "c6b4"], ""),
+                (["setboard 4k3/8/3b4/8/1R6/8/8/4KB2 b - -", "force", "d6b4"], ""),
+                (["setboard 4k3/8/8/3N4/8/2r5/8/1N2K3 w - -", "force", "d5c3"], ""),
+                (["setboard 4k3/8/8/3n4/8/2B5/3P4/4K3 b - -", "force", "d5c3"], "")]:
+            self.assertEqual(self.engine.output_for(*lines), result, lines[:3])
+
+    def test_mate_given_by_the_engine_and_undone(self):
+        self.engine.send("sd 3", "setboard k7/2P5/1K6/8/8/8/8/8 w - -", "go")
+        self.assertEqual(self.engine.read_until("1-0 {Computer wins}"), "move c8=Q+\n1-0 {Computer wins}\n")
+        self.engine.send("new", "setboard 7K/5k2/8/8/8/8/8/6q1 b - -", "go")
+        self.assertEqual(self.engine.read_until(lambda l: l.startswith("0-1")).splitlines()[-1], "0-1 {Computer wins}")
+        # After an undo the game is open again: the engine plays Black when told to.
+        self.engine.output_for("new", "force", *FOOLS_MATE)
+        self.assertEqual(self.engine.output_for("undo"), "")
+        self.engine.send("go")
+        self.assertRegex(self.engine.read_until(is_move), SAN_MOVE)
+
+    def test_chess960_castling_is_received_in_either_form_and_sent_as_o_o_o(self):
+        # The king on b1 castles long: king c1, rook d1; Black does the same.
+        self.engine.output_for("new", "variant fischerandom", f"setboard {SHUFFLED}", "force", "O-O-O", "b8a8")
+        self.assertEqual(self.engine.board(), board_of_fen("2kr3r/pp4pp/8/8/8/8/PP4PP/2KR3R"))
+        # Castling long mates: the rook lands on d1 against the king on d8.
+        self.engine.output_for("new", "variant fischerandom", "setboard 2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1", "sd 2")
+        self.assertEqual(self.engine.move("go"), "move O-O-O+")
+        # new returns to standard chess.
+        self.engine.output_for("new", "variant fischerandom", "new", f"setboard {SHUFFLED}", "force")
+        self.assertEqual(self.engine.output_for("O-O-O"), "Illegal move: O-O-O\n")
+        self.assertEqual(self.engine.board(), board_of_fen(SHUFFLED))
+
+    def test_refused_setboard_leaves_the_initial_position(self):
+        for fen in ["xyz", "", "8/8/8/8/8/8/8/8 w - -", "9/8/8/8/8/8/8/8 w - -", "K" * 5000,
+                    "rnbqkbnr/pppppppp/8/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -",
+                    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBN w KQkq -",
+                    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR x KQkqKQkq z9 99 99 99",
+                    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR\tw KQkq -"]:
+            self.assertEqual(self.engine.output_for("force", "e2e4", "setboard " + fen), "", fen[:60])
+            self.assertEqual(self.engine.board(), START, fen[:60])
+        self.engine_move("sd 2", "go")
+
+    def test_illegal_moves_and_bare_commands_are_refused_and_the_position_kept(self):
+        # "zzzz" and "usermove" wrap round to the squares b7b7 and e1e2.
+        self.engine.output_for("sd 2")
+        for word, reply in [("e2e5", "Illegal move: e2e5\n"), ("e7e5", "Illegal move: e7e5\n"),
+                            ("e1e2", "Illegal move: e1e2\n"), ("a1a1", "Illegal move: a1a1\n"),
+                            ("b1d2", "Illegal move: b1d2\n"), ("zzzz", "Illegal move: zzzz\n"),
+                            ("usermove", "Illegal move: usermove\n"), ("e9e4", ""), ("e2", ""), ("\x01\x02\x03\x04", ""),
+                            ("e2e", ""), ("white", ""), ("black", ""), ("random", "")]:
+            self.assertEqual(self.engine.output_for(word), reply, repr(word))
+        self.assertEqual(self.engine.quiet_for(0.3), "")  # an illegal move does not wake the engine
+        self.assertEqual(self.engine.output_for("level", "sd", "st", "time", "otim", "setboard", "ping", "result"),
+                         "ERROR (wrong number of parameters): level <nmoves> <min> <inc>\npong \n")
+        self.assertEqual(self.engine.board(), START)
+        self.assertTrue(self.engine.output_for("perft 1").endswith("Nodes searched: 20\n"))
+        # sd 2 still holds: the engine answers at once in a new game (the bare
+        # "result" ended the old one).
+        self.engine.move("new", "e2e4", timeout=5)
+        self.assertEqual(self.engine.output_for("setboard 4k3/4r3/8/8/8/8/4N3/4K3 w - -", "force", "e2c3"),
+                         "Illegal move: Nc3\n")  # into check: named in algebraic text
+        self.assertEqual(self.engine.board(), board_of_fen("4k3/4r3/8/8/8/8/4N3/4K3"))
 
 if __name__ == "__main__":
     engine.main()
