@@ -56,20 +56,18 @@ TEST_F(NalimovRegistry, RecordedCountsFollowFromTheKingPairsAndTheFreeSquares) {
 
 struct Shape {
     int table, total;
-    int side[8], type[8];  // of the men from index 2 on
+    int kind[8];           // of the men from index 2 on: side * 5 + type (pawn 0 to queen 4)
     int symmetries;        // all eight without pawns, else none and the mirror of the files
 };
 
 Shape shapeOf(const char *name) {
     int table = nalimovTableNumber(name);
-    Shape s{table, 2, {}, {}, tbTables[table].men[0][0] + tbTables[table].men[1][0] > 0 ? 2 : 8};
+    Shape s{table, 2, {}, tbTables[table].men[0][0] + tbTables[table].men[1][0] > 0 ? 2 : 8};
     for (int side = 0; side < 2; side++)
         for (int type = 0; type < 5; type++)
-            for (int i = 0; i < tbTables[table].men[side][type]; i++) s.side[s.total] = side, s.type[s.total++] = type;
+            for (int i = 0; i < tbTables[table].men[side][type]; i++) s.kind[s.total++] = side * 5 + type;
     return s;
 }
-
-bool identical(const Shape &s, int i, int j) { return s.side[i] == s.side[j] && s.type[i] == s.type[j]; }
 
 /// The image of a square under one of the eight board symmetries: bit 0
 /// mirrors the files, bit 1 the ranks, bit 2 swaps files and ranks.
@@ -84,7 +82,7 @@ int image(int symmetry, int square) {
 /// Sorts the squares of each group of identical men (they stand together).
 void sortGroups(const Shape &s, int *squares) {
     for (int i = 3; i < s.total; i++)
-        for (int k = i; k > 2 && identical(s, k - 1, k) && squares[k - 1] > squares[k]; k--)
+        for (int k = i; k > 2 && s.kind[k - 1] == s.kind[k] && squares[k - 1] > squares[k]; k--)
             std::swap(squares[k - 1], squares[k]);
 }
 
@@ -92,7 +90,7 @@ void sortGroups(const Shape &s, int *squares) {
 /// identical men (groups begin sorted); false once every order was given.
 bool nextOrder(const Shape &s, int *squares) {
     for (int i = 2, j; i < s.total; i = j) {
-        for (j = i + 1; j < s.total && identical(s, i, j); j++) {}
+        for (j = i + 1; j < s.total && s.kind[j] == s.kind[i]; j++) {}
         if (std::next_permutation(squares + i, squares + j)) return true;
     }
     return false;
@@ -115,9 +113,9 @@ uint64_t canonicalKey(const Shape &s, const int *squares) {
 
 uint64_t indexOf(const Shape &s, const int *squares) {
     TbPieceList lists[2];
-    int used[2][5] = {};
+    int used[10] = {};
     lists[0][15] = squares[0], lists[1][15] = squares[1];
-    for (int i = 2; i < s.total; i++) lists[s.side[i]][s.type[i] * 3 + used[s.side[i]][s.type[i]]++] = squares[i];
+    for (int i = 2; i < s.total; i++) lists[s.kind[i] / 5][s.kind[i] % 5 * 3 + used[s.kind[i]]++] = squares[i];
     return nalimovIndex(s.table, 0, lists[0], lists[1], TB_NO_EP, false);
 }
 
@@ -128,7 +126,7 @@ bool placementAllowed(const Shape &s, const int *squares) {
     if (std::abs((squares[0] & 7) - (squares[1] & 7)) <= 1 && std::abs((squares[0] >> 3) - (squares[1] >> 3)) <= 1)
         return false;
     for (int i = 2; i < s.total; i++)
-        if (s.type[i] == 0 && (squares[i] < 8 || squares[i] >= 56)) return false;
+        if (s.kind[i] % 5 == 0 && (squares[i] < 8 || squares[i] >= 56)) return false;
     return true;
 }
 
@@ -169,8 +167,7 @@ bool firstKingTaken(const Shape &s, int square) {
 TEST_F(NalimovRegistry, EveryThreeAndFourManLayoutIndexesEachPositionOnce) {
     for (const char *name : {"kpk", "knk", "kbk", "krk", "kqk", "kqkr", "kqqk", "kqkp", "kpkp", "kppk", "kqpk"}) {
         Shape s = shapeOf(name);
-        uint64_t count = tbTables[s.table].count[0];
-        std::vector<bool> used(count);
+        std::vector<bool> used(tbTables[s.table].count[0]);
         int squares[8];
         for (squares[0] = 0; squares[0] < 64; squares[0]++) {
             if (!firstKingTaken(s, squares[0])) continue;
@@ -179,7 +176,7 @@ TEST_F(NalimovRegistry, EveryThreeAndFourManLayoutIndexesEachPositionOnce) {
                 for (int i = 1; i < s.total; i++) squares[i] = int(code >> (6 * i - 6) & 63), own = own * 64 + uint64_t(squares[i]);
                 if (!placementAllowed(s, squares) || canonicalKey(s, squares) != own) continue;
                 uint64_t index = indexOf(s, squares);
-                ASSERT_LT(index, count) << name;
+                ASSERT_LT(index, used.size()) << name;
                 ASSERT_FALSE(used[index]) << name << ": two different positions share index " << index;
                 used[index] = true;
                 expectClassIndex(s, squares, index);
