@@ -38,8 +38,7 @@ class Engine:
             stdout=subprocess.PIPE, cwd=cwd, bufsize=0, env=environment)
         self.buffer = b""
 
-    def write(self, data):
-        """Writes bytes in one write call (so that they arrive in one read)."""
+    def write(self, data):  # in one write call, so that the bytes arrive in one read
         os.write(self.process.stdin.fileno(), data.encode() if isinstance(data, str) else data)
 
     def send(self, *lines):
@@ -90,7 +89,7 @@ class Engine:
         return self.read_until(is_move, timeout).splitlines()[-1]
 
     def quiet_for(self, seconds):
-        """What the engine printed within `seconds`."""
+        """What the engine printed within `seconds` (nothing, where it must stay silent)."""
         deadline = time.monotonic() + seconds
         while self._fill(deadline):
             pass
@@ -109,12 +108,10 @@ class Engine:
         return self.process.wait(timeout)
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
-            self.process.wait()
+        self.process.kill()  # nothing when it has ended
+        self.process.wait()
         self.process.stdout.close()
-        if not self.process.stdin.closed:
-            self.process.stdin.close()
+        self.process.stdin.close()
 
 
 class EngineTest(unittest.TestCase):

@@ -116,7 +116,7 @@ class Books(engine.EngineTest):
             self.assertIn("info depth", started.bestmove("position startpos", "go depth 1"), empty)
 
     def test_refused_polyglot_files_are_named_in_one_message(self):
-        truncated, unsorted, missing = (os.path.join(self.folder, name) for name in ("cut.bin", "unsorted.bin", "no.bin"))
+        truncated, unsorted, missing = (os.path.join(self.folder, name) for name in ("cut.bin", "sort.bin", "no.bin"))
         with open(truncated, "wb") as file:
             file.write(entry(START_KEY, 0x31C)[:-3])
         with open(unsorted, "wb") as file:
@@ -124,7 +124,8 @@ class Books(engine.EngineTest):
         started = self.start_here()
         started.output_until_ready("uci")
         for path, reason in [(missing, "it cannot be opened"), (truncated, "its length is not a multiple of 16 bytes"),
-                             (unsorted, "its entries are not sorted by key"), (self.folder, "it is not a regular file")]:
+                             (unsorted, "its entries are not sorted by key"),
+                             (self.folder, "it is not a regular file")]:
             self.assertEqual(started.output_until_ready(f"setoption name PolyglotBook value {path}"),
                              f"info string Polyglot book {path} not used: {reason}\n")
         self.assertEqual(self.start_here(f"POLYGLOT_BOOK {missing}\n").banner.splitlines()[0],

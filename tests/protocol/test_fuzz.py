@@ -14,7 +14,8 @@ XBOARD = """new|force|go|playother|level 40 5 0|level 0 2 12|level 0 0:30 0.5|sd
 |e7e8q|a7a8N|e1g1|e8c8|protover 2|ping 5|.|exit|board|chk|egtb|eval|perft 2|usermove e2e4|random|white|black
 |setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1|setboard 8/8/8/4k3/8/8/8/KQQ5 b - -
 |setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq -|setboard 8/P6k/8/8/8/8/p6K/8 w - -|accepted done|option MultiPV=3
-|option Move Overhead=700|option OwnBook=0|option Clear Hash|option PolyglotBook=/dev/zero|egtpath nalimov /no such/folder
+|option Move Overhead=700|option OwnBook=0|option Clear Hash|option PolyglotBook=/dev/zero
+|egtpath nalimov /no such/folder
 """.replace("\n", "").split("|")
 UCI = """ucinewgame|isready|debug on|debug off|stop|ponderhit|setoption name MultiPV value 3
 |setoption name Ponder value true|setoption name Ponder value false|setoption name OwnBook value false
@@ -43,7 +44,8 @@ def random_line(rng, corpus):
         at, cut = rng.randint(0, len(line)), rng.randint(0, 5)
         line = rng.choice([line[:at] + chr(rng.randint(1, 255)) + line[at + cut:], line[:at] + line[at + cut:],
                            line[:at] + str(rng.randint(-10 ** 12, 10 ** 12)) + line[at:], line[:at],
-                           " ".join(rng.sample(line.split(" "), line.count(" ") + 1)), "".join(c.swapcase() if c.isascii() else c for c in line),
+                           " ".join(rng.sample(line.split(" "), line.count(" ") + 1)),
+                           "".join(c.swapcase() if c.isascii() else c for c in line),
                            line[:at] + " " * rng.randint(1, 300) + line[at:]])
     return line
 
@@ -55,8 +57,9 @@ def stream(rng, corpus, uci, count=8000):
         line = random_line(rng, corpus).replace("\n", " ")
         words = line.replace("\r", " ").lower().split()
         word = words[0] if words else ""
-        if word in {"quit", "bench", "xboard" if uci else "uci"} or (uci and "hash" in line.lower()) or (
-                word == "perft" and len(words) > 1 and words[1].lstrip("+-")[:1].isdigit() and words[1] not in {"1", "2"}):
+        depth = words[1] if word == "perft" and len(words) > 1 else "1"
+        deep_perft = depth.lstrip("+-")[:1].isdigit() and depth not in {"1", "2"}  # signed too: atoi may wrap it
+        if word in {"quit", "bench", "xboard" if uci else "uci"} or (uci and "hash" in line.lower()) or deep_perft:
             continue
         lines.append("go depth 1 " + line[line.lower().index("go") + 2:] if uci and word == "go" else line)
         if not uci and word in {"level", "st", "sd", "time", "otim", "analyze"}:

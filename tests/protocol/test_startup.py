@@ -51,8 +51,10 @@ class StartUp(engine.EngineTest):
         return output[len(banner_text()):]
 
     def test_command_line_jobs_without_their_argument_or_misspelt(self):
-        for args, reply in [(["/CB"], "Please specify path to the PGN file\n"), (["/SB"], "Please specify scoring depth\n"),
-                            (["/MB"], "Please specify source book file\n"), (["/MBO"], "Please specify source book file\n"),
+        for args, reply in [(["/CB"], "Please specify path to the PGN file\n"),
+                            (["/SB"], "Please specify scoring depth\n"),
+                            (["/MB"], "Please specify source book file\n"),
+                            (["/MBO"], "Please specify source book file\n"),
                             (["/cb"], "Invalid option\n"), (["/CBX", "games.pgn"], "Invalid option\n"),
                             (["-h"], "Invalid option\n")]:
             self.assertEqual(self.run_job(*args), reply, args)

@@ -28,13 +28,15 @@ class UciSession(engine.EngineTest):
     def test_every_go_gets_one_bestmove_and_an_open_search_waits_for_its_end(self):
         # A mate in three is no answer to a search for a mate in two; a go
         # during a search is ignored.
-        for position, go, end in [(AFTER_E4_E5, "go infinite", "stop"), (AFTER_E4_E5, "go infinite nodes 20000", "stop"),
+        for position, go, end in [(AFTER_E4_E5, "go infinite", "stop"),
+                                  (AFTER_E4_E5, "go infinite nodes 20000", "stop"),
                                   (AFTER_E4_E5, "go ponder wtime 2000 btime 2000", "ponderhit"),
                                   (AFTER_E4_E5, "go ponder wtime 2000 btime 2000", "stop"),
                                   (AFTER_E4_E5, "go infinite searchmoves d2d4 mate 3", "stop"),
                                   ("position startpos", "go mate 2", "stop"),
                                   ("position startpos", "go searchmoves g1f3 mate 1", "stop"),
-                                  (f"position fen {MATES[2][0]}", "go mate 2", "stop"), (AFTER_E4_E5, "go depth 4", None),
+                                  (f"position fen {MATES[2][0]}", "go mate 2", "stop"),
+                                  (AFTER_E4_E5, "go depth 4", None),
                                   (AFTER_E4_E5, "go nodes 5000", None), (AFTER_E4_E5, "go movetime 200", None)]:
             with self.subTest(go=go, end=end):
                 self.engine.send(position, go)

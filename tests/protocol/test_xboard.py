@@ -44,7 +44,8 @@ class XboardSession(engine.EngineTest):
         self.assertEqual(self.engine.output_for("perft 2"), reference.output_for("perft 2"))
 
     def test_protover_names_the_features_and_the_settings_with_their_values(self):
-        text = self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900", "protover 2")
+        text = self.engine.output_for("option MultiPV=3", "option CanResign=1", "option Move Overhead=900",
+                                      "protover 2")
         self.assertEqual("".join(line + "\n" for line in text.splitlines() if not line.startswith("feature option=")),
                          "feature ping=1 setboard=1 san=0 time=1 draw=0\nfeature sigint=0 sigterm=0 reuse=1 analyze=1\n"
                          f'feature myname="{engine.engine_name()}" name=1\nfeature playother=1 colors=0\n'
@@ -140,7 +141,8 @@ class XboardSession(engine.EngineTest):
         # on one colour cannot mate; bishop and knight, bishops on both
         # colours, two knights or a pawn can, with the other side's help.
         for lines, result in [
-                (["force", *FOOLS_MATE], "0-1 {Black wins}\n"), (["new", "force", *SCHOLARS_MATE], "1-0 {White wins}\n"),
+                (["force", *FOOLS_MATE], "0-1 {Black wins}\n"),
+                (["new", "force", *SCHOLARS_MATE], "1-0 {White wins}\n"),
                 (["new", "force", *FOOLS_MATE[:3], "playother", FOOLS_MATE[3]], "0-1 {You win}\n"),
                 (["new", "force", *SCHOLARS_MATE[:6], "playother", SCHOLARS_MATE[6]], "1-0 {You win}\n"),
                 (["setboard 6k1/5ppp/8/8/8/n7/8/4R1K1 b - -", "force", "a3b5", "playother", "e1e8"], "1-0 {You win}\n"),
@@ -195,7 +197,8 @@ class XboardSession(engine.EngineTest):
         for word, reply in [("e2e5", "Illegal move: e2e5\n"), ("e7e5", "Illegal move: e7e5\n"),
                             ("e1e2", "Illegal move: e1e2\n"), ("a1a1", "Illegal move: a1a1\n"),
                             ("b1d2", "Illegal move: b1d2\n"), ("zzzz", "Illegal move: zzzz\n"),
-                            ("usermove", "Illegal move: usermove\n"), ("e9e4", ""), ("e2", ""), ("\x01\x02\x03\x04", ""),
+                            ("usermove", "Illegal move: usermove\n"), ("e9e4", ""), ("e2", ""),
+                            ("\x01\x02\x03\x04", ""),
                             ("e2e", ""), ("white", ""), ("black", ""), ("random", "")]:
             self.assertEqual(self.engine.output_for(word), reply, repr(word))
         self.assertEqual(self.engine.quiet_for(0.3), "")  # an illegal move does not wake the engine
