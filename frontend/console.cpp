@@ -53,7 +53,9 @@ static void showTablebaseValue() {
 }
 
 void printPerft(int depth) {
-    if (depth < 1 || searching) return;
+    // The move lists and the undo stack hold MAX_PLY plies; a deeper count
+    // could never finish anyway.
+    if (depth < 1 || depth > PERFT_MAX_DEPTH || searching) return;
     genPositionMoves();
     uint64_t total = 0;
     for (MoveEntry *entry = plyMovesBegin(); entry != plyMovesEnd(); entry++) {

@@ -278,7 +278,7 @@ static void go() {
     clearSearchLimits();
     readGoRequest(request);
     if (request.perft) {  // a count of move paths instead of a search
-        printPerft(int(std::clamp<long long>(*request.perft, 0, MAX_PLY)));
+        printPerft(int(std::clamp<long long>(*request.perft, 0, PERFT_MAX_DEPTH + 1)));
         return;
     }
     game.engineSide = NO_SIDE;

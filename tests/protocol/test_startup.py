@@ -72,6 +72,9 @@ class StartUp(engine.EngineTest):
             text = started.output_for("setboard " + fen, f"perft {depth}", timeout=300)
             self.assertTrue(text.endswith(f"\nNodes searched: {nodes}\n"), (fen, text[-80:]))
         self.assertEqual(started.output_for("egtb"), "EGTB not found\n")
+        # Deeper than the engine's plies: refused, not a crash.
+        text = started.output_for("setboard " + PERFT[0][0], "perft 200", "perft -8446751571892", "perft 1")
+        self.assertTrue(text.endswith("\nNodes searched: 20\n"), text[-80:])
 
 
 if __name__ == "__main__":
