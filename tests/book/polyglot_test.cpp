@@ -1,6 +1,6 @@
 // Polyglot books: the published key values, entries of a book the test
 // writes itself and the weighted choice. Refused files are named through
-// the binary (test_polyglot.py).
+// the binary (tests/protocol/test_book.py).
 #include <gtest/gtest.h>
 
 #include <algorithm>

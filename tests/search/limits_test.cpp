@@ -1,7 +1,7 @@
 // A node budget over all threads in the first iteration of a line carried
 // over from the last search (other stops: think_test.cpp). Mate searches and
 // the root moves an interface chooses are tested through the engine program
-// (tests/protocol/test_golimits.py).
+// (tests/protocol/test_uci.py).
 #include "search/limits.h"
 
 #include <gtest/gtest.h>
