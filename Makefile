@@ -52,7 +52,7 @@ test: build
 	cd build-sanitize && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUOR_TSAN=ON > /dev/null
 	cmake --build build-tsan --target search_tests -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:ThreadedTablebases.*:TableTest.*:LimitedSearch.*'
+	TSAN_OPTIONS=halt_on_error=1 ./build-tsan/search_tests --gtest_brief=1 --gtest_filter='ThreadedSearch.*:TablebaseSearch.*:TableTest.*:LimitedSearch.*:ThinkTest.*'
 	cmake -S . -B build-clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Release -DQUOR_WERROR=ON > /dev/null
 	cmake --build build-clang -j $(JOBS)
 	$(call cross_test,build-windows,mingw-w64,-DQUOR_WERROR=ON)
