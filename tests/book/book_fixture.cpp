@@ -62,35 +62,32 @@ void BookTest::writeBook(const std::vector<BookEntry> &entries, const char *name
     write(name, std::string(reinterpret_cast<const char *>(index.data()), index.size() * 4) + data);
 }
 
-std::vector<StoredRecord> BookTest::readBook() {
+std::vector<BookRecord> BookTest::readBook() {
     std::string file = readText(BOOK_FILE_NAME);
-    std::vector<StoredRecord> records;
-    if (file.size() < size_t(BOOK_INDEX_BYTES)) return records;
-    const uint32_t *index = reinterpret_cast<const uint32_t *>(file.data());
-    for (int bucket = 0; bucket < BOOK_BUCKETS; bucket++) {
-        if (index[bucket] == EMPTY_BUCKET) continue;
-        uint32_t count;
-        std::memcpy(&count, file.data() + index[bucket], 4);
-        for (uint32_t i = 0; i < count; i++) {
-            records.push_back({{}, bucket});
-            std::memcpy(&records.back().record, file.data() + index[bucket] + 4 + 16 * i, 16);
-        }
+    std::vector<BookRecord> records;
+    for (int bucket = 0; file.size() >= size_t(BOOK_INDEX_BYTES) && bucket < BOOK_BUCKETS; bucket++) {
+        uint32_t at, count;
+        std::memcpy(&at, file.data() + 4 * bucket, 4);
+        if (at == EMPTY_BUCKET) continue;
+        std::memcpy(&count, file.data() + at, 4);
+        records.resize(records.size() + count);
+        std::memcpy(&records[records.size() - count], file.data() + at + 4, 16 * count);
     }
     return records;
 }
 
-const BookRecord *BookTest::find(const std::vector<StoredRecord> &records, const char *moves) {
+std::optional<BookRecord> BookTest::find(const char *moves) {
+    std::vector<BookRecord> records = readBook();
     goTo(moves);
-    for (const StoredRecord &stored : records)
-        if (stored.record.key == bookKey() && stored.bucket == bookBucket()) return &stored.record;
-    return nullptr;
+    for (const BookRecord &record : records)
+        if (record.key == bookKey()) return record;
+    return std::nullopt;
 }
 
-const BookRecord &BookTest::recordAfter(const std::vector<StoredRecord> &records, const char *moves) {
-    static const BookRecord missing{};
-    const BookRecord *found = find(records, moves);
-    EXPECT_NE(found, nullptr) << moves;
-    return found ? *found : missing;
+BookRecord BookTest::recordAfter(const char *moves) {
+    std::optional<BookRecord> found = find(moves);
+    EXPECT_TRUE(found) << moves;
+    return found.value_or(BookRecord{});
 }
 
 std::string readText(const char *name) {

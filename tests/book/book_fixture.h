@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,6 @@ struct BookEntry {
     uint8_t blockCount = 0;
 };
 
-/// A record as it stands in a book file, with its bucket.
-struct StoredRecord {
-    BookRecord record;
-    int bucket;
-};
-
 class BookTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -42,11 +37,11 @@ protected:
     /// Writes a book file holding exactly these records.
     void writeBook(const std::vector<BookEntry> &entries, const char *name = BOOK_FILE_NAME);
     /// Every record of the book file, read without the engine's reader.
-    std::vector<StoredRecord> readBook();
-    /// The record of the position after `moves` in `records`, nullptr when missing.
-    const BookRecord *find(const std::vector<StoredRecord> &records, const char *moves);
+    std::vector<BookRecord> readBook();
+    /// The book file's record of the position after `moves`, if any.
+    std::optional<BookRecord> find(const char *moves);
     /// The same, a failure when missing.
-    const BookRecord &recordAfter(const std::vector<StoredRecord> &records, const char *moves);
+    BookRecord recordAfter(const char *moves);
 
     std::string startFen;
 
