@@ -120,11 +120,8 @@ TEST_F(BookTest, MergeTakesWhatTheBookLacksOrEverythingWithOverwrite) {
         };
         for (const auto &[moves, depth, score, learned] : expected) {
             const BookRecord r = recordAfter(moves);
-            SCOPED_TRACE(std::string(moves) + (overwrite ? " overwrite" : ""));
-            EXPECT_EQ(r.scoredDepth, depth);
-            EXPECT_EQ(r.searchScore, score);
-            EXPECT_EQ(r.learned, learned);
-            EXPECT_EQ(r.frequency, 20u);
+            EXPECT_EQ(std::tuple(int(r.scoredDepth), int(r.searchScore), int(r.learned), r.frequency), std::tuple(depth, score, learned, 20u))
+                << moves << (overwrite ? " overwrite" : "");
         }
     }
 }
