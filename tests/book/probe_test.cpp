@@ -68,10 +68,6 @@ TEST_F(BookTest, WeightsWorkedOutByHandAreShownAndPlayedInProportion) {
     //      -200*400/200 = -400 would wipe it out, so it keeps 216 / 8 = 27.
     probeBook(nullptr, PROBE_SHOW);
     EXPECT_EQ(readCapture(), std::string(SHOW_HEADER) + " e4\t[428, 100, 20, 0]\n d4\t[180, 50, -10, 0]\n Nf3\t[27, 10, 5, -200]\n \n\n");
-    // A position none of whose continuations is in the book.
-    goTo("a2a3");
-    probeBook(nullptr, PROBE_SHOW);
-    EXPECT_EQ(readCapture(), "");
     // A move played in xboard comes after the candidates as a thinking
     // line; in UCI nothing is shown.
     goTo("");

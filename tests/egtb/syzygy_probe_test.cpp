@@ -1,11 +1,10 @@
-// Loading the Syzygy tables and probing them. The expected win/draw/loss and
+// Probing the Syzygy tables. The expected win/draw/loss and
 // distance-to-zero values were worked out with the "fathom" command on the
 // same tables (tests/data/syzygy holds the 3-man tables, KPvKP and the
 // win/draw/loss file of KBNvK).
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <set>
 #include <string>
 
@@ -14,26 +13,14 @@
 #include "board/position.h"
 #include "egtb/syzygy.h"
 #include "tests/support/board_helpers.h"
-#include "tests/support/capture.h"
-#include "tests/support/scratch_dir.h"
 
 namespace {
-
-constexpr const char *TEST_TABLES = "tests/data/syzygy";
-
-/// Loads `path` and returns what loading printed.
-std::string loadPath(const char *path, SyzygyLoad *outcome) {
-    startCapture();
-    std::snprintf(syzygy.path, sizeof syzygy.path, "%s", path);
-    *outcome = syzygyLoad();
-    return stopCapture();
-}
 
 class SyzygyProbe : public ::testing::Test {
 protected:
     void SetUp() override {
-        SyzygyLoad outcome;
-        loadPath(TEST_TABLES, &outcome);
+        std::snprintf(syzygy.path, sizeof syzygy.path, "%s", "tests/data/syzygy");
+        syzygyLoad();
         ASSERT_EQ(syzygy.largest, 4);
     }
 };
@@ -122,29 +109,6 @@ TEST_F(SyzygyProbe, RootKeepsTheMovesOfTheBestRank) {
             if (syzygyRootAllows(entry->move)) kept.insert(moveToText(entry->move));
         EXPECT_EQ(kept, c.kept) << c.fen;
     }
-}
-
-TEST(SyzygyLoading, TruncatedOrEmptyFilesAreNotInTheTables) {
-    ScratchDirectory scratch;
-    ASSERT_NO_FATAL_FAILURE(makeScratchDirectory(scratch, "syzygy", false));
-    namespace fs = std::filesystem;
-    for (auto [name, length] : {std::pair{"KQvK.rtbw", -1}, {"KRvK.rtbw", 100}, {"KRvK.rtbz", 3000}, {"KPvK.rtbw", 0}}) {
-        fs::copy_file(fs::path(TEST_TABLES) / name, fs::path(scratch.path) / name);
-        if (length >= 0) fs::resize_file(fs::path(scratch.path) / name, uintmax_t(length));
-    }
-    SyzygyLoad outcome;
-    EXPECT_EQ(loadPath(scratch.path.c_str(), &outcome), "");  // Fathom's own notes stay off the output
-    EXPECT_EQ(outcome, SyzygyLoad::Loaded);
-    int16_t score;
-    unsigned wdl, dtz;
-    for (auto [fen, whole] : {std::pair{"8/8/8/4k3/8/8/8/K6Q w - -", true}, {"8/8/8/4k3/8/8/8/K6R w - -", false},
-                              {"4k3/8/4K3/4P3/8/8/8/8 w - -", false}}) {
-        setFen(fen);
-        EXPECT_EQ(syzygyProbeWdl(&score), whole) << fen;
-        EXPECT_FALSE(syzygyProbeDtz(&wdl, &dtz)) << fen;  // no distance table is whole
-    }
-    loadPath(TEST_TABLES, &outcome);  // lets go of the files, which Windows cannot remove while open
-    removeScratchDirectory(scratch);
 }
 
 }  // namespace
