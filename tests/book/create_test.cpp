@@ -50,10 +50,8 @@ TEST_F(BookTest, SmallCollectionGivesTheCountsAndResultsWorkedOutByHand) {
         {"e2e4", 3, 0}, {"e2e4 e7e5", 2, -1}, {"e2e4 e7e5 g1f3", 2, 1}, {"e2e4 e7e5 g1f3 b8c6", 1, -1},
         {"e2e4 c7c5", 1, 1}, {"e2e4 e7e5 g1f3 g8f6", 1, 0}, {"d2d4", 1, 0}};
     for (const auto &[moves, frequency, winLoss] : cases) {
-        const BookRecord r = recordAfter(moves);
-        EXPECT_EQ(r.frequency, frequency) << moves;
-        EXPECT_EQ(r.winLoss, winLoss) << moves;
-        EXPECT_EQ(r.scoredDepth, 0) << moves << ": the move number kept while collecting is cleared";
+        const BookRecord r = recordAfter(moves);  // the move number kept while collecting is cleared
+        EXPECT_EQ(std::tuple(r.frequency, r.winLoss, int(r.scoredDepth)), std::tuple(frequency, winLoss, 0)) << moves;
     }
 }
 
@@ -63,19 +61,15 @@ TEST_F(BookTest, PositionsAfterMoveNineteenNeedTwoGamesAndNothingAfterMoveTwenty
     write("once.pgn", game("1-0", LONG_GAME));
     createBook("once.pgn");
     EXPECT_EQ(readBook().size(), 39u);
-    // Twice: every one of the 50 plies up to Black's 25th move (25 won, 25
-    // lost), none after "26."; also with CRLF line ends and with the movetext
-    // on one line of about 300 characters, led by blanks.
-    const std::pair<const char *, std::string> layouts[] = {
-        {"lines", LONG_GAME}, {"CRLF", replaceNewlines(LONG_GAME, "\r\n")}, {"one line", "   " + replaceNewlines(LONG_GAME, " ")}};
-    for (const auto &[layout, movetext] : layouts) {
-        write("twice.pgn", game("1-0", movetext) + game("1-0", movetext));
-        createBook("twice.pgn");
-        EXPECT_EQ(readCapture().find("Error"), std::string::npos) << layout;
-        std::map<std::pair<uint32_t, int>, int> kinds;  // frequency, win/loss
-        for (const BookRecord &record : readBook()) kinds[{record.frequency, record.winLoss}]++;
-        EXPECT_EQ(kinds, (std::map<std::pair<uint32_t, int>, int>{{{2, -2}, 25}, {{2, 2}, 25}})) << layout;
-    }
+    // Twice, once with CRLF line ends and once on one line of about 300
+    // characters led by blanks: every one of the 50 plies up to Black's 25th
+    // move (25 won, 25 lost), none after "26.".
+    write("twice.pgn", game("1-0", replaceNewlines(LONG_GAME, "\r\n")) + game("1-0", "   " + replaceNewlines(LONG_GAME, " ")));
+    createBook("twice.pgn");
+    EXPECT_EQ(readCapture().find("Error"), std::string::npos);
+    std::map<std::pair<uint32_t, int>, int> kinds;  // frequency, win/loss
+    for (const BookRecord &record : readBook()) kinds[{record.frequency, record.winLoss}]++;
+    EXPECT_EQ(kinds, (std::map<std::pair<uint32_t, int>, int>{{{2, -2}, 25}, {{2, 2}, 25}}));
 }
 
 TEST_F(BookTest, GamesEndAtACommentQuietlyAtARepetitionAndAtResultTokens) {
