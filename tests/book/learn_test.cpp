@@ -37,7 +37,6 @@ protected:
         goTo(GAME);
         uint64_t finalKey = pos.hashKey;
         learnFromGame(exitPly, scores.data(), result);
-        EXPECT_EQ(pos.gamePly, 10);
         EXPECT_EQ(pos.hashKey, finalKey) << "the board is back at the end of the game";
         closeBook();
         Values values;
