@@ -4,7 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <iterator>
 
 #include "board/position.h"
 #include "engine/output.h"
@@ -92,7 +92,5 @@ BookRecord BookTest::recordAfter(const char *moves) {
 
 std::string readText(const char *name) {
     std::ifstream file(name, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -29,13 +30,6 @@ const char *LONG_GAME =
     "Kxf7 9.Qf3+ Ke6 10.Qe4 Bf8 11.O-O Ne7 12.f4 c6 13.fxe5 Kd7 14.Be2 Ke8 15.\n"
     "c4 Nc7 16.Nc3 Be6 17.Bg5 Qd7 18.Rad1 Rc8 19.Bxe7 Qxe7 20.d5 Qc5+ 21.Kh1 \n"
     "cxd5 22.cxd5 Bd7 23.e6 Bb5 24.Qf4 Kd8 25.Bxb5 Nxb5 26.Nxb5 Qxb5 27.d6 1-0";
-
-/// `text` with each newline replaced by `by`.
-std::string replaceNewlines(const std::string &text, const std::string &by) {
-    std::string converted;
-    for (char c : text) converted += c == '\n' ? by : std::string(1, c);
-    return converted;
-}
 
 }  // namespace
 
@@ -64,7 +58,8 @@ TEST_F(BookTest, PositionsAfterMoveNineteenNeedTwoGamesAndNothingAfterMoveTwenty
     // Twice, once with CRLF line ends and once on one line of about 300
     // characters led by blanks: every one of the 50 plies up to Black's 25th
     // move (25 won, 25 lost), none after "26.".
-    write("twice.pgn", game("1-0", replaceNewlines(LONG_GAME, "\r\n")) + game("1-0", "   " + replaceNewlines(LONG_GAME, " ")));
+    write("twice.pgn", game("1-0", std::regex_replace(LONG_GAME, std::regex("\n"), "\r\n")) +
+                           game("1-0", "   " + std::regex_replace(LONG_GAME, std::regex("\n"), " ")));
     createBook("twice.pgn");
     EXPECT_EQ(readCapture().find("Error"), std::string::npos);
     std::map<std::pair<uint32_t, int>, int> kinds;  // frequency, win/loss

@@ -103,10 +103,6 @@ TEST_F(BookTest, BlockedCandidateIsNotChosenAndCountsItsProbesDownInTheFile) {
         EXPECT_EQ(recordAfter("e2e4").blockCount, expected);
         goTo("");
     }
-    // Unblocked, the more frequent move has the greater weight again.
-    readCapture();
-    probeBook(nullptr, PROBE_SHOW);
-    EXPECT_EQ(readCapture().find(std::string(SHOW_HEADER) + " e4\t[360,"), 0u);
 }
 
 TEST_F(BookTest, EarlyInAGameFromTheStartOnlyPopularMovesBeyondTheThirdArePlayed) {
