@@ -1,11 +1,12 @@
-// The main search: terminal scores, draw rules, null-move conditions and
-// the check-extension test.
+// The main search: terminal scores, draw rules, the deepest ply, null-move
+// conditions and the check-extension test.
 #include <gtest/gtest.h>
 
 #include "board/makemove.h"
 #include "board/position.h"
 #include "eval/evaluate.h"
 #include "search/alphabeta.h"
+#include "search/quiesce.h"
 #include "search/state.h"
 #include "search/tt.h"
 #include "tests/search/search_fixture.h"
@@ -50,13 +51,14 @@ TEST_F(AlphaBetaTest, MatesStalematesAndTheDrawRules) {
     }
 }
 
-TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
+TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScoreAndTheCaptureSearchBeta) {
     setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
     ASSERT_TRUE(playMoves("f1b5"));
     setSearchPly(63);
     mainThread.nodeCount = 0;
     EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
     EXPECT_EQ(mainThread.nodeCount, 1u);
+    EXPECT_EQ(quiesce(-20, 35), 35);
 }
 
 TEST_F(AlphaBetaTest, NullMoveConditions) {

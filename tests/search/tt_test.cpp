@@ -1,5 +1,4 @@
-// Transposition table: the store rules of a bucket, the quiescence table,
-// the slot encoding, and the clearing at a change of game phase.
+// Transposition table: the store rules of a bucket and the slot encoding.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +8,6 @@
 #include <tuple>
 
 #include "board/position.h"
-#include "eval/evaluate.h"
-#include "eval/pawns.h"
 #include "search/state.h"
 #include "search/tt.h"
 #include "tests/search/search_fixture.h"
@@ -106,20 +103,6 @@ TEST_F(TableTest, StoresKeepTheDeepestAndNewestResultsInFront) {
     }
 }
 
-TEST_F(TableTest, QuiescenceTableKeepsTwoPositionsPerBucket) {
-    TTEntry entry;
-    uint64_t own = pos.hashKey;
-    EXPECT_FALSE(quiesceProbe(&entry));
-    quiesceStore(E2E4, 30, BOUND_EXACT);
-    pos.hashKey = foreign;  // the same bucket: the first entry moves to the second place
-    quiesceStore(D2D4, 40, BOUND_LOWER);
-    ASSERT_TRUE(quiesceProbe(&entry));
-    EXPECT_EQ(entry.score, 40);
-    pos.hashKey = own;
-    ASSERT_TRUE(quiesceProbe(&entry));
-    EXPECT_EQ(entry.score, 30);
-}
-
 TEST_F(TableTest, SlotKeepsEveryFieldAndATornSlotMatchesNoPosition) {
     // Two threads writing one slot at once may leave the key word of one
     // write beside the data word of the other: such a slot must match
@@ -148,20 +131,6 @@ TEST_F(TableTest, SlotKeepsEveryFieldAndATornSlotMatchesNoPosition) {
             EXPECT_FALSE(ttMatches(ttRead(TTSlot{second.check, first.data})));
         }
     }
-}
-
-TEST_F(TableTest, PhaseChangeClearsTheTables) {
-    auto fillTables = [] { ttTable[0].check = 0xABCD, quiesceTable[0].check = 0xABCD, pawnHash[0].key = 0x1234; };
-    setPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    checkPhaseChange();
-    EXPECT_EQ(evalPhase, PHASE_MIDDLEGAME);
-    fillTables();
-    checkPhaseChange();  // still the middlegame: kept
-    EXPECT_EQ(ttTable[0].check + quiesceTable[0].check + pawnHash[0].key, 0xABCDu + 0xABCDu + 0x1234u);
-    setPosition("4k3/pppp4/8/8/8/8/PPPP4/R3K2R w - -");  // 1000 against 0: the endgame
-    checkPhaseChange();
-    EXPECT_EQ(evalPhase, PHASE_ENDGAME);
-    EXPECT_EQ(ttTable[0].check + quiesceTable[0].check + pawnHash[0].key, 0u);
 }
 
 }  // namespace
