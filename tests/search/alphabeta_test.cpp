@@ -1,5 +1,5 @@
-// The main search: terminal scores, draw rules, the deepest ply, null-move
-// conditions and the check-extension test.
+// The main search: terminal scores, draw rules, the deepest ply and the
+// check-extension test.
 #include <gtest/gtest.h>
 
 #include "board/makemove.h"
@@ -59,35 +59,6 @@ TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScoreAndTheCaptureSearchBeta) {
     EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
     EXPECT_EQ(mainThread.nodeCount, 1u);
     EXPECT_EQ(quiesce(-20, 35), 35);
-}
-
-TEST_F(AlphaBetaTest, NullMoveConditions) {
-    struct Case { const char *fen; uint8_t flags; bool checked, mateThreat; int depth; int16_t beta; bool allowed; };
-    const char *queen = "4k3/8/8/8/8/8/PPP5/3QK3 w - -", *knight = "4k3/8/8/8/8/8/PPP5/1N2K3 w - -";
-    for (Case c : {Case{queen, NODE_NULL_ALLOWED, false, false, 5, 100, true},
-                   Case{queen, 0, false, false, 5, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, true, false, 5, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, false, true, 5, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, false, false, 5, SCORE_BOUND, false},  // full window
-                   Case{queen, NODE_NULL_ALLOWED, false, false, 1, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, false, false, 2, 100, true},
-                   // Pawns only: never. A knight: only below depth 7.
-                   Case{"4k3/8/8/8/8/8/PPP5/4K3 w - -", NODE_NULL_ALLOWED, false, false, 5, 100, false},
-                   Case{knight, NODE_NULL_ALLOWED, false, false, 6, 100, true},
-                   Case{knight, NODE_NULL_ALLOWED, false, false, 7, 100, false},
-                   // At depth 2 not against a safe check: Black's queen can check from h2,
-                   // backed by the d6 bishop; a bare king has no check at all.
-                   Case{"4k3/8/3b4/8/7q/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, false},
-                   Case{"4k3/8/3b4/8/7q/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 3, 100, true},
-                   Case{"4k3/8/8/8/8/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, true},
-                   // The knight b4 checks from d3 (guarded by e2) or c2, guarded by a rook
-                   // on c1 but not on a1.
-                   Case{"7k/8/8/8/1n6/8/4P3/2R1K3 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, true},
-                   Case{"7k/8/8/8/1n6/8/4P3/R3K3 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, false}}) {
-        setPosition(c.fen);
-        EXPECT_EQ(nullMoveAllowed(c.flags, c.checked, c.mateThreat, c.depth, c.beta), c.allowed)
-            << c.fen << " depth " << c.depth;
-    }
 }
 
 TEST_F(AlphaBetaTest, CheckExtensionNeedsACheckThatIsNotSimplyLost) {
