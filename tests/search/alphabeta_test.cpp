@@ -1,11 +1,12 @@
-// The main search: terminal scores, draw rules, null-move conditions and
-// the check-extension test.
+// The main search: terminal scores, draw rules, the deepest ply and the
+// check-extension test.
 #include <gtest/gtest.h>
 
 #include "board/makemove.h"
 #include "board/position.h"
 #include "eval/evaluate.h"
 #include "search/alphabeta.h"
+#include "search/quiesce.h"
 #include "search/state.h"
 #include "search/tt.h"
 #include "tests/search/search_fixture.h"
@@ -50,42 +51,14 @@ TEST_F(AlphaBetaTest, MatesStalematesAndTheDrawRules) {
     }
 }
 
-TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScore) {
+TEST_F(AlphaBetaTest, DeepestPlyReturnsTheStaticScoreAndTheCaptureSearchBeta) {
     setPosition("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
     ASSERT_TRUE(playMoves("f1b5"));
     setSearchPly(63);
     mainThread.nodeCount = 0;
     EXPECT_EQ(alphaBeta(-300, 300, 6, 0, NODE_NULL_ALLOWED), evaluate(-300, 300));
     EXPECT_EQ(mainThread.nodeCount, 1u);
-}
-
-TEST_F(AlphaBetaTest, NullMoveConditions) {
-    struct Case { const char *fen; uint8_t flags; bool checked, mateThreat; int depth; int16_t beta; bool allowed; };
-    const char *queen = "4k3/8/8/8/8/8/PPP5/3QK3 w - -", *knight = "4k3/8/8/8/8/8/PPP5/1N2K3 w - -";
-    for (Case c : {Case{queen, NODE_NULL_ALLOWED, false, false, 5, 100, true},
-                   Case{queen, 0, false, false, 5, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, true, false, 5, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, false, true, 5, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, false, false, 5, SCORE_BOUND, false},  // full window
-                   Case{queen, NODE_NULL_ALLOWED, false, false, 1, 100, false},
-                   Case{queen, NODE_NULL_ALLOWED, false, false, 2, 100, true},
-                   // Pawns only: never. A knight: only below depth 7.
-                   Case{"4k3/8/8/8/8/8/PPP5/4K3 w - -", NODE_NULL_ALLOWED, false, false, 5, 100, false},
-                   Case{knight, NODE_NULL_ALLOWED, false, false, 6, 100, true},
-                   Case{knight, NODE_NULL_ALLOWED, false, false, 7, 100, false},
-                   // At depth 2 not against a safe check: Black's queen can check from h2,
-                   // backed by the d6 bishop; a bare king has no check at all.
-                   Case{"4k3/8/3b4/8/7q/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, false},
-                   Case{"4k3/8/3b4/8/7q/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 3, 100, true},
-                   Case{"4k3/8/8/8/8/8/8/R5K1 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, true},
-                   // The knight b4 checks from d3 (guarded by e2) or c2, guarded by a rook
-                   // on c1 but not on a1.
-                   Case{"7k/8/8/8/1n6/8/4P3/2R1K3 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, true},
-                   Case{"7k/8/8/8/1n6/8/4P3/R3K3 w - -", NODE_NULL_ALLOWED, false, false, 2, 100, false}}) {
-        setPosition(c.fen);
-        EXPECT_EQ(nullMoveAllowed(c.flags, c.checked, c.mateThreat, c.depth, c.beta), c.allowed)
-            << c.fen << " depth " << c.depth;
-    }
+    EXPECT_EQ(quiesce(-20, 35), 35);
 }
 
 TEST_F(AlphaBetaTest, CheckExtensionNeedsACheckThatIsNotSimplyLost) {

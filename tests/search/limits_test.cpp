@@ -21,7 +21,7 @@
 
 namespace {
 
-using LimitedSearch = RootSearchTest;
+using LimitedSearch = SearchTest;
 
 TEST_F(LimitedSearch, CarriedOverLineCountsNoOldNodeAndItsFirstIterationObeysTheBudget) {
     // After our move and the expected reply, the next search first shows the

@@ -103,19 +103,4 @@ TEST_F(OutputTest, UciMateScoresCountMovesNotPlies) {
     }
 }
 
-TEST_F(OutputTest, LongLinesStayInsideTheBuffer) {
-    // 63 moves of knights going round: the line is cut, never overrun.
-    options.optionFlags = OPT_XBOARD | OPT_POST;
-    setPosition("n3k2n/8/8/8/8/8/8/N3K2N w - -");
-    const char *cycle[4] = {"a1b3", "a8b6", "b3a1", "b6a8"};
-    std::string moves;
-    for (int i = 0; i < 63; i++) moves += std::string(i ? " " : "") + cycle[i % 4];
-    setLine(moves.c_str());
-    std::string line = lineOf(63, 0);
-    EXPECT_LT(line.size(), size_t(THINKING_LINE_SIZE));
-    EXPECT_EQ(line.back(), '\n');
-    EXPECT_EQ(positionFault(), nullptr);
-    EXPECT_EQ(pos.gamePly, 0);
-}
-
 }  // namespace

@@ -2,13 +2,7 @@
 
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
-
-#include "board/notation.h"
-#include "board/position.h"
 #include "egtb/syzygy.h"
-#include "engine/output.h"
 #include "eval/pawns.h"
 #include "eval/pst.h"
 #include "frontend/control.h"
@@ -73,16 +67,6 @@ void resetEngine() {
     pawnHashClear();
 }
 
-void setPosition(const char *fen) {
-    setFen(fen);
-    pos.ply = 0;
-}
-
-void setSearchPly(int ply) {
-    pos.ply = uint8_t(ply);
-    pos.moveListStart[ply] = 0;
-}
-
 void sendInput(const char *line) {
     std::string text = std::string(line) + "\n";
     ASSERT_EQ(write(inputWriter, text.data(), unsigned(text.size())), int(text.size()));
@@ -95,23 +79,7 @@ void thinkToDepth(int depth) {
     think();
 }
 
-std::string text(Move move) { return moveToText(move); }
-
-void SearchTest::TearDown() {
-    if (outputStream != stdout) stopCapture();
-}
-
-void RootSearchTest::startPosition(const char *fen) {
-    setPosition(fen);
-    rememberRoot();
-}
-
-void RootSearchTest::rememberRoot() {
-    keyBefore = pos.hashKey;
-    plyBefore = pos.gamePly;
-}
-
-void RootSearchTest::expectPositionRestored() {
+void SearchTest::expectPositionRestored() {
     EXPECT_EQ(positionFault(), nullptr);
     EXPECT_EQ(pos.hashKey, keyBefore);
     EXPECT_EQ(pos.gamePly, plyBefore);
@@ -119,11 +87,11 @@ void RootSearchTest::expectPositionRestored() {
     EXPECT_EQ(searching, 0);
 }
 
-void RootSearchTest::expectMoveFound() {
+void SearchTest::expectMoveFound() {
     EXPECT_NE(findMove(text(mainThread.pvTable[0][0]).c_str()), Move(0)) << text(mainThread.pvTable[0][0]);
 }
 
-void RootSearchTest::search(const char *fen, int threads, int depth) {
+void SearchTest::search(const char *fen, int threads, int depth) {
     resetEngine();
     options.threads = uint8_t(threads);
     startPosition(fen);

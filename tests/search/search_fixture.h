@@ -7,7 +7,10 @@
 
 #include <string>
 
-#include "board/types.h"
+#include "board/notation.h"
+#include "board/position.h"
+#include "engine/output.h"
+#include "tests/support/board_helpers.h"
 #include "tests/support/capture.h"
 
 /// A quiet middlegame in which a search reaches its eighth iteration only
@@ -18,41 +21,36 @@ constexpr const char *MIDDLEGAME_POSITION = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N
 /// off, no clock, and every hash table cleared.
 void resetEngine();
 
-/// Sets a position from FEN and prepares a search at ply 0.
-void setPosition(const char *fen);
-
-/// Makes the current position a node at the given search ply, as if the
-/// last moves had been played inside the search.
-void setSearchPly(int ply);
-
 /// Sends a command line to the engine's standard input.
 void sendInput(const char *line);
 
 /// Runs think to a fixed depth with no time limit.
 void thinkToDepth(int depth);
 
-/// The coordinate text of a move.
-std::string text(Move move);
+/// Sets a position from FEN and prepares a search at ply 0.
+inline void setPosition(const char *fen) { setFen(fen), pos.ply = 0; }
 
-/// Fixture: every test starts from a reset engine.
+/// Makes the current position a node at the given search ply, as if the
+/// last moves had been played inside the search.
+inline void setSearchPly(int ply) { pos.ply = uint8_t(ply), pos.moveListStart[ply] = 0; }
+
+inline std::string text(Move move) { return moveToText(move); }
+
+/// Fixture: every test starts from a reset engine, and a search that may be
+/// abandoned can be checked to leave the root position as it found it.
 class SearchTest : public ::testing::Test {
-protected:
-    void SetUp() override { resetEngine(); }
-    void TearDown() override;
-};
-
-/// Fixture for searches that may be abandoned: remembers the root position
-/// so that a test can check the search left it exactly as it found it.
-class RootSearchTest : public SearchTest {
 protected:
     uint64_t keyBefore = 0;
     int16_t plyBefore = 0;
 
-    /// Sets the root position and remembers it.
-    void startPosition(const char *fen);
+    void SetUp() override { resetEngine(); }
+    void TearDown() override {
+        if (outputStream != stdout) stopCapture();
+    }
 
     /// Remembers the current position as the root.
-    void rememberRoot();
+    void rememberRoot() { keyBefore = pos.hashKey, plyBefore = pos.gamePly; }
+    void startPosition(const char *fen) { setPosition(fen), rememberRoot(); }
 
     /// Checks that the position is the remembered root and no search runs.
     void expectPositionRestored();

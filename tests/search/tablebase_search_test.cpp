@@ -1,7 +1,6 @@
 // The search with tablebases: Syzygy wins shown as centipawns, the hits and
 // the probe limit; several threads meeting freshly loaded Syzygy tables
-// together and reading Nalimov files through the shared block cache; and
-// tablebase settings changed during a search, which wait for its end.
+// together and reading Nalimov files through the shared block cache.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,7 +35,7 @@ constexpr int ROUNDS = 4;
 // Kxd4 (or any king move) wins: the capture reaches a won KPvK at ply 1.
 const char *WON_KPKP = "8/8/8/4P3/3p4/2K5/8/k7 w - -";
 
-class TablebaseSearch : public RootSearchTest {
+class TablebaseSearch : public SearchTest {
 protected:
     int loads = 0;
     ScratchDirectory scratch;
@@ -50,7 +49,7 @@ protected:
             tbVerify = true;
             removeScratchDirectory(scratch);
         }
-        RootSearchTest::TearDown();
+        SearchTest::TearDown();
     }
     static void useSyzygy(const std::string &path) {
         syzygySetPath(path.c_str());
@@ -172,28 +171,6 @@ TEST_F(TablebaseSearch, NalimovCacheSharedByManyThreads) {
             EXPECT_EQ(mainThread.previousScore, tbScoreForValue(tbValueForByte(30), 2));
         }
     }
-}
-
-TEST_F(TablebaseSearch, PathChangesDuringASearchWaitForTheNextOne) {
-    useSyzygy(SYZYGY_WDL[0]);
-    useNalimovWins();
-    int16_t score;
-    // As a handler running inside a search sets them: the tables stay
-    // loaded and answer, for this search and its helper threads.
-    searching = 1;
-    syzygySetPath("");
-    std::snprintf(options.egtbPath, sizeof options.egtbPath, "%s", "tests/data");  // no Nalimov files there
-    EXPECT_EQ(tbRediscover(), 3);
-    setPosition("8/8/8/8/8/8/Q7/K1k5 w - -");
-    EXPECT_EQ(syzygy.largest, 4);
-    EXPECT_TRUE(syzygyProbeWdl(&score));
-    EXPECT_EQ(tbProbe(&score), 1);
-    searching = 0;
-    // The next search starts by applying both: no tables of either kind.
-    search("8/8/8/8/8/8/Q7/K1k5 w - -", 2, 3);
-    EXPECT_EQ(syzygy.largest, 0);
-    EXPECT_EQ(tbState, 0);
-    EXPECT_EQ(tbProbe(&score), 0);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
-// The search driver: answers with any number of threads, aspiration
-// re-searches, what stops a search (the clock, commands, a node budget, the
-// lack of an input reader), and the wait for a ponder hit.
+// The search driver: answers with any number of threads, what stops a
+// search (the clock, commands, a node budget), and the wait for a ponder hit.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +8,6 @@
 #include "board/position.h"
 #include "engine/searchflags.h"
 #include "frontend/control.h"
-#include "frontend/input.h"
 #include "search/bench.h"
 #include "search/limits.h"
 #include "search/state.h"
@@ -20,7 +18,7 @@
 
 namespace {
 
-using ThinkTest = RootSearchTest;
+using ThinkTest = SearchTest;
 
 TEST_F(ThinkTest, EveryPositionGetsALegalMoveAndClearOnesTheSameAnswerWithAnyNumberOfThreads) {
     struct Case { const char *fen, *move; int lowest, highest, lastDepth; };
@@ -49,32 +47,6 @@ TEST_F(ThinkTest, EveryPositionGetsALegalMoveAndClearOnesTheSameAnswerWithAnyNum
             }
         }
     }
-}
-
-/// Searches the hanging-queen position to depth 1 after a previous score,
-/// and returns how many root searches announced that depth.
-int rootSearchesAfter(int16_t previous) {
-    // Under UCI every root search announces its depth: a re-search shows as
-    // a second "info depth 1" line.
-    options.optionFlags = OPT_UCI;
-    setPosition("4k3/8/8/3q4/4P3/8/8/4K3 w - -");
-    mainThread.previousScore = previous;
-    startCapture();
-    thinkToDepth(1);
-    std::string output = stopCapture();
-    int count = 0;
-    for (size_t at = output.find("info depth 1 "); at != std::string::npos; at = output.find("info depth 1 ", at + 1))
-        count++;
-    return count;
-}
-
-TEST_F(ThinkTest, ScoreOutsideTheWindowIsSearchedAgain) {
-    EXPECT_EQ(rootSearchesAfter(30), 2);  // window (-11, 71): the queen is worth far more
-    int16_t score = mainThread.previousScore;
-    EXPECT_GT(score, 71);
-    EXPECT_EQ(rootSearchesAfter(int16_t(score - 40)), 1);  // the window now holds the score
-    EXPECT_EQ(rootSearchesAfter(int16_t(score + 41)), 2);  // fail low
-    EXPECT_EQ(mainThread.previousScore, score);
 }
 
 TEST_F(ThinkTest, FinishedPonderSearchWaitsForTheHitEvenAtDepthOne) {
@@ -137,23 +109,6 @@ TEST_F(ThinkTest, CommandsTheClockAndANodeBudgetStopEveryThread) {
         game.pendingCommand = 0;
         game.engineSide = NO_SIDE;
     }
-}
-
-TEST_F(ThinkTest, WithoutAnInputReaderTheSearchRunsToItsDepthAndLeavesCommandsWaiting) {
-    startPosition(MIDDLEGAME_POSITION);
-    InputPoller frontEndReader = setInputPoller(nullptr);
-    sendInput("force");
-    analyzing = 1;  // a finished analysis waits for a command only when it can read one
-    thinkToDepth(4);
-    analyzing = 0;
-    setInputPoller(frontEndReader);
-    EXPECT_EQ(searchSignal, SIG_NONE);
-    EXPECT_EQ(mainThread.lastDepth, 4);
-    EXPECT_EQ(game.pendingCommand, 0u);
-    expectPositionRestored();
-    checkInput(true);  // the command is still there for the front end
-    EXPECT_EQ(game.pendingCommand, CMD_FORCE);
-    game.pendingCommand = 0;
 }
 
 }  // namespace

@@ -19,7 +19,7 @@
 
 namespace {
 
-using ThreadedSearch = RootSearchTest;
+using ThreadedSearch = SearchTest;
 
 TEST_F(ThreadedSearch, SettingsChangedDuringASearchLeaveItRunning) {
     // The main thread reads one command at each poll (every 8192 nodes);
