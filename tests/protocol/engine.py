@@ -108,10 +108,26 @@ class Engine:
         return self.process.wait(timeout)
 
     def stop(self):
-        self.process.kill()  # nothing when it has ended
-        self.process.wait()
+        """Ends the engine as an interface does: "quit" and the end of its
+        input, reading its output meanwhile so that no write blocks it; killed
+        only when it has not ended within a few seconds."""
+        if self.process.stdout.closed:
+            return
+        try:
+            self.write("\nquit\n")
+            self.process.stdin.close()
+        except (OSError, ValueError):  # it has ended, or its input is closed already
+            pass
+        deadline = time.monotonic() + 5
+        while self._fill(deadline):
+            self.buffer = b""
+        try:
+            self.process.wait(max(0.1, deadline - time.monotonic()))
+        except subprocess.TimeoutExpired:
+            print(f"engine {self.process.pid} did not end within 5 s: killed", file=sys.stderr)
+            self.process.kill()
+            self.process.wait()
         self.process.stdout.close()
-        self.process.stdin.close()
 
 
 class EngineTest(unittest.TestCase):
