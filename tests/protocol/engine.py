@@ -19,14 +19,10 @@ def is_bestmove(line):
     return line.startswith("bestmove ")
 
 
-def is_move(line):
-    return line.startswith("move ")
-
-
 class Engine:
     """One running engine process with raw access to its pipes."""
 
-    def __init__(self, args=(), cwd=None, argv0=None, binary=None):
+    def __init__(self, cwd=None, argv0=None, binary=None):
         # Under the address sanitizer a failed allocation returns null, as the
         # C library's does (a hash size that cannot be had must leave the engine running).
         environment = dict(os.environ)
@@ -34,7 +30,7 @@ class Engine:
                                                              "allocator_may_return_null=1"]))
         program = binary or BINARY
         self.process = subprocess.Popen(
-            [*RUNNER, argv0 or program, *args], executable=None if RUNNER else program, stdin=subprocess.PIPE,
+            [*RUNNER, argv0 or program], executable=None if RUNNER else program, stdin=subprocess.PIPE,
             stdout=subprocess.PIPE, cwd=cwd, bufsize=0, env=environment)
         self.buffer = b""
 
@@ -79,14 +75,13 @@ class Engine:
         return self.read_until("readyok", timeout)[: -len("readyok\n")]
 
     def bestmove(self, *lines, timeout=30.0):
-        """Sends the lines; returns the output up to the bestmove line."""
         self.send(*lines)
         return self.read_until(is_bestmove, timeout)
 
     def move(self, *lines, timeout=30.0):
         """Sends the lines; returns the xboard move line the engine sends."""
         self.send(*lines)
-        return self.read_until(is_move, timeout).splitlines()[-1]
+        return self.read_until(lambda line: line.startswith("move "), timeout).splitlines()[-1]
 
     def quiet_for(self, seconds):
         """What the engine printed within `seconds` (nothing, where it must stay silent)."""
@@ -108,8 +103,8 @@ class Engine:
         return self.process.wait(timeout)
 
     def stop(self):
-        """Ends the engine as an interface does: "quit" and the end of its
-        input, reading its output meanwhile so that no write blocks it; killed
+        """Ends the engine as an interface does, with "quit" and the end of its
+        input, its output read meanwhile so that no write blocks it; killed
         only when it has not ended within a few seconds."""
         if self.process.stdout.closed:
             return
