@@ -15,8 +15,7 @@ SAN_MOVE = r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 
 
-def is_bestmove(line):
-    return line.startswith("bestmove ")
+is_bestmove = lambda line: line.startswith("bestmove ")
 
 
 class Engine:
@@ -49,8 +48,7 @@ class Engine:
         return bool(chunk)
 
     def read_until(self, line, timeout=10.0):
-        """The output up to the line that equals `line` (or for which it is
-        true, when callable); fails on time-out or end of output."""
+        """The output up to the line equal to `line` (or, if callable, for which it is true)."""
         deadline = time.monotonic() + timeout
         while True:
             text = self.buffer.decode(errors="replace")
@@ -99,13 +97,9 @@ class Engine:
     def close_input(self):
         self.process.stdin.close()
 
-    def wait(self, timeout=10.0):
-        return self.process.wait(timeout)
-
     def stop(self):
-        """Ends the engine as an interface does, with "quit" and the end of its
-        input, its output read meanwhile so that no write blocks it; killed
-        only when it has not ended within a few seconds."""
+        """Ends the engine as an interface does, with "quit" and the end of its input
+        (reading its output so that no write blocks it); killed only after 5 s."""
         if self.process.stdout.closed:
             return
         try:
@@ -173,8 +167,7 @@ def coordinates_of_san(reference, san):
 
 
 def main():
-    """Runs the module's tests with the engine named on the command line,
-    after which the words of its runner may follow."""
+    """Runs the tests with the engine named on the command line, then its runner's words."""
     global BINARY, RUNNER
     BINARY = os.path.abspath(sys.argv[1])
     RUNNER = sys.argv[2:]

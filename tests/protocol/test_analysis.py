@@ -74,19 +74,16 @@ class XboardAnalysis(engine.EngineTest):
         self.assertEqual(self.engine.move("go"), "move Kb1")  # the king's only move
 
     def lines_per_depth(self, last_depth):
-        """The number of thinking lines of each depth of an analysis up to
-        `last_depth`, read up to the first line of the next depth."""
-        text = self.engine.read_until(lambda line: re.match(rf"^ *{last_depth + 1} ", line) is not None, timeout=30)
+        """The number of thinking lines of each depth up to `last_depth`, read up to the next depth."""
+        text = self.engine.read_until(lambda line: line.startswith(f"{last_depth + 1:2d} "), timeout=30)
         return [len(re.findall(rf"^ *{depth} ", text, re.M)) for depth in range(1, last_depth + 1)]
 
     def test_multipv_analysis_shows_that_many_lines_per_depth(self):
         self.engine.send("xboard", "post", "option MultiPV=3", f"setboard {MIDDLEGAME}", "analyze")
         self.assertEqual(self.lines_per_depth(5), [3] * 5)
-        # A new number of lines starts the analysis again.
-        self.engine.send("option MultiPV=2")
-        self.engine.read_until(lambda line: re.match(r"^ *1 ", line) is not None)
+        self.engine.send("option MultiPV=2")  # starts the analysis again
+        self.engine.read_until(lambda line: line.startswith(" 1 "))
         self.assertEqual(self.lines_per_depth(4), [1, 2, 2, 2])
-        self.engine.output_for("exit")
 
 
 if __name__ == "__main__":

@@ -62,7 +62,7 @@ class BesideTheProgram(unittest.TestCase):
         self.assertTrue(uci.output_until_ready("position fen 4k3/8/4K3/4P3/8/8/8/8 w - -", "egtb")
                         .endswith("Syzygy Win, DTZ 3\n"))
         uci.send("quit")
-        self.assertEqual(uci.wait(30), 0)
+        self.assertEqual(uci.process.wait(30), 0)
 
     def test_xboard_book_move_now_and_ponder_hit(self):
         xboard = self.start()
@@ -80,7 +80,7 @@ class BesideTheProgram(unittest.TestCase):
         xboard.send(hint[1])
         xboard.read_until(lambda line: line.startswith("move "), timeout=60)
         xboard.close_input()
-        self.assertEqual(xboard.wait(30), 0)
+        self.assertEqual(xboard.process.wait(30), 0)
 
 
 if __name__ == "__main__":

@@ -11,8 +11,7 @@ RESULTS = {"1-0 {White wins}", "0-1 {Black wins}", "1-0 {Computer wins}", "0-1 {
 
 
 def thread_count(process, expected=None, seconds=3.0):
-    """The number of threads the engine process runs (Linux /proc), once it
-    equals `expected` or after `seconds`."""
+    """The engine's number of threads (Linux /proc), once it is `expected` or after `seconds`."""
     deadline = time.monotonic() + (seconds if expected else 0)
     while True:
         with open(f"/proc/{process.pid}/status") as status:
@@ -20,11 +19,6 @@ def thread_count(process, expected=None, seconds=3.0):
         if count == expected or time.monotonic() >= deadline:
             return count
         time.sleep(0.02)
-
-
-def is_deeper(depth):
-    """A thinking line of xboard's analysis at `depth`."""
-    return lambda line: line.startswith(f"{depth:2d} ")
 
 
 class Threads(engine.EngineTest):
@@ -49,26 +43,23 @@ class Threads(engine.EngineTest):
         process = self.engine.process
         self.engine.output_for("xboard", "protover 2", "cores 2", "post")
         self.engine.send("analyze")
-        self.engine.read_until(is_deeper(5))
+        self.engine.read_until(lambda line: line.startswith(" 5 "))
         self.assertEqual(thread_count(process, 2), 2)
         self.engine.send("cores 1")
-        self.engine.read_until(is_deeper(6))
+        self.engine.read_until(lambda line: line.startswith(" 6 "))
         self.assertEqual(thread_count(process), 2)  # the running analysis keeps its threads
         self.engine.output_for("exit")
         self.assertEqual(thread_count(process, 1), 1)
         self.engine.send("analyze")
-        self.engine.read_until(is_deeper(6))
+        self.engine.read_until(lambda line: line.startswith(" 6 "))
         self.assertEqual(thread_count(process), 1)
         self.engine.output_for("exit")
 
     def test_games_are_played_to_their_end(self):
         # Three seconds for the whole game on the tiny clock: every move must still come.
-        for setup, result in [(["cores 1", "sd 3", "force", "e2e4", "c7c5"], None),
-                              (["cores 2", "sd 4", "force", "e2e4", "c7c5"], None),
-                              (["cores 1", "level 0 0:03 0", "force", "d2d4", "g8f6", "c2c4"], None),
+        for setup, result in [(["cores 2", "sd 4", "force", "e2e4", "c7c5"], None),
                               (["cores 4", "level 0 0:03 0", "force", "d2d4", "g8f6", "c2c4"], None),
-                              (["cores 1", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -"], "1-0 {Computer wins}"),
-                              (["cores 2", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -"], "1-0 {Computer wins}")]:
+                              (["cores 1", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -"], "1-0 {Computer wins}")]:
             with self.subTest(setup=setup):
                 self.engine.output_for("new", *setup)
                 moves, after = 0, ""
@@ -78,10 +69,7 @@ class Threads(engine.EngineTest):
                     self.assertRegex(line.splitlines()[-1], engine.SAN_MOVE)
                     moves, after = moves + 1, self.engine.output_for().strip()
                 self.assertIn(after, RESULTS)
-                if result:
-                    self.assertEqual(after, result)
-                else:
-                    self.assertGreater(moves, 10)
+                self.assertTrue(after == result if result else moves > 10, (after, moves))
 
 
 if __name__ == "__main__":

@@ -56,15 +56,6 @@ class UciSession(engine.EngineTest):
             self.assertIn(f"info score mate {moves} depth ", text, fen)
             self.assertEqual(text.splitlines()[-1], f"bestmove {mating_move}", fen)
 
-    def test_searchmoves_with_a_losing_move_plays_only_it(self):
-        # Ba6 gives the bishop for a pawn; e2e4 is no move of the position.
-        text = self.bestmove(AFTER_E4_E5, "go searchmoves e2e4 f1a6 depth 5")
-        pvs = re.findall(r"^info score \S+ (-?\d+) depth \d+ .* pv (\S+)", text, re.M)
-        self.assertEqual({first for _, first in pvs}, {"f1a6"})
-        self.assertLess(int(pvs[-1][0]), -150)
-        self.assertEqual(text.splitlines()[-1], "bestmove f1a6")
-        self.assertEqual(self.bestmove("go depth 5 searchmoves f1a6 g1f3").splitlines()[-1], "bestmove g1f3")
-
     def test_clock_words_in_any_order_give_the_same_allocation(self):
         # 60 s each, 1 s increment, White to move: avail 5700, target
         # 5700 / 40 + 100 = 242, limit min(1900 + 242, 6 x 242, 2850 + 100).
@@ -74,16 +65,6 @@ class UciSession(engine.EngineTest):
             self.assertEqual(self.engine.read_until(lambda line: line.startswith("TIME-> ")).splitlines()[-1],
                              "TIME-> target 242 limit 1452", go)
             self.bestmove("stop")
-
-    def test_moves_are_sent_in_coordinates_with_lower_case_promotions(self):
-        # White queens at once; the line goes on with Black's promotion.
-        self.engine.send("setoption name Ponder value true")
-        text = self.bestmove("position fen 8/2P5/8/8/8/8/2p5/K6k w - -", "go depth 5")
-        for line in text.splitlines():
-            if line.startswith(("info score", "info currmove")):
-                for move in line.split(" pv ")[-1].split() if " pv " in line else [line.split()[2]]:
-                    self.assertRegex(move, "^" + UCI_MOVE + "$", line)
-        self.assertRegex(text.splitlines()[-1], "^bestmove c7c8q ponder " + UCI_MOVE + "$")
 
     def test_go_is_answered_in_a_position_that_ended_the_game(self):
         text = self.bestmove("position fen k7/2P5/1K6/8/8/8/8/8 w - -", "go depth 3")
@@ -108,7 +89,7 @@ class UciSession(engine.EngineTest):
                 started.send(f"setoption name Threads value {threads}", "position startpos", "go infinite")
                 started.read_until(lambda line: line.startswith("info score"))
                 started.send(end) if end else started.close_input()
-                self.assertEqual(started.wait(10), 0)
+                self.assertEqual(started.process.wait(10), 0)
 
     def test_ucinewgame_debug_and_the_return_to_xboard(self):
         self.engine.output_until_ready("position startpos moves e2e4 e7e5", "ucinewgame")
@@ -119,7 +100,7 @@ class UciSession(engine.EngineTest):
         self.assertEqual(self.engine.output_for("xboard", "protover 2").splitlines()[-1], "done=1")
         self.assertEqual(self.engine.output_for("isready"), "")  # no xboard command
         self.engine.send("quit")
-        self.assertEqual(self.engine.wait(10), 0)
+        self.assertEqual(self.engine.process.wait(10), 0)
 
     def test_bad_fen_starts_from_the_initial_position_and_bare_commands_do_nothing(self):
         for fen in ("garbage here", "8/8/8/8/8/8/8/8 w - -"):

@@ -56,7 +56,7 @@ class XboardSession(engine.EngineTest):
         self.engine.write("ng 4\nping 11")
         self.engine.close_input()
         self.assertEqual(self.engine.read_until("pong 11"), "pong 4\npong 11\n")
-        self.assertEqual(self.engine.wait(10), 0)
+        self.assertEqual(self.engine.process.wait(10), 0)
 
     def test_protover_names_the_features_and_the_settings_with_their_values(self):
         text = self.engine.output_for("option MultiPV=3", "option Move Overhead=900", "protover 2")
