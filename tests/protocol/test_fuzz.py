@@ -21,34 +21,23 @@ UCI = """ucinewgame|isready|debug on|stop|ponderhit|setoption name MultiPV value
 |go searchmoves e2e4 d2d4 nodes 5000 mate 2|go binc 100 movestogo 5 btime 900""".replace("\n", "").split("|")
 
 
-def random_line(rng, corpus):
-    """Random bytes, an overlong line, a random position or move list, or a
-    command of the corpus changed in one to four places."""
-    text = lambda alphabet, low, high: "".join(rng.choice(alphabet) for _ in range(rng.randint(low, high)))
-    fen = lambda: " ".join([text("pnbrqkPNBRQK12345678/", 0, 90), rng.choice("wbx"), rng.choice(["KQkq", "-", "qQx"]),
-                            rng.choice(["e3", "-", "a9"])])
-    moves = lambda: " ".join(text("abcdefghi", 1, 1) + text("123456789", 1, 1) + text("abcdefghi", 1, 1)
-                             + text("123456789", 1, 1) + text("qrbnkx", 0, 1) for _ in range(rng.randint(0, 40)))
-    kind = rng.randrange(10)
-    if kind < 5:
-        return [lambda: text([chr(c) for c in range(1, 256)], 0, 200), lambda: "x" * rng.randint(4000, 9000),
-                lambda: "setboard " + fen(), lambda: f"position fen {fen()} moves {moves()}", moves][kind]()
-    line = rng.choice(corpus)
-    for _ in range(rng.randint(1, 4)):
-        at, cut = rng.randint(0, len(line)), rng.randint(0, 5)
-        line = rng.choice([line[:at] + chr(rng.randint(1, 255)) + line[at + cut:], line[:at] + line[at + cut:],
-                           line[:at] + str(rng.randint(-10 ** 12, 10 ** 12)) + line[at:], line[:at],
-                           " ".join(rng.sample(line.split(" "), line.count(" ") + 1)),
-                           "".join(c.swapcase() if c.isascii() else c for c in line),
-                           line[:at] + " " * rng.randint(1, 300) + line[at:]])
-    return line
-
-
 def stream(rng, corpus, uci, count=8000):
-    """Fuzz lines with the short-search rules of the protocol."""
+    """Random bytes, random positions and moves, or commands of the corpus
+    changed in one to four places, with the short-search rules of the protocol."""
+    text = lambda alphabet, low, high: "".join(rng.choice(alphabet) for _ in range(rng.randint(low, high)))
     lines = []
     while len(lines) < count:
-        line = random_line(rng, corpus).replace("\n", " ")
+        line = rng.choice(corpus)
+        for _ in range(rng.randint(1, 4)):
+            at, cut = rng.randint(0, len(line)), rng.randint(0, 5)
+            line = rng.choice([line[:at] + chr(rng.randint(1, 255)) + line[at + cut:], line[:at] + line[at + cut:],
+                               line[:at] + str(rng.randint(-10 ** 12, 10 ** 12)) + line[at:],
+                               " ".join(rng.sample(line.split(" "), line.count(" ") + 1)), "".join(c.swapcase() if c.isascii() else c for c in line)])
+        line = rng.choice([line, line, text([chr(c) for c in range(1, 256) if c != 10], 0, 200),
+                           f"{'position fen' if uci else 'setboard'} {text('pnbrqkPNBRQK12345678/', 0, 90)} "
+                           f"{rng.choice('wbx')} {rng.choice(['KQkq', '-', 'qQx'])} {rng.choice(['e3', '-', 'a9'])} "
+                           + " ".join(text("abcdefghi", 1, 1) + text("123456789", 1, 1) + text("abcdefghi", 1, 1)
+                                      + text("123456789", 1, 1) + text("qrbnkx", 0, 1) for _ in range(rng.randint(0, 40)))])
         words = line.replace("\r", " ").lower().split()
         word = words[0] if words else ""
         depth = words[1] if word == "perft" and len(words) > 1 else "1"
@@ -64,34 +53,28 @@ def stream(rng, corpus, uci, count=8000):
 
 
 class Fuzz(engine.EngineTest):
-    def survives(self, lines, sync_lines):
-        """Sends the lines in chunks, each followed by a ping the engine must
-        answer; a thread writes, so that no side blocks on a full pipe."""
-        for start in range(0, len(lines), 250):
-            chunk = lines[start:start + 250] + ["xboard", f"ping fuzz{start}", *sync_lines]
-            writer = threading.Thread(target=self.engine.write, args=("".join(line + "\n" for line in chunk)
-                                                                       .encode("latin-1"),))
-            writer.start()
-            self.engine.read_until(f"pong fuzz{start}", timeout=30)
-            writer.join()
-        self.engine.output_for("xboard", "nopost", "sd 2", "force")
-        board = self.engine.board()
-        self.assertTrue(len(board) == 8 and all(len(row) == 8 and set(row) <= set(".PNBRQKpnbrqk") for row in board))
-        self.assertEqual(("".join(board).count("K"), "".join(board).count("k")), (1, 1), board)
-        listed = engine.legal_moves(self.engine)
-        self.assertEqual(len(set(listed)), len(listed))
-        self.assertTrue(self.engine.output_for("perft 1").endswith(f"Nodes searched: {len(listed)}\n"))
-
-    def test_xboard_survives_random_lines(self):
-        self.engine.output_for("sd 1")
-        self.survives(stream(random.Random(SEED), XBOARD, uci=False), ["sd 1"])
-        self.engine.move("new", "e2e4")
-
-    def test_uci_survives_random_lines(self):
-        self.engine.output_until_ready("uci")
-        self.survives(stream(random.Random(SEED + 1), UCI, uci=True), ["uci"])
-        self.engine.output_until_ready("uci", "debug off", "ucinewgame")
-        self.engine.bestmove("position startpos moves e2e4", "go depth 2")
+    def test_both_protocols_survive_random_lines(self):
+        # A thread writes, so that no side blocks on a full pipe; each chunk
+        # ends with a ping the engine must answer.
+        for uci, corpus, sync_lines in [(False, XBOARD, ["sd 1"]), (True, UCI, ["uci"])]:
+            fuzzed = self.start()
+            fuzzed.send(*sync_lines)
+            lines = stream(random.Random(SEED + uci), corpus, uci)
+            for start in range(0, len(lines), 250):
+                chunk = lines[start:start + 250] + ["xboard", f"ping fuzz{start}", *sync_lines]
+                writer = threading.Thread(target=fuzzed.write, args=("".join(line + "\n" for line in chunk)
+                                                                      .encode("latin-1"),))
+                writer.start()
+                fuzzed.read_until(f"pong fuzz{start}", timeout=30)
+                writer.join()
+            fuzzed.output_for("xboard", "nopost", "sd 2", "force")
+            board = "".join(fuzzed.board())
+            self.assertTrue(len(board) == 64 and set(board) <= set(".PNBRQKpnbrqk"), board)
+            self.assertEqual((board.count("K"), board.count("k")), (1, 1), board)
+            listed = engine.legal_moves(fuzzed)
+            self.assertEqual(len(set(listed)), len(listed))
+            self.assertTrue(fuzzed.output_for("perft 1").endswith(f"Nodes searched: {len(listed)}\n"))
+            fuzzed.move("new", "e2e4")
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
-"""The search threads as the interfaces set them (the UCI option "Threads",
-the xboard command "cores") and whole games of the engine against itself."""
+"""The search threads as the UCI option "Threads" sets them during a search,
+and whole games of the engine against itself with xboard's "cores"."""
 import time
 
 import engine
@@ -37,23 +37,6 @@ class Threads(engine.EngineTest):
         self.assertEqual(thread_count(process, 4), 4)
         self.engine.bestmove("stop")
         self.assertEqual(thread_count(process, 1), 1)
-
-    def test_xboard_cores_during_analysis_apply_to_the_next_search(self):
-        # No ping while the analysis runs: it would end the analysis.
-        process = self.engine.process
-        self.engine.output_for("xboard", "protover 2", "cores 2", "post")
-        self.engine.send("analyze")
-        self.engine.read_until(lambda line: line.startswith(" 5 "))
-        self.assertEqual(thread_count(process, 2), 2)
-        self.engine.send("cores 1")
-        self.engine.read_until(lambda line: line.startswith(" 6 "))
-        self.assertEqual(thread_count(process), 2)  # the running analysis keeps its threads
-        self.engine.output_for("exit")
-        self.assertEqual(thread_count(process, 1), 1)
-        self.engine.send("analyze")
-        self.engine.read_until(lambda line: line.startswith(" 6 "))
-        self.assertEqual(thread_count(process), 1)
-        self.engine.output_for("exit")
 
     def test_games_are_played_to_their_end(self):
         # Three seconds for the whole game on the tiny clock: every move must still come.

@@ -1,6 +1,5 @@
-"""Scripted xboard sessions: the replies byte for byte, commands during a
-search and pondering, game results, Chess960 castling, and input lines that
-are refused or arrive in pieces."""
+"""Scripted xboard sessions: the replies byte for byte, commands during a search
+and pondering, game results, Chess960 castling, and input refused or in pieces."""
 import re
 
 import engine
@@ -157,16 +156,6 @@ class XboardSession(engine.EngineTest):
             self.assertEqual(self.engine.output_for("setboard 8/4P3/8/8/8/8/k7/4K3 w - -", "force", move), result, move)
             self.assertEqual(self.engine.board()[0], "...." + piece + "...", move)
 
-    def test_mate_given_by_the_engine_and_undone(self):
-        self.engine.send("sd 3", "setboard k7/2P5/1K6/8/8/8/8/8 w - -", "go")
-        self.assertEqual(self.engine.read_until("1-0 {Computer wins}"), "move c8=Q+\n1-0 {Computer wins}\n")
-        self.engine.send("new", "setboard 7K/5k2/8/8/8/8/8/6q1 b - -", "go")
-        self.assertEqual(self.engine.read_until(lambda l: l.startswith("0-1")).splitlines()[-1], "0-1 {Computer wins}")
-        # After an undo the game is open again: the engine plays Black when told to.
-        self.engine.output_for("new", "force", *FOOLS_MATE)
-        self.assertEqual(self.engine.output_for("undo"), "")
-        self.engine_move("go")
-
     def test_chess960_castling_is_received_in_either_form_and_sent_as_o_o_o(self):
         # The king on b1 castles long: king c1, rook d1; Black does the same.
         self.engine.output_for("new", "variant fischerandom", f"setboard {SHUFFLED}", "force", "O-O-O", "b8a8")
@@ -174,8 +163,7 @@ class XboardSession(engine.EngineTest):
         # Castling long mates: the rook lands on d1 against the king on d8.
         self.engine.output_for("new", "variant fischerandom", "setboard 2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1", "sd 2")
         self.assertEqual(self.engine.move("go"), "move O-O-O+")
-        # new returns to standard chess.
-        self.engine.output_for("new", "variant fischerandom", "new", f"setboard {SHUFFLED}", "force")
+        self.engine.output_for("new", f"setboard {SHUFFLED}", "force")  # new returns to standard chess
         self.assertEqual(self.engine.output_for("O-O-O"), "Illegal move: O-O-O\n")
         self.assertEqual(self.engine.board(), board_of_fen(SHUFFLED))
 
