@@ -91,25 +91,20 @@ class UciSession(engine.EngineTest):
                 started.send(end) if end else started.close_input()
                 self.assertEqual(started.process.wait(10), 0)
 
-    def test_ucinewgame_debug_and_the_return_to_xboard(self):
-        self.engine.output_until_ready("position startpos moves e2e4 e7e5", "ucinewgame")
-        self.assertEqual(self.engine.board(uci=True), board_of_fen(engine.START))
+    def test_ucinewgame_bad_input_debug_and_the_return_to_xboard(self):
+        # A bad FEN starts from the initial position; bare commands do nothing.
+        after_e4 = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR"
+        for lines, fen in [(["position startpos moves e2e4 e7e5", "ucinewgame"], engine.START),
+                           (["position startpos moves", "position fen garbage here moves e2e4", "setoption",
+                             "setoption name", "setoption name Hash value", "setoption name MultiPV", "debug"], after_e4),
+                           (["position startpos moves d2d4", "position fen 8/8/8/8/8/8/8/8 w - - moves e2e4"], after_e4)]:
+            self.assertEqual(self.engine.output_until_ready(*lines), "")
+            self.assertEqual(self.engine.board(uci=True), board_of_fen(fen), lines[0])
         text = self.engine.output_until_ready("debug on", "board")
         self.assertRegex(text, r"^\(\d+\) < board\nr n b q k b n r\n(.*\n){7}\(\d+\) < isready\n$")
         self.assertRegex(self.engine.output_until_ready("debug off"), r"^\(\d+\) < debug off\n$")
         self.assertEqual(self.engine.output_for("xboard", "protover 2").splitlines()[-1], "done=1")
         self.assertEqual(self.engine.output_for("isready"), "")  # no xboard command
-        self.engine.send("quit")
-        self.assertEqual(self.engine.process.wait(10), 0)
-
-    def test_bad_fen_starts_from_the_initial_position_and_bare_commands_do_nothing(self):
-        for fen in ("garbage here", "8/8/8/8/8/8/8/8 w - -"):
-            self.engine.output_until_ready(f"position fen {fen} moves e2e4")
-            self.assertEqual(self.engine.board(uci=True), board_of_fen("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR"))
-        self.assertEqual(self.engine.output_until_ready("setoption", "setoption name", "setoption name Hash value",
-                                                        "setoption name MultiPV", "debug", "position startpos moves"),
-                         "")
-
 
 if __name__ == "__main__":
     engine.main()
