@@ -1,9 +1,7 @@
-"""What every system the engine is built for must do, run on each (under
-Wine and qemu too): commands read and obeyed while the engine searches, in
-both protocols, with two threads; and the book and settings found beside
-the engine program when it is started from another folder, the settings
-naming the Syzygy tables by a path with a blank (on Windows also a drive
-letter and backslashes)."""
+"""What every system the engine is built for must do (under Wine and qemu too):
+commands obeyed during a search in both protocols, with two threads; the book
+and settings found beside the program started from another folder, the
+settings naming the Syzygy tables by a path with a blank."""
 import os
 import re
 import shutil
@@ -18,8 +16,7 @@ MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N2N2/PP2BPPP/R2QKB1R w KQ - 0 9"
 
 
 def native_path(path):
-    """The path as the engine program reads it: under Wine, Linux's file
-    system is drive Z:."""
+    """The path as the engine reads it: under Wine, Linux's file system is drive Z:."""
     return "Z:" + path.replace("/", "\\") if engine.BINARY.endswith(".exe") else path
 
 
