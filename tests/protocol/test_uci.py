@@ -1,5 +1,6 @@
-"""Scripted UCI sessions: go and its limits, stop, ponderhit, quit, the
-moves and results the engine sends, debug mode, and input that is refused."""
+"""Scripted UCI sessions: go and its limits, stop, ponderhit, quit, the moves
+and results the engine sends, debug mode, refused input, and the search
+threads that the option "Threads" sets during a search."""
 import re
 import time
 
@@ -14,6 +15,17 @@ MATES = [("r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 10", 
          ("6k1/pp4p1/2p5/2bp4/8/P5Pb/1P3rrP/2BRRN1K b - - 0 1", 2, "g2g1"),
          ("r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - 0 1", 3, "f8c5"),
          ("r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 3, "f6a6")]
+
+
+def thread_count(process, expected=None, seconds=3.0):
+    """The engine's number of threads (Linux /proc), once it is `expected` or after `seconds`."""
+    deadline = time.monotonic() + (seconds if expected else 0)
+    while True:
+        with open(f"/proc/{process.pid}/status") as status:
+            count = int(next(line for line in status if line.startswith("Threads:")).split()[1])
+        if count == expected or time.monotonic() >= deadline:
+            return count
+        time.sleep(0.02)
 
 
 class UciSession(engine.EngineTest):
@@ -105,6 +117,23 @@ class UciSession(engine.EngineTest):
         self.assertRegex(self.engine.output_until_ready("debug off"), r"^\(\d+\) < debug off\n$")
         self.assertEqual(self.engine.output_for("xboard", "protover 2").splitlines()[-1], "done=1")
         self.assertEqual(self.engine.output_for("isready"), "")  # no xboard command
+
+    def test_uci_threads_set_while_idle_and_during_a_search_apply_to_the_next_search(self):
+        process = self.engine.process
+        self.engine.output_until_ready("uci", "setoption name Threads value 2")
+        self.assertEqual(thread_count(process), 1)  # no helper waits between searches
+        self.engine.send("position startpos", "go infinite")
+        self.assertEqual(thread_count(process, 2), 2)
+        self.engine.output_until_ready("setoption name Threads value 4")
+        self.engine.read_until(lambda line: line.startswith("info score"))
+        self.assertEqual(thread_count(process), 2)  # the running search keeps its threads
+        self.assertRegex(self.engine.bestmove("stop").splitlines()[-1], f"^bestmove {UCI_MOVE}")
+        self.assertEqual(thread_count(process, 1), 1)
+        self.engine.send("go infinite")
+        self.assertEqual(thread_count(process, 4), 4)
+        self.engine.bestmove("stop")
+        self.assertEqual(thread_count(process, 1), 1)
+
 
 if __name__ == "__main__":
     engine.main()

@@ -18,7 +18,12 @@ WALK = ([f + "1" for f in "abcdefgh"] + [f + "2" for f in "hgfedcb"] + [f + "3" 
 FIFTY = [move for i in range(50) for move in (WALK[i] + WALK[i + 1], "h8g8" if i % 2 == 0 else "g8h8")]
 DRAWN = "1/2-1/2 {Insufficient material}\n"
 SHUFFLED = "rk5r/pp4pp/8/8/8/8/PP4PP/RK5R w HAha - 0 1"
-
+MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ -"
+BACK_RANK = "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - -"  # Rd8 mates
+RESULTS = {"1-0 {White wins}", "0-1 {Black wins}", "1-0 {Computer wins}", "0-1 {Computer wins}", "1-0 {You win}",
+           "0-1 {You win}", "1/2-1/2 {Stalemate}", "1/2-1/2 {Draw by repetition}",
+           "1/2-1/2 {Draw by fifty move rule}", "1/2-1/2 {Insufficient material}",
+           "ERROR (maximum number of moves reached): main"}
 
 class XboardSession(engine.EngineTest):
     def setUp(self):
@@ -185,6 +190,44 @@ class XboardSession(engine.EngineTest):
         self.assertEqual(self.engine.output_for("setboard 4k3/4r3/8/8/8/8/4N3/4K3 w - -", "force", "e2c3"),
                          "Illegal move: Nc3\n")  # into check: named in algebraic text
         self.assertEqual(self.engine.board(), board_of_fen("4k3/4r3/8/8/8/8/4N3/4K3"))
+
+
+    def test_an_excluded_move_is_not_played_unless_it_is_the_only_one(self):
+        # Left out, the mate is not played; with every move left out but h3, h3 is.
+        self.engine.output_for("xboard", "nopost", "force", f"setboard {BACK_RANK}", "exclude d1d8")
+        self.assertNotEqual(self.engine.move("go"), "move Rd8+")
+        self.engine.output_for("force", f"setboard {BACK_RANK}", "exclude all", "include h2h3")
+        self.assertEqual(self.engine.move("go"), "move h3")
+        self.engine.output_for("force", "setboard 7k/8/8/8/8/8/6q1/K7 w - -", "exclude a1b1", "exclude all")
+        self.assertEqual(self.engine.move("go"), "move Kb1")  # the king's only move
+
+    def lines_per_depth(self, last_depth):
+        """The number of thinking lines of each depth up to `last_depth`, read up to the next depth."""
+        text = self.engine.read_until(lambda line: line.startswith(f"{last_depth + 1:2d} "), timeout=30)
+        return [len(re.findall(rf"^ *{depth} ", text, re.M)) for depth in range(1, last_depth + 1)]
+
+    def test_multipv_analysis_shows_that_many_lines_per_depth(self):
+        self.engine.send("xboard", "post", "option MultiPV=3", f"setboard {MIDDLEGAME}", "analyze")
+        self.assertEqual(self.lines_per_depth(5), [3] * 5)
+        self.engine.send("option MultiPV=2")  # starts the analysis again
+        self.engine.read_until(lambda line: line.startswith(" 1 "))
+        self.assertEqual(self.lines_per_depth(4), [1, 2, 2, 2])
+
+    def test_games_are_played_to_their_end(self):
+        # Three seconds for the whole game on the tiny clock: every move must still come.
+        for setup, result in [(["cores 2", "sd 4", "force", "e2e4", "c7c5"], None),
+                              (["cores 4", "level 0 0:03 0", "force", "d2d4", "g8f6", "c2c4"], None),
+                              (["cores 1", "sd 5", "setboard 8/8/8/4k3/8/8/8/R3K3 w - -"], "1-0 {Computer wins}")]:
+            with self.subTest(setup=setup):
+                self.engine.output_for("new", *setup)
+                moves, after = 0, ""
+                while not after and moves < 800:
+                    self.engine.send("go")
+                    line = self.engine.read_until(lambda l: l.startswith(("move ", "resign", "ERROR", "Illegal")), 30)
+                    self.assertRegex(line.splitlines()[-1], engine.SAN_MOVE)
+                    moves, after = moves + 1, self.engine.output_for().strip()
+                self.assertIn(after, RESULTS)
+                self.assertTrue(after == result if result else moves > 10, (after, moves))
 
 
 if __name__ == "__main__":
