@@ -61,14 +61,12 @@ class Engine:
             if not self._fill(deadline):
                 raise AssertionError(f"no line {line!r} within {timeout}s; output so far: {text[-2000:]!r}")
 
-    def output_for(self, *lines, timeout=10.0):
-        """Sends the lines and a ping; returns what came before the pong."""
+    def output_for(self, *lines, timeout=10.0):  # what came before the pong of a ping after the lines
         marker = f"pong {time.monotonic_ns()}"
         self.send(*lines, "ping " + marker[5:])
         return self.read_until(marker, timeout)[: -len(marker) - 1]
 
-    def output_until_ready(self, *lines, timeout=10.0):
-        """UCI form of output_for, with "isready" and "readyok"."""
+    def output_until_ready(self, *lines, timeout=10.0):  # output_for in UCI
         self.send(*lines, "isready")
         return self.read_until("readyok", timeout)[: -len("readyok\n")]
 
@@ -76,21 +74,18 @@ class Engine:
         self.send(*lines)
         return self.read_until(is_bestmove, timeout)
 
-    def move(self, *lines, timeout=30.0):
-        """Sends the lines; returns the xboard move line the engine sends."""
+    def move(self, *lines, timeout=30.0):  # the xboard move line the engine sends
         self.send(*lines)
         return self.read_until(lambda line: line.startswith("move "), timeout).splitlines()[-1]
 
-    def quiet_for(self, seconds):
-        """What the engine printed within `seconds` (nothing, where it must stay silent)."""
+    def quiet_for(self, seconds):  # what the engine printed within the seconds
         deadline = time.monotonic() + seconds
         while self._fill(deadline):
             pass
         text, self.buffer = self.buffer.decode(errors="replace"), b""
         return text
 
-    def board(self, uci=False):
-        """The engine's "board" text as eight strings of eight characters."""
+    def board(self, uci=False):  # eight strings of eight characters
         text = self.output_until_ready("board") if uci else self.output_for("board")
         return [line.replace(" ", "") for line in text.splitlines()]
 
@@ -98,8 +93,8 @@ class Engine:
         self.process.stdin.close()
 
     def stop(self):
-        """Ends the engine as an interface does, with "quit" and the end of its input
-        (reading its output so that no write blocks it); killed only after 5 s."""
+        # As an interface does, with "quit" and the end of its input (its output
+        # read, so that no write blocks it); killed only when still there after 5 s.
         if self.process.stdout.closed:
             return
         try:
@@ -113,7 +108,6 @@ class Engine:
         try:
             self.process.wait(max(0.1, deadline - time.monotonic()))
         except subprocess.TimeoutExpired:
-            print(f"engine {self.process.pid} did not end within 5 s: killed", file=sys.stderr)
             self.process.kill()
             self.process.wait()
         self.process.stdout.close()
@@ -135,18 +129,15 @@ class EngineTest(unittest.TestCase):
         return started
 
 
-def engine_name():
-    """The name announced: a numbered copy such as "quor2" adds its digit."""
+def engine_name():  # a numbered copy such as "quor2" adds its digit
     return "Quor 1.5" + (BINARY[4] if len(BINARY) > 4 and BINARY[4] in "123456789" else "")
 
 
-def board_of_fen(fen):
-    """The "board" rows (without blanks) of a FEN placement."""
+def board_of_fen(fen):  # the "board" rows without blanks
     return ["".join("." * int(c) if c.isdigit() else c for c in row) for row in fen.split()[0].split("/")]
 
 
-def legal_moves(reference):
-    """The coordinate moves that "perft 1" lists for an engine."""
+def legal_moves(reference):  # those that "perft 1" lists
     return [line.split(":")[0] for line in reference.output_for("perft 1").splitlines()
             if ": " in line and not line.startswith("Nodes")]
 

@@ -68,26 +68,14 @@ class UciSession(engine.EngineTest):
             self.assertIn(f"info score mate {moves} depth ", text, fen)
             self.assertEqual(text.splitlines()[-1], f"bestmove {mating_move}", fen)
 
-    def test_clock_words_in_any_order_give_the_same_allocation(self):
-        # 60 s each, 1 s increment, White to move: avail 5700, target
-        # 5700 / 40 + 100 = 242, limit min(1900 + 242, 6 x 242, 2850 + 100).
-        self.engine.send("debug on", "position startpos moves e2e4 e7e5")
-        for go in ("go wtime 60000 btime 60000 winc 1000 binc 1000", "go btime 60000 binc 1000 wtime 60000 winc 1000"):
-            self.engine.send(go)
-            self.assertEqual(self.engine.read_until(lambda line: line.startswith("TIME-> ")).splitlines()[-1],
-                             "TIME-> target 242 limit 1452", go)
-            self.bestmove("stop")
-
     def test_go_is_answered_in_a_position_that_ended_the_game(self):
         text = self.bestmove("position fen k7/2P5/1K6/8/8/8/8/8 w - -", "go depth 3")
         self.assertIn("info score mate 1 depth 3", text)
         self.assertTrue(text.endswith("1-0 {Computer wins}\nbestmove c7c8q\n"), text[-60:])
-        # A lone knight or a repetition: drawn for the engine's game record,
+        # A lone knight: drawn for the engine's game record,
         # but the interface decides whether the game goes on.
         text = self.bestmove("position fen 4k3/8/2n5/8/1R6/8/8/4K3 b - - moves c6b4", "go depth 3")
         self.assertTrue(text.startswith("1/2-1/2 {Insufficient material}\n"), text[:60])
-        self.assertRegex(text.splitlines()[-1], BESTMOVE)
-        text = self.bestmove("position startpos moves " + "g1f3 g8f6 f3g1 f6g8 " * 2, "go depth 2")
         self.assertRegex(text.splitlines()[-1], BESTMOVE)
         # Mated: there is no move to give.
         self.assertEqual(self.bestmove("position startpos moves f2f3 e7e5 g2g4 d8h4", "go depth 2"),

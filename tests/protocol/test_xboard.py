@@ -201,18 +201,6 @@ class XboardSession(engine.EngineTest):
         self.engine.output_for("force", "setboard 7k/8/8/8/8/8/6q1/K7 w - -", "exclude a1b1", "exclude all")
         self.assertEqual(self.engine.move("go"), "move Kb1")  # the king's only move
 
-    def lines_per_depth(self, last_depth):
-        """The number of thinking lines of each depth up to `last_depth`, read up to the next depth."""
-        text = self.engine.read_until(lambda line: line.startswith(f"{last_depth + 1:2d} "), timeout=30)
-        return [len(re.findall(rf"^ *{depth} ", text, re.M)) for depth in range(1, last_depth + 1)]
-
-    def test_multipv_analysis_shows_that_many_lines_per_depth(self):
-        self.engine.send("xboard", "post", "option MultiPV=3", f"setboard {MIDDLEGAME}", "analyze")
-        self.assertEqual(self.lines_per_depth(5), [3] * 5)
-        self.engine.send("option MultiPV=2")  # starts the analysis again
-        self.engine.read_until(lambda line: line.startswith(" 1 "))
-        self.assertEqual(self.lines_per_depth(4), [1, 2, 2, 2])
-
     def test_games_are_played_to_their_end(self):
         # Three seconds for the whole game on the tiny clock: every move must still come.
         for setup, result in [(["cores 2", "sd 4", "force", "e2e4", "c7c5"], None),
