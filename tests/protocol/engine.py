@@ -15,7 +15,6 @@ SAN_MOVE = r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 
 
-is_bestmove = lambda line: line.startswith("bestmove ")
 
 
 class Engine:
@@ -24,9 +23,8 @@ class Engine:
     def __init__(self, cwd=None, argv0=None, binary=None):
         # Under the address sanitizer a failed allocation returns null, as the
         # C library's does (a hash size that cannot be had must leave the engine running).
-        environment = dict(os.environ)
-        environment["ASAN_OPTIONS"] = ":".join(filter(None, [environment.get("ASAN_OPTIONS"),
-                                                             "allocator_may_return_null=1"]))
+        environment = dict(os.environ, ASAN_OPTIONS=":".join(filter(None, [os.environ.get("ASAN_OPTIONS"),
+                                                                             "allocator_may_return_null=1"])))
         program = binary or BINARY
         self.process = subprocess.Popen(
             [*RUNNER, argv0 or program], executable=None if RUNNER else program, stdin=subprocess.PIPE,
@@ -72,7 +70,7 @@ class Engine:
 
     def bestmove(self, *lines, timeout=30.0):
         self.send(*lines)
-        return self.read_until(is_bestmove, timeout)
+        return self.read_until(lambda line: line.startswith("bestmove "), timeout)
 
     def move(self, *lines, timeout=30.0):  # the xboard move line the engine sends
         self.send(*lines)
@@ -88,9 +86,6 @@ class Engine:
     def board(self, uci=False):  # eight strings of eight characters
         text = self.output_until_ready("board") if uci else self.output_for("board")
         return [line.replace(" ", "") for line in text.splitlines()]
-
-    def close_input(self):
-        self.process.stdin.close()
 
     def stop(self):
         # As an interface does, with "quit" and the end of its input (its output
@@ -120,11 +115,11 @@ class EngineTest(unittest.TestCase):
     def setUp(self):
         self.engine = self.start()
 
-    def start(self, **arguments):
+    def start(self, uci=None, **arguments):
         started = Engine(**arguments)
         self.addCleanup(started.stop)
         started.banner = started.output_for(timeout=30)
-        if self.uci:
+        if self.uci if uci is None else uci:
             started.identification = started.output_until_ready("uci")
         return started
 

@@ -47,15 +47,12 @@ class BesideTheProgram(unittest.TestCase):
 
     def test_uci_search_reads_isready_and_stop_and_probes_the_tables(self):
         uci = self.start()
-        uci.send("uci")
-        uci.read_until("uciok")
+        uci.output_until_ready("uci", timeout=60)
         uci.send("position fen " + MIDDLEGAME, "go infinite")
         uci.read_until(lambda line: line.startswith("info score"), timeout=60)
         uci.send("isready")
         self.assertNotIn("bestmove", uci.read_until("readyok", timeout=60))
-        uci.send("stop")
-        self.assertRegex(uci.read_until(engine.is_bestmove, timeout=60).splitlines()[-1],
-                         "^bestmove " + engine.UCI_MOVE)
+        self.assertRegex(uci.bestmove("stop", timeout=60).splitlines()[-1], "^bestmove " + engine.UCI_MOVE)
         self.assertTrue(uci.output_until_ready("position fen 4k3/8/4K3/4P3/8/8/8/8 w - -", "egtb")
                         .endswith("Syzygy Win, DTZ 3\n"))
         uci.send("quit")
@@ -76,7 +73,7 @@ class BesideTheProgram(unittest.TestCase):
         self.assertIsNotNone(hint)
         xboard.send(hint[1])
         xboard.read_until(lambda line: line.startswith("move "), timeout=60)
-        xboard.close_input()
+        xboard.process.stdin.close()
         self.assertEqual(xboard.process.wait(30), 0)
 
 

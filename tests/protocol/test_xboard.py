@@ -58,23 +58,20 @@ class XboardSession(engine.EngineTest):
         self.engine.write("pi")
         self.assertEqual(self.engine.quiet_for(0.3), "")
         self.engine.write("ng 4\nping 11")
-        self.engine.close_input()
+        self.engine.process.stdin.close()
         self.assertEqual(self.engine.read_until("pong 11"), "pong 4\npong 11\n")
         self.assertEqual(self.engine.process.wait(10), 0)
 
     def test_protover_names_the_features_and_the_settings_with_their_values(self):
-        text = self.engine.output_for("option MultiPV=3", "option Move Overhead=900", "protover 2")
+        text = self.engine.output_for("option Move Overhead=900", "protover 2")
         self.assertEqual("".join(line + "\n" for line in text.splitlines() if not line.startswith("feature option=")),
                          "feature ping=1 setboard=1 san=0 time=1 draw=0\nfeature sigint=0 sigterm=0 reuse=1 analyze=1\n"
                          f'feature myname="{engine.engine_name()}" name=1\nfeature playother=1 colors=0\n'
                          'feature variants="normal,fischerandom"\nfeature egt="syzygy"\nfeature smp=1\n'
                          "feature memory=1\nfeature exclude=1\nfeature done=1\ndone=1\n")
-        for line in ('"MultiPV -spin 3 1 256"', '"Move Overhead -spin 900 0 5000"'):
-            self.assertIn(f"feature option={line}\n", text)
+        self.assertIn('feature option="Move Overhead -spin 900 0 5000"\n', text)
         # A numbered copy of the program adds its digit to the name.
-        copy = self.start(argv0="quor7")
-        self.assertTrue(copy.banner.startswith("Quor 1.57\n"))
-        self.assertIn('feature myname="Quor 1.57" name=1\n', copy.output_for("protover 2"))
+        self.assertIn('feature myname="Quor 1.57" name=1\n', self.start(argv0="quor7").output_for("protover 2"))
 
     def test_commands_during_the_engines_search_stop_it_without_a_move(self):
         # ping aborts the engine's move, new starts over, force keeps the game.
@@ -214,8 +211,7 @@ class XboardSession(engine.EngineTest):
                     line = self.engine.read_until(lambda l: l.startswith(("move ", "resign", "ERROR", "Illegal")), 30)
                     self.assertRegex(line.splitlines()[-1], engine.SAN_MOVE)
                     moves, after = moves + 1, self.engine.output_for().strip()
-                self.assertIn(after, RESULTS)
-                self.assertTrue(after == result if result else moves > 10, (after, moves))
+                self.assertTrue(after in RESULTS and (after == result if result else moves > 10), (after, moves))
 
 
 if __name__ == "__main__":
