@@ -1,4 +1,5 @@
 """Drives the built engine through its standard input and output."""
+import contextlib
 import os
 import select
 import subprocess
@@ -92,17 +93,16 @@ class Engine:
         # read, so that no write blocks it); killed only when still there after 5 s.
         if self.process.stdout.closed:
             return
-        try:
+        with contextlib.suppress(OSError, ValueError):  # it has ended, or its input is closed already
             self.write("\nquit\n")
-            self.process.stdin.close()
-        except (OSError, ValueError):  # it has ended, or its input is closed already
-            pass
+        self.process.stdin.close()
         deadline = time.monotonic() + 5
         while self._fill(deadline):
             self.buffer = b""
         try:
             self.process.wait(max(0.1, deadline - time.monotonic()))
-        except subprocess.TimeoutExpired:
+        except subprocess.TimeoutExpired:  # its coverage counters are lost
+            print(f"engine {self.process.pid} still running after 5 s: killed", file=sys.stderr)
             self.process.kill()
             self.process.wait()
         self.process.stdout.close()
