@@ -1,4 +1,5 @@
 """Drives the built engine through its standard input and output."""
+import contextlib
 import os
 import select
 import subprocess
@@ -15,26 +16,19 @@ SAN_MOVE = r"^move (O-O(-O)?|[NBRQK][a-h1-8]*x?[a-h][1-8]|[a-h](x[a-h])?[1-8](=[
 START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"
 
 
-def is_bestmove(line):
-    return line.startswith("bestmove ")
-
-
-def is_move(line):
-    return line.startswith("move ")
 
 
 class Engine:
     """One running engine process with raw access to its pipes."""
 
-    def __init__(self, args=(), cwd=None, argv0=None, binary=None):
+    def __init__(self, cwd=None, argv0=None, binary=None):
         # Under the address sanitizer a failed allocation returns null, as the
         # C library's does (a hash size that cannot be had must leave the engine running).
-        environment = dict(os.environ)
-        environment["ASAN_OPTIONS"] = ":".join(filter(None, [environment.get("ASAN_OPTIONS"),
-                                                             "allocator_may_return_null=1"]))
+        environment = dict(os.environ, ASAN_OPTIONS=":".join(filter(None, [os.environ.get("ASAN_OPTIONS"),
+                                                                             "allocator_may_return_null=1"])))
         program = binary or BINARY
         self.process = subprocess.Popen(
-            [*RUNNER, argv0 or program, *args], executable=None if RUNNER else program, stdin=subprocess.PIPE,
+            [*RUNNER, argv0 or program], executable=None if RUNNER else program, stdin=subprocess.PIPE,
             stdout=subprocess.PIPE, cwd=cwd, bufsize=0, env=environment)
         self.buffer = b""
 
@@ -53,8 +47,7 @@ class Engine:
         return bool(chunk)
 
     def read_until(self, line, timeout=10.0):
-        """The output up to the line that equals `line` (or for which it is
-        true, when callable); fails on time-out or end of output."""
+        """The output up to the line equal to `line` (or, if callable, for which it is true)."""
         deadline = time.monotonic() + timeout
         while True:
             text = self.buffer.decode(errors="replace")
@@ -67,51 +60,52 @@ class Engine:
             if not self._fill(deadline):
                 raise AssertionError(f"no line {line!r} within {timeout}s; output so far: {text[-2000:]!r}")
 
-    def output_for(self, *lines, timeout=10.0):
-        """Sends the lines and a ping; returns what came before the pong."""
+    def output_for(self, *lines, timeout=10.0):  # what came before the pong of a ping after the lines
         marker = f"pong {time.monotonic_ns()}"
         self.send(*lines, "ping " + marker[5:])
         return self.read_until(marker, timeout)[: -len(marker) - 1]
 
-    def output_until_ready(self, *lines, timeout=10.0):
-        """UCI form of output_for, with "isready" and "readyok"."""
+    def output_until_ready(self, *lines, timeout=10.0):  # output_for in UCI
         self.send(*lines, "isready")
         return self.read_until("readyok", timeout)[: -len("readyok\n")]
 
     def bestmove(self, *lines, timeout=30.0):
-        """Sends the lines; returns the output up to the bestmove line."""
         self.send(*lines)
-        return self.read_until(is_bestmove, timeout)
+        return self.read_until(lambda line: line.startswith("bestmove "), timeout)
 
-    def move(self, *lines, timeout=30.0):
-        """Sends the lines; returns the xboard move line the engine sends."""
+    def move(self, *lines, timeout=30.0):  # the xboard move line the engine sends
         self.send(*lines)
-        return self.read_until(is_move, timeout).splitlines()[-1]
+        return self.read_until(lambda line: line.startswith("move "), timeout).splitlines()[-1]
 
-    def quiet_for(self, seconds):
-        """What the engine printed within `seconds` (nothing, where it must stay silent)."""
+    def quiet_for(self, seconds):  # what the engine printed within the seconds
         deadline = time.monotonic() + seconds
         while self._fill(deadline):
             pass
         text, self.buffer = self.buffer.decode(errors="replace"), b""
         return text
 
-    def board(self, uci=False):
-        """The engine's "board" text as eight strings of eight characters."""
+    def board(self, uci=False):  # eight strings of eight characters
         text = self.output_until_ready("board") if uci else self.output_for("board")
         return [line.replace(" ", "") for line in text.splitlines()]
 
-    def close_input(self):
-        self.process.stdin.close()
-
-    def wait(self, timeout=10.0):
-        return self.process.wait(timeout)
-
     def stop(self):
-        self.process.kill()  # nothing when it has ended
-        self.process.wait()
-        self.process.stdout.close()
+        # As an interface does, with "quit" and the end of its input (its output
+        # read, so that no write blocks it); killed only when still there after 5 s.
+        if self.process.stdout.closed:
+            return
+        with contextlib.suppress(OSError, ValueError):  # it has ended, or its input is closed already
+            self.write("\nquit\n")
         self.process.stdin.close()
+        deadline = time.monotonic() + 5
+        while self._fill(deadline):
+            self.buffer = b""
+        try:
+            self.process.wait(max(0.1, deadline - time.monotonic()))
+        except subprocess.TimeoutExpired:  # its coverage counters are lost
+            print(f"engine {self.process.pid} still running after 5 s: killed", file=sys.stderr)
+            self.process.kill()
+            self.process.wait()
+        self.process.stdout.close()
 
 
 class EngineTest(unittest.TestCase):
@@ -121,27 +115,24 @@ class EngineTest(unittest.TestCase):
     def setUp(self):
         self.engine = self.start()
 
-    def start(self, **arguments):
+    def start(self, uci=None, **arguments):
         started = Engine(**arguments)
         self.addCleanup(started.stop)
         started.banner = started.output_for(timeout=30)
-        if self.uci:
+        if self.uci if uci is None else uci:
             started.identification = started.output_until_ready("uci")
         return started
 
 
-def engine_name():
-    """The name announced: a numbered copy such as "quor2" adds its digit."""
+def engine_name():  # a numbered copy such as "quor2" adds its digit
     return "Quor 1.5" + (BINARY[4] if len(BINARY) > 4 and BINARY[4] in "123456789" else "")
 
 
-def board_of_fen(fen):
-    """The "board" rows (without blanks) of a FEN placement."""
+def board_of_fen(fen):  # the "board" rows without blanks
     return ["".join("." * int(c) if c.isdigit() else c for c in row) for row in fen.split()[0].split("/")]
 
 
-def legal_moves(reference):
-    """The coordinate moves that "perft 1" lists for an engine."""
+def legal_moves(reference):  # those that "perft 1" lists
     return [line.split(":")[0] for line in reference.output_for("perft 1").splitlines()
             if ": " in line and not line.startswith("Nodes")]
 
@@ -162,8 +153,7 @@ def coordinates_of_san(reference, san):
 
 
 def main():
-    """Runs the module's tests with the engine named on the command line,
-    after which the words of its runner may follow."""
+    """Runs the tests with the engine named on the command line, then its runner's words."""
     global BINARY, RUNNER
     BINARY = os.path.abspath(sys.argv[1])
     RUNNER = sys.argv[2:]

@@ -1,5 +1,7 @@
-"""Analysis as clients ask for it: several lines in every search, the fields
-of the info lines, win/draw/loss, go perft, and xboard's exclude."""
+"""Analysis as clients ask for it: several lines in every search, the fields of
+the info lines, win/draw/loss, go perft; and the strength limit: off it changes
+no search; a low level searches less and varies its moves yet keeps mates and
+queens, across games, in its time."""
 import re
 
 import engine
@@ -11,11 +13,14 @@ INFO = re.compile(r"^info score (cp|mate) (-?\d+)(?: (lowerbound|upperbound))?(?
                   r"seldepth \d+ time \d+ nodes \d+ nps \d+ hashfull (\d+) tbhits \d+ (?:multipv (\d+) )?"
                   r"pv ([a-h1-8nbrq ]+)$")
 # Debian's stockfish 15.1, "go perft 3" with UCI_Chess960 on: the king on b1
-# castles onto both rooks (b1a1, b1e1).
+# castles onto both rooks (b1a1, b1e1), 26 moves in all.
 CHESS960 = "rk2r3/pppp1ppp/8/4p3/8/8/PPPP1PPP/RK2R3 w EAea - 0 1"
-CHESS960_PERFT = ("a2a3: 674 a2a4: 699 b1a1: 549 b1c1: 624 b1e1: 575 b2b3: 649 b2b4: 650 c2c3: 649 c2c4: 650 "
-                  "d2d3: 625 d2d4: 674 e1c1: 475 e1d1: 500 e1e2: 499 e1e3: 674 e1e4: 648 e1e5: 694 e1f1: 525 "
-                  "e1g1: 525 e1h1: 525 f2f3: 625 f2f4: 674 g2g3: 624 g2g4: 625 h2h3: 624 h2h4: 624")
+QUIET = "position fen r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"
+# Nxe4 takes the queen; Ra8 mates.
+MUST_PLAY = {"rnb1kbnr/pppp1ppp/8/4p3/4q3/2N5/PPPP1PPP/R1BQKBNR w KQkq - 0 1": "c3e4",
+             "6k1/5ppp/8/8/8/8/5PPP/R5K1 w - - 0 1": "a1a8"}
+LOW = ("setoption name UCI_LimitStrength value true", "setoption name UCI_Elo value 800")
+GO = "go wtime 3000 btime 3000"
 
 
 class UciAnalysis(engine.EngineTest):
@@ -42,8 +47,6 @@ class UciAnalysis(engine.EngineTest):
             self.assertEqual(len({info[10].split()[0] for info in infos if info[7] == "3"}), moves)
         infos, bestmove = self.search("setoption name MultiPV value 2", "go wtime 2000 btime 2000")
         self.assertEqual(bestmove.split()[1], [info[10].split()[0] for info in infos if info[9] == "1"][-1])
-        # A second go searches the position set up, not the one after the move.
-        self.assertEqual(self.search("go searchmoves a2a3 depth 2")[1], "bestmove a2a3")
 
     def test_hashfull_rises_and_wdl_sums_to_a_thousand_and_is_certain_for_a_mate(self):
         infos, _ = self.search("setoption name Hash value 1", f"position fen {MIDDLEGAME}", "go depth 8")
@@ -58,35 +61,43 @@ class UciAnalysis(engine.EngineTest):
     def test_go_perft_counts_each_move_as_stockfish_does(self):
         text = self.engine.output_until_ready("setoption name UCI_Chess960 value true", f"position fen {CHESS960}",
                                               "go perft 3")
-        counts = sorted(line for line in text.splitlines() if ": " in line and not line.startswith("Nodes"))
-        self.assertEqual(" ".join(counts), CHESS960_PERFT)
+        self.assertEqual(len(re.findall(r"^[a-h][1-8][a-h][1-8]: \d+$", text, re.M)), 26, text)
+        self.assertTrue({"b1a1: 549", "b1e1: 575", "e1c1: 475"} <= set(text.splitlines()), text)
         self.assertTrue(text.endswith("\nNodes searched: 15879\n"), text[-40:])
 
 
-class XboardAnalysis(engine.EngineTest):
-    def test_an_excluded_move_is_not_played_unless_it_is_the_only_one(self):
-        # Left out, the mate is not played; with every move left out but h3, h3 is.
-        self.engine.output_for("xboard", "nopost", "force", f"setboard {BACK_RANK}", "exclude d1d8")
-        self.assertNotEqual(self.engine.move("go"), "move Rd8+")
-        self.engine.output_for("force", f"setboard {BACK_RANK}", "exclude all", "include h2h3")
-        self.assertEqual(self.engine.move("go"), "move h3")
-        self.engine.output_for("force", "setboard 7k/8/8/8/8/8/6q1/K7 w - -", "exclude a1b1", "exclude all")
-        self.assertEqual(self.engine.move("go"), "move Kb1")  # the king's only move
+class Strength(engine.EngineTest):
+    def search(self, *lines, new=True):
+        """Output up to bestmove, without times, speeds and current moves, of a
+        new UCI engine (or the last one) given the lines."""
+        if new:
+            self.engine = self.start()
+            self.engine.send("uci")
+        return re.sub(r" (time|nps) \d+|info currmove .*\n", "", self.engine.bestmove(*lines))
 
-    def lines_per_depth(self, last_depth):
-        """The number of thinking lines of each depth of an analysis up to
-        `last_depth`, read up to the first line of the next depth."""
-        text = self.engine.read_until(lambda line: re.match(rf"^ *{last_depth + 1} ", line) is not None, timeout=30)
-        return [len(re.findall(rf"^ *{depth} ", text, re.M)) for depth in range(1, last_depth + 1)]
+    def test_full_strength_settings_and_analysis_search_as_without_them(self):
+        game, analysis = (QUIET, "go depth 7"), (QUIET, "go infinite depth 7", "stop")
+        expected = self.search(*game)
+        self.assertEqual(self.search(*LOW, *analysis), self.search(*analysis))
+        for settings in [("setoption name Skill Level value 20",), (*LOW, "setoption name UCI_Elo value 99999")]:
+            self.assertEqual(self.search(*settings, *game), expected, settings)
 
-    def test_multipv_analysis_shows_that_many_lines_per_depth(self):
-        self.engine.send("xboard", "post", "option MultiPV=3", f"setboard {MIDDLEGAME}", "analyze")
-        self.assertEqual(self.lines_per_depth(5), [3] * 5)
-        # A new number of lines starts the analysis again.
-        self.engine.send("option MultiPV=2")
-        self.engine.read_until(lambda line: re.match(r"^ *1 ", line) is not None)
-        self.assertEqual(self.lines_per_depth(4), [1, 2, 2, 2])
-        self.engine.output_for("exit")
+    def test_low_levels_search_less_vary_keep_mates_and_queens_and_take_some_time(self):
+        nodes = lambda text: int(re.findall(r" nodes (\d+)", text)[-1])
+        full_best, full_nodes = self.search(QUIET, "go depth 8").split()[-1], nodes(self.search(QUIET, GO))
+        for settings in (LOW, ("setoption name Skill Level value 0", "debug on")):
+            played = {self.search(*settings, QUIET, GO).split()[-1]}
+            for game in range(8):  # each after ucinewgame, which keeps the level
+                played.add(self.search("ucinewgame", QUIET, GO, new=False).split()[-1])
+                self.assertLess(nodes(self.search(QUIET, GO, new=False)), full_nodes)
+                for fen, move in MUST_PLAY.items():
+                    self.assertEqual(self.search(f"position fen {fen}", GO, new=False).split()[-1], move)
+            self.assertTrue(played - {full_best}, played)
+        # The time allocation and the clock after the move, in centiseconds.
+        text = self.search(QUIET, GO, new=False)
+        target, limit = map(int, re.search(r"TIME-> target (\d+) limit (\d+)", text).groups())
+        used = 300 - int(self.engine.read_until(lambda line: line.startswith("CLOCK->")).split()[-1])
+        self.assertTrue(target // 2 <= used <= limit, (target, used, limit))
 
 
 if __name__ == "__main__":

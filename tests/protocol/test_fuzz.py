@@ -1,64 +1,38 @@
-"""Thousands of random and mutated command lines sent to the running engine
-in both protocols: it must keep answering, and its position must stay one it
-can show and count moves in. Searches are kept short: time commands are
-followed by "sd 1" (xboard), every UCI go searches to depth 1, and the
-commands that search without a limit come with the command that ends them."""
+"""Thousands of mutated command lines and random bytes sent to the engine in both protocols: it
+must keep answering, with a position it can show and count moves in. Searches are kept short."""
 import random
 import threading
 
 import engine
 
-SEED = 20261206
-XBOARD = """new|force|go|playother|level 40 5 0|level 0 2 12|level 0 0:30 0.5|sd 3|st 10|time 6000|otim 5000|post|nopost
-|hard|easy|computer|hint|undo|remove|result 1-0 {mate}|result 1/2-1/2|draw|name Someone|bk|?|e2e4|e7e5|g1f3|b8c6|d2d4
-|e7e8q|a7a8N|e1g1|e8c8|protover 2|ping 5|.|exit|board|chk|egtb|eval|perft 2|usermove e2e4|random|white|black
-|setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1|setboard 8/8/8/4k3/8/8/8/KQQ5 b - -
-|setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq -|setboard 8/P6k/8/8/8/8/p6K/8 w - -|accepted done|option MultiPV=3
-|option Move Overhead=700|option OwnBook=0|option Clear Hash|option PolyglotBook=/dev/zero
-|egtpath nalimov /no such/folder
-""".replace("\n", "").split("|")
-UCI = """ucinewgame|isready|debug on|debug off|stop|ponderhit|setoption name MultiPV value 3
-|setoption name Ponder value true|setoption name Ponder value false|setoption name OwnBook value false
-|setoption name UCI_Opponent value GM 2800 computer Name|setoption name NalimovPath value /nonexistent
-|setoption name NalimovCache value 4|setoption name Move Overhead value 500|setoption name SyzygyPath value /dev/zero
-|position startpos|position startpos moves e2e4 e7e5 g1f3|position fen 8/4P3/8/8/8/8/k7/4K3 w - - 0 1
+XBOARD = """new|force|go|playother|level 40 5 0|level 0 0:30 0.5|sd 3|st 10|time 6000|otim 5000|post|hard|hint|undo
+|remove|result 1-0 {mate}|bk|?|e2e4|e7e5|e7e8q|a7a8N|e1g1|e8c8|protover 2|.|exit|board|egtb|eval|perft 2|usermove e2e4
+|setboard rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1|setboard 8/8/8/4k3/8/8/8/KQQ5 b - -|random
+|setboard 8/P6k/8/8/8/8/p6K/8 w - -|option MultiPV=3|option PolyglotBook=/dev/zero|egtpath nalimov /no/f"""
+XBOARD = XBOARD.replace("\n", "").split("|")
+UCI = """ucinewgame|isready|debug on|stop|ponderhit|setoption name MultiPV value 3|setoption name Ponder value true
+|setoption name UCI_Opponent value GM 2800 computer Name|setoption name SyzygyPath value /dev/zero
 |position fen 8/4P3/8/8/8/8/k7/4K3 w - - moves e7e8q a2a1|position fen r3k2r/8/8/8/8/8/8/R3K2R w KQkq - moves e1g1 e8c8
-|go|go depth 1|go wtime 60000 btime 50000 winc 1000 binc 1000|go movetime 2500|go nodes 100|board|perft 2|eval|egtb|chk
+|go|go wtime 60000 btime 50000 winc 1000 binc 1000|go movetime 2500|go nodes 100|board|perft 2|eval|egtb
 |go searchmoves e2e4 d2d4 nodes 5000 mate 2|go binc 100 movestogo 5 btime 900""".replace("\n", "").split("|")
 
 
-def random_line(rng, corpus):
-    """Random bytes, an overlong line, a random position or move list, or a
-    command of the corpus changed in one to four places."""
-    text = lambda alphabet, low, high: "".join(rng.choice(alphabet) for _ in range(rng.randint(low, high)))
-    fen = lambda: " ".join([text("pnbrqkPNBRQK12345678/", 0, 90), rng.choice("wbx"), rng.choice(["KQkq", "-", "qQx"]),
-                            rng.choice(["e3", "-", "a9"])])
-    moves = lambda: " ".join(text("abcdefghi", 1, 1) + text("123456789", 1, 1) + text("abcdefghi", 1, 1)
-                             + text("123456789", 1, 1) + text("qrbnkx", 0, 1) for _ in range(rng.randint(0, 40)))
-    kind = rng.randrange(10)
-    if kind < 5:
-        return [lambda: text([chr(c) for c in range(1, 256)], 0, 200), lambda: "x" * rng.randint(4000, 9000),
-                lambda: "setboard " + fen(), lambda: f"position fen {fen()} moves {moves()}", moves][kind]()
-    line = rng.choice(corpus)
-    for _ in range(rng.randint(1, 4)):
-        at, cut = rng.randint(0, len(line)), rng.randint(0, 5)
-        line = rng.choice([line[:at] + chr(rng.randint(1, 255)) + line[at + cut:], line[:at] + line[at + cut:],
-                           line[:at] + str(rng.randint(-10 ** 12, 10 ** 12)) + line[at:], line[:at],
-                           " ".join(rng.sample(line.split(" "), line.count(" ") + 1)),
-                           "".join(c.swapcase() if c.isascii() else c for c in line),
-                           line[:at] + " " * rng.randint(1, 300) + line[at:]])
-    return line
-
-
 def stream(rng, corpus, uci, count=8000):
-    """Fuzz lines with the short-search rules of the protocol."""
+    """Commands of the corpus changed in one to four places, or random bytes,
+    with the short-search rules of the protocol."""
     lines = []
     while len(lines) < count:
-        line = random_line(rng, corpus).replace("\n", " ")
+        line = rng.choice(corpus)
+        for _ in range(rng.randint(1, 4)):
+            at, cut = rng.randint(0, len(line)), rng.randint(0, 5)
+            line = rng.choice([line[:at] + chr(rng.randint(1, 255)) + line[at + cut:], line[:at] + line[at + cut:],
+                               line[:at] + str(rng.randint(-10 ** 12, 10 ** 12)) + line[at:],
+                               " ".join(rng.sample(line.split(" "), line.count(" ") + 1)),
+                               "".join(c.swapcase() if c.isascii() else c for c in line),
+                               "".join(chr(rng.randint(1, 255)) for _ in range(rng.randint(0, 200))).replace("\n", "")])
         words = line.replace("\r", " ").lower().split()
-        word = words[0] if words else ""
-        depth = words[1] if word == "perft" and len(words) > 1 else "1"
-        deep_perft = depth.lstrip("+-")[:1].isdigit() and depth not in {"1", "2"}  # signed too: atoi may wrap it
+        word, depth = (words + [""])[0], (words + ["1", "1"])[1]
+        deep_perft = word == "perft" and depth.lstrip("+-")[:1].isdigit() and depth not in {"1", "2"}  # atoi may wrap
         if word in {"quit", "bench", "xboard" if uci else "uci"} or (uci and "hash" in line.lower()) or deep_perft:
             continue
         lines.append("go depth 1 " + line[line.lower().index("go") + 2:] if uci and word == "go" else line)
@@ -70,34 +44,28 @@ def stream(rng, corpus, uci, count=8000):
 
 
 class Fuzz(engine.EngineTest):
-    def survives(self, lines, sync_lines):
-        """Sends the lines in chunks, each followed by a ping the engine must
-        answer; a thread writes, so that no side blocks on a full pipe."""
-        for start in range(0, len(lines), 250):
-            chunk = lines[start:start + 250] + ["xboard", f"ping fuzz{start}", *sync_lines]
-            writer = threading.Thread(target=self.engine.write, args=("".join(line + "\n" for line in chunk)
-                                                                       .encode("latin-1"),))
-            writer.start()
-            self.engine.read_until(f"pong fuzz{start}", timeout=30)
-            writer.join()
-        self.engine.output_for("xboard", "nopost", "sd 2", "force")
-        board = self.engine.board()
-        self.assertTrue(len(board) == 8 and all(len(row) == 8 and set(row) <= set(".PNBRQKpnbrqk") for row in board))
-        self.assertEqual(("".join(board).count("K"), "".join(board).count("k")), (1, 1), board)
-        listed = engine.legal_moves(self.engine)
-        self.assertEqual(len(set(listed)), len(listed))
-        self.assertTrue(self.engine.output_for("perft 1").endswith(f"Nodes searched: {len(listed)}\n"))
-
-    def test_xboard_survives_random_lines(self):
-        self.engine.output_for("sd 1")
-        self.survives(stream(random.Random(SEED), XBOARD, uci=False), ["sd 1"])
-        self.engine.move("new", "e2e4")
-
-    def test_uci_survives_random_lines(self):
-        self.engine.output_until_ready("uci")
-        self.survives(stream(random.Random(SEED + 1), UCI, uci=True), ["uci"])
-        self.engine.output_until_ready("uci", "debug off", "ucinewgame")
-        self.engine.bestmove("position startpos moves e2e4", "go depth 2")
+    def test_both_protocols_survive_random_lines(self):
+        # A thread writes, so that no side blocks on a full pipe; each chunk
+        # ends with a ping the engine must answer.
+        for uci, corpus, sync_lines in [(False, XBOARD, ["sd 1"]), (True, UCI, ["uci"])]:
+            fuzzed = self.start()
+            fuzzed.send(*sync_lines)
+            lines = stream(random.Random(20261206 + uci), corpus, uci)
+            for start in range(0, len(lines), 250):
+                chunk = lines[start:start + 250] + ["xboard", f"ping fuzz{start}", *sync_lines]
+                chunk = "".join(line + "\n" for line in chunk)
+                writer = threading.Thread(target=fuzzed.write, args=(chunk.encode("latin-1"),))
+                writer.start()
+                fuzzed.read_until(f"pong fuzz{start}", timeout=30)
+                writer.join()
+            fuzzed.output_for("xboard", "nopost", "sd 2", "force")
+            board = "".join(fuzzed.board())
+            self.assertTrue(len(board) == 64 and set(board) <= set(".PNBRQKpnbrqk"), board)
+            self.assertEqual((board.count("K"), board.count("k")), (1, 1), board)
+            listed = engine.legal_moves(fuzzed)
+            self.assertEqual(len(set(listed)), len(listed))
+            self.assertTrue(fuzzed.output_for("perft 1").endswith(f"Nodes searched: {len(listed)}\n"))
+            fuzzed.move("new", "e2e4")
 
 
 if __name__ == "__main__":

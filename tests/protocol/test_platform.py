@@ -1,9 +1,7 @@
-"""What every system the engine is built for must do, run on each (under
-Wine and qemu too): commands read and obeyed while the engine searches, in
-both protocols, with two threads; and the book and settings found beside
-the engine program when it is started from another folder, the settings
-naming the Syzygy tables by a path with a blank (on Windows also a drive
-letter and backslashes)."""
+"""What every system the engine is built for must do (under Wine and qemu too):
+commands obeyed during a search in both protocols, with two threads; the book
+and settings found beside the program started from another folder, the
+settings naming the Syzygy tables by a path with a blank."""
 import os
 import re
 import shutil
@@ -18,8 +16,7 @@ MIDDLEGAME = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N2N2/PP2BPPP/R2QKB1R w KQ - 0 9"
 
 
 def native_path(path):
-    """The path as the engine program reads it: under Wine, Linux's file
-    system is drive Z:."""
+    """The path as the engine reads it: under Wine, Linux's file system is drive Z:."""
     return "Z:" + path.replace("/", "\\") if engine.BINARY.endswith(".exe") else path
 
 
@@ -50,19 +47,16 @@ class BesideTheProgram(unittest.TestCase):
 
     def test_uci_search_reads_isready_and_stop_and_probes_the_tables(self):
         uci = self.start()
-        uci.send("uci")
-        uci.read_until("uciok")
+        uci.output_until_ready("uci", timeout=60)
         uci.send("position fen " + MIDDLEGAME, "go infinite")
         uci.read_until(lambda line: line.startswith("info score"), timeout=60)
         uci.send("isready")
         self.assertNotIn("bestmove", uci.read_until("readyok", timeout=60))
-        uci.send("stop")
-        self.assertRegex(uci.read_until(engine.is_bestmove, timeout=60).splitlines()[-1],
-                         "^bestmove " + engine.UCI_MOVE)
+        self.assertRegex(uci.bestmove("stop", timeout=60).splitlines()[-1], "^bestmove " + engine.UCI_MOVE)
         self.assertTrue(uci.output_until_ready("position fen 4k3/8/4K3/4P3/8/8/8/8 w - -", "egtb")
                         .endswith("Syzygy Win, DTZ 3\n"))
         uci.send("quit")
-        self.assertEqual(uci.wait(30), 0)
+        self.assertEqual(uci.process.wait(30), 0)
 
     def test_xboard_book_move_now_and_ponder_hit(self):
         xboard = self.start()
@@ -79,8 +73,8 @@ class BesideTheProgram(unittest.TestCase):
         self.assertIsNotNone(hint)
         xboard.send(hint[1])
         xboard.read_until(lambda line: line.startswith("move "), timeout=60)
-        xboard.close_input()
-        self.assertEqual(xboard.wait(30), 0)
+        xboard.process.stdin.close()
+        self.assertEqual(xboard.process.wait(30), 0)
 
 
 if __name__ == "__main__":
