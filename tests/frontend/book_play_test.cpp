@@ -66,7 +66,7 @@ protected:
     ScratchDirectory scratch;
 };
 
-TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {
+TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOverOutOfTheBookOrBeforeARepetition) {
     runSession("new\nsd 2\ngo\ne7e5\nquit\n");
     EXPECT_EQ(game.bookExitPly, 2);
     EXPECT_EQ(game.bookAllowance, 3);
@@ -76,9 +76,6 @@ TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {
     EXPECT_EQ(output.find("0 0 0 0"), std::string::npos);
     EXPECT_EQ(game.bookAllowance, 2);
     EXPECT_EQ(game.earlyScores[0], mainThread.previousScore);
-}
-
-TEST_F(BookPlay, BookMoveThatRepeatsAPositionIsLeftToTheSearch) {
     // After 1.e4 e5 2.Nf3 Nc6 3.Ng1 Nb8 the book's 2.Nf3 would bring back the
     // position after 2.Nf3.
     runSession("new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf3g1\nc6b8\nsd 1\ngo\nquit\n");
