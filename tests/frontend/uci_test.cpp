@@ -1,8 +1,7 @@
-// The UCI handler: the limits each go line sets, the position commands it
-// refuses, and coordinate moves read and written.
+// The UCI handler: the limits each go line sets, and coordinate moves read
+// and written.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "board/notation.h"
@@ -76,15 +75,6 @@ TEST_F(UciHandler, GoSetsTheLimitsOfItsWords) {
         pondering = 0;
         options.moveOverheadMs = DEFAULT_MOVE_OVERHEAD_MS;
         EXPECT_EQ(goState(c.lines), c.state) << c.lines;
-    }
-}
-
-TEST_F(UciHandler, PositionCommandsThatAreRefusedWhole) {
-    for (std::string line : {std::string("position"), "position fen " + std::string(300, '8') + " w - - moves e2e4"}) {
-        std::snprintf(game.setupText, sizeof game.setupText, "before");
-        send(line);
-        EXPECT_EQ(game.pendingCommand, 0u) << line;
-        EXPECT_STREQ(game.setupText, "before") << line;
     }
 }
 
