@@ -12,7 +12,6 @@ TEST_F(Driver, ImbalanceOfUnequalTradesAndDrawDamping) {
     expectValues([](int) { return materialBalance(); },
                  {{"4k1n1/8/8/8/8/8/8/R3K3 w - -", 500 - 300 + 30},     // rook against knight
                   {"r3k3/8/8/8/8/8/8/1NB1K3 w - -", 600 - 500 + 120},    // two minors against a rook
-                  {"1nb1k3/8/8/8/8/8/8/R3K3 w - -", 500 - 600 - 120},    // and the other way round
                   {"r3k2r/8/8/8/8/8/8/3QK3 w - -", 900 - 1000 + 60},     // queen against two rooks
                   {"3qk3/8/8/8/8/8/8/1NBBK3 w - -", 900 - 900 + 120},    // three minors against a queen
                   {"r1b1k3/8/8/8/8/8/8/3QK3 w - -", 900 - 800 + 30},     // queen against rook and bishop

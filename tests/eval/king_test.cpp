@@ -1,5 +1,5 @@
-// King safety: attack counting, queen distances, pawn shelter and storm, the
-// king term.
+// King safety: pawn shelter and storm, and the king term with its attackers
+// and the queens' distances.
 #include "eval/king.h"
 
 #include "eval_fixture.h"
@@ -7,32 +7,6 @@
 namespace {
 
 class KingSafety : public EvalTest {};
-
-TEST_F(KingSafety, AttackersOfTheKingZoneAndQueenDistances) {
-    // Attacks on the zone of the enemy king, by side.
-    expectValues([](int side) { return piecePass().threats.attackerCount[side]; },
-                 {{"6k1/8/8/3N4/8/8/8/4K3 w - -", 1, WHITE},  // a knight three squares from g8
-                  {"6k1/8/8/8/3N4/8/8/4K3 w - -", 0, WHITE},  // and four
-                  // Rook g3 up the g-file to the pawn g7 in the zone, with the queen
-                  // behind it, which does not count itself, doubles it.
-                  {"6k1/6p1/8/8/8/6R1/6Q1/4K3 w - -", 2, WHITE}, {"6k1/6p1/8/8/8/6R1/8/4K3 w - -", 1, WHITE},
-                  {"6k1/5p2/8/8/2B5/1Q6/8/4K3 w - -", 2, WHITE},     // bishop c4 toward f7, queen behind
-                  {"6k1/5p2/4p3/8/2B5/1Q6/8/4K3 w - -", 0, WHITE},   // e6 closes the line
-                  {"4k3/8/8/8/4n3/4P3/8/4K3 w - -", 1, BLACK},       // the knight e4 three squares from e1
-                  {"4k3/8/8/8/4n3/4P3/8/4K3 w - -", 0, WHITE},
-                  {"rn4k1/5ppp/8/8/7q/8/5PPP/RN1Q2K1 w - -", 1, BLACK},  // queen h4 hits h2
-                  {"Q3k3/8/8/8/8/8/8/4K2Q b - -", 1, WHITE}});  // only the a8 queen bears on the zone
-    // How near a queen gets to the enemy king's zone (reach) and how far it
-    // is from its own king's zone (guard): of two queens the last in square
-    // order counts; h1 has no line to the black king and sees its own across
-    // f1 and g1; a4 has no line to the white king's zone.
-    expectValues([](int side) { return int(piecePass().threats.queenGuard[side].reach); },
-                 {{"rn4k1/5ppp/8/8/7q/8/5PPP/RN1Q2K1 w - -", 3, BLACK}, {"Q3k3/8/8/8/8/8/8/4K2Q b - -", 15, WHITE}});
-    expectValues([](int side) { return int(piecePass().threats.queenGuard[side].guard); },
-                 {{"rn4k1/5ppp/8/8/7q/8/5PPP/RN1Q2K1 w - -", 0, WHITE},
-                  {"rn4k1/5ppp/8/8/Q6q/8/5PPP/RN4K1 w - -", 4, WHITE},
-                  {"Q3k3/8/8/8/8/8/8/4K2Q b - -", 0, WHITE}});
-}
 
 TEST_F(KingSafety, ShelterStormAndTheKingTerm) {
     // The king's table value less its shelter and storm penalty, by side.

@@ -16,7 +16,7 @@ protected:
     }
 };
 
-TEST_F(PawnStructure, ScoresAndFilesOfPassedAndBackwardPawns) {
+TEST_F(PawnStructure, PassedAndBackwardPawnsAndThePiecesPressingThem) {
     expectValues([](int) { return int(scored(middlegameWeights).score); },
                  // Doubled isolated a-pawns: (1 - 16 + 10) + (0 - 16 - 10) + 6.
                  {{"4k3/8/8/8/8/P7/P7/4K3 w - -", -25},
@@ -35,30 +35,6 @@ TEST_F(PawnStructure, ScoresAndFilesOfPassedAndBackwardPawns) {
                   // d3: -8 - 8 backward + 15 passed; c4 and e4 (defended by d3): 6 and 8,
                   // + 30 passed + 5 for the defender behind; majorities 36 and 12.
                   {"4k3/8/8/8/2P1P3/3P4/8/4K3 w - -", (-8 - 8 + 15) + (6 + 35) + (8 + 35) + 36 + 12}});
-    // Only the front pawn of a doubled pair is passed; pawns on the same row
-    // do not stop a passer.
-    expectValues([](int side) { return int(scored(endgameWeights).passedFiles[side]); },
-                 {{"4k3/8/8/8/8/P7/P7/4K3 w - -", 0x01, WHITE},
-                  {"4k3/8/8/3pPp2/8/8/8/4K3 w - -", 0x10, WHITE},
-                  {"4k3/8/8/3pPp2/8/8/8/4K3 w - -", 0x28, BLACK}});
-    expectValues([](int side) { return int(scored(endgameWeights).weakFiles[side]); },
-                 {{"4k3/8/8/8/2P1P3/3P4/8/4K3 w - -", 0x08, WHITE}});
-}
-
-TEST_F(PawnStructure, PawnsThatCannotBeSupportedAndPiecesPressingBackwardOnes) {
-    expectValues([](int square) { return int(pawnCannotBeSupported(pieceSide(pos.board[square]), column(square), row(square))); },
-                 // d5 with only c2 behind it: c2-c4 defends it unless b5 (or an
-                 // en-passant capturer on b4) covers c4 and nothing defends c4.
-                 {{"4k3/8/8/3P4/8/8/2P5/4K3 w - -", false, sq("d5")},
-                  {"4k3/8/8/1p1P4/8/8/2P5/4K3 w - -", true, sq("d5")},
-                  {"4k3/8/8/1p1P4/8/1P6/2P5/4K3 w - -", false, sq("d5")},
-                  {"4k3/8/8/3P4/1p6/8/2P5/4K3 w - -", true, sq("d5")},
-                  // d4 with e2 behind: e3 is covered by f4, but b2xc3 brings a defender.
-                  {"4k3/8/8/8/3P1p2/2p5/1P2P3/4K3 w - -", false, sq("d4")},
-                  {"4k3/8/8/8/3P1p2/2p5/4P3/4K3 w - -", true, sq("d4")},
-                  // The same double step for Black: c7-c5 defends d4, unless b4 covers c5.
-                  {"4k3/2p5/8/8/3p4/8/8/4K3 w - -", false, sq("d4")},
-                  {"4k3/2p5/8/8/1P1p4/8/8/4K3 w - -", true, sq("d4")}});
     // d3 is backward; Black has a rook and no d-pawn (-15) and a knight on d4
     // in front of it (-12), or a bishop there (-8); then the mirror image for
     // Black's backward d6 against a White knight on d5.
@@ -69,17 +45,7 @@ TEST_F(PawnStructure, PawnsThatCannotBeSupportedAndPiecesPressingBackwardOnes) {
 
 class PawnHash : public EvalTest {};
 
-TEST_F(PawnHash, RecordsPerWeightSetHitsAndTheShelterCache) {
-    // The same pawns with White's 1400 of pieces and without: a middlegame and
-    // an endgame record in different slots, with the d7/e7 sums above.
-    setFen("q6k/3PP3/8/8/8/8/8/1Q2K1R1 w - -");
-    const PawnHashEntry &middlegame = pawnRecord();
-    setFen("7k/3PP3/8/8/8/8/8/4K3 w - -");
-    const PawnHashEntry &endgame = pawnRecord();
-    ASSERT_NE(&middlegame, &endgame);
-    EXPECT_EQ(middlegame.score, 376);
-    EXPECT_EQ(endgame.score, 444);
-
+TEST_F(PawnHash, HitsAndTheShelterCache) {
     // A symmetric structure scores 0; only a hit brings back a changed score.
     setFen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
     int before = fullEval();

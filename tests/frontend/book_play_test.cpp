@@ -66,7 +66,7 @@ protected:
     ScratchDirectory scratch;
 };
 
-TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {
+TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOverOutOfTheBookOrBeforeARepetition) {
     runSession("new\nsd 2\ngo\ne7e5\nquit\n");
     EXPECT_EQ(game.bookExitPly, 2);
     EXPECT_EQ(game.bookAllowance, 3);
@@ -76,9 +76,6 @@ TEST_F(BookPlay, BookMovesAreNotedForLearningAndTheSearchTakesOver) {
     EXPECT_EQ(output.find("0 0 0 0"), std::string::npos);
     EXPECT_EQ(game.bookAllowance, 2);
     EXPECT_EQ(game.earlyScores[0], mainThread.previousScore);
-}
-
-TEST_F(BookPlay, BookMoveThatRepeatsAPositionIsLeftToTheSearch) {
     // After 1.e4 e5 2.Nf3 Nc6 3.Ng1 Nb8 the book's 2.Nf3 would bring back the
     // position after 2.Nf3.
     runSession("new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nf3g1\nc6b8\nsd 1\ngo\nquit\n");
@@ -89,9 +86,8 @@ TEST_F(BookPlay, BookMoveThatRepeatsAPositionIsLeftToTheSearch) {
 
 TEST_F(BookPlay, ResultEndsTheGameAndPassesItsValueToLearningWhenOn) {
     struct Case { const char *line; bool learning; int result; };  // 99: nothing to learn from
-    const Case cases[] = {{"result 1-0 {White mates}", true, 1}, {"result 0-1", true, -1}, {"result 1/2-1/2", true, 0},
-                          {"result *", true, 0}, {"result", true, 99}, {"result 1-0", false, 99}};
-    for (const Case &c : cases) {
+    for (Case c : {Case{"result 1-0 {White mates}", true, 1}, Case{"result 0-1", true, -1}, Case{"result *", true, 0},
+                   Case{"result 1/2-1/2", true, 0}, Case{"result", true, 99}, Case{"result 1-0", false, 99}}) {
         options.optionFlags = uint16_t(c.learning ? options.optionFlags | OPT_LEARN : options.optionFlags & ~OPT_LEARN);
         game.learnResult = 99;
         game.gameOver = false;
@@ -112,16 +108,10 @@ TEST_F(BookPlay, ResultAfterASlowWonGameRaisesTheEnginesBookMoves) {
     options.optionFlags |= OPT_LEARN;
     runSession("result 1-0\nquit\n");
     EXPECT_EQ(pos.gamePly, 10);
-    // Learned +1, +1, +2 (amount 2); "bk" shows them, each worth
-    // learned * 400 / 100 more than the 360 of the games.
-    struct Case { const char *moves, *shown; };
-    const Case cases[] = {{"new\nquit\n", " e4\t[364, 10, 10, 1]\n"},
-                          {"new\nforce\ne2e4\ne7e5\nquit\n", " Nf3\t[364, 10, 10, 1]\n"},
-                          {"new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nquit\n", " Bb5\t[368, 10, 10, 2]\n"}};
-    for (const Case &c : cases) {
-        runSession(c.moves);
-        EXPECT_NE(send("bk").find(c.shown), std::string::npos) << c.moves;
-    }
+    // Learned +2 (amount 2) for the last book move, 3.Bb5; "bk" shows it,
+    // worth 2 * 400 / 100 more than the 360 of the games.
+    runSession("new\nforce\ne2e4\ne7e5\ng1f3\nb8c6\nquit\n");
+    EXPECT_NE(send("bk").find(" Bb5\t[368, 10, 10, 2]\n"), std::string::npos);
 }
 
 TEST_F(BookPlay, ThePolyglotBookAnswersWhereTheOwnBookHasNoMoveWhileTheAllowanceLasts) {

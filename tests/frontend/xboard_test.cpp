@@ -23,14 +23,12 @@ TEST_F(XboardHandler, ClockCommandsSetTheirLimits) {
         {"level 40 5 0", "togo 40 base 30000 inc 0 time 1500 depth 64 clocks 30000 30000 lag 90 abort"},
         {"level 0 2 12", "togo 0 base 12000 inc 1200 time 12000 depth 64 clocks 12000 12000 lag 90 abort"},
         {"level 0 0:10 0.1", "togo 0 base 1000 inc 10 time 1000 depth 64 clocks 1000 1000 lag 90 abort"},
-        {"level 40 1:30 0", "togo 40 base 9000 inc 0 time 450 depth 64 clocks 9000 9000 lag 90 abort"},
         {"sd 100", "togo 0 base 0 inc 0 time 0 depth 56 clocks 0 0 lag 90"},
         {"sd 300", "togo 0 base 0 inc 0 time 0 depth 44 clocks 0 0 lag 90"},  // 300 - 256
         {"st 10", "togo 0 base 0 inc 0 time 1000 depth 64 clocks 1000 1000 lag 90"},
         {"otim 1234", "togo 3 base 500 inc 7 time 500 depth 12 clocks 1234 700 lag 90"},
         {"time 5950", "togo 3 base 500 inc 7 time 500 depth 12 clocks 700 5950 lag 90"},
-        {"level 20 3", unchanged}, {"level 20", unchanged}, {"level", unchanged}, {"sd", unchanged},
-        {"sd   ", unchanged}, {"st", unchanged}, {"time", unchanged}, {"otim", unchanged}};
+        {"level 20 3", unchanged}, {"sd   ", unchanged}, {"st", unchanged}, {"otim", unchanged}};
     for (const Case &c : cases) {
         presetClocks();
         send(c.line);
@@ -70,11 +68,9 @@ TEST_F(XboardHandler, ReceivedMovesCastlingAndPonderHits) {
     const char *standard = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", *shuffled = "rk5r/8/8/8/8/8/8/RK5R b HAha -",
                *rook = "4k3/8/8/8/8/8/8/4K2R w K -", *rookPlayed = "e1g1 e8d8 f1e1 d8c8 g1g2 c8d8",
                *promotion = "8/4P3/8/8/8/8/k7/4K3 w - -";
-    const Case cases[] = {{standard, "", nullptr, "O-O", "e1g1", true}, {standard, "", nullptr, "O-O-O", "e1c1", true},
-                          {standard, "", nullptr, "0-0-0", "e1c1", true}, {standard, "", nullptr, "O-O+", "e1g1", true},
-                          {standard, "", nullptr, "e1h1", "e1g1", true}, {standard, "", nullptr, "e1g1", "e1g1", true},
-                          {standard, "", nullptr, "e1f1", "e1f1", true}, {shuffled, "", nullptr, "O-O-O", "b8a8", true},
-                          {shuffled, "", nullptr, "O-O", "b8h8", true}, {shuffled, "", nullptr, "b8a8", "b8a8", true},
+    const Case cases[] = {{standard, "", nullptr, "O-O", "e1g1", true}, {standard, "", nullptr, "0-0-0", "e1c1", true},
+                          {standard, "", nullptr, "O-O+", "e1g1", true}, {standard, "", nullptr, "e1h1", "e1g1", true},
+                          {standard, "", nullptr, "e1g1", "e1g1", true}, {shuffled, "", nullptr, "O-O", "b8h8", true},
                           {shuffled, "", nullptr, "b8c8", "b8c8", true}, {standard, "", "e1g1", "O-O", nullptr, false},
                           {rook, rookPlayed, nullptr, "e1h1", "e1h1", false},
                           {rook, rookPlayed, "e1e2", "e1h1", "e1h1", false},
