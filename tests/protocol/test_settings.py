@@ -115,10 +115,11 @@ class Settings(engine.EngineTest):
         with open(os.path.join(nalimov, "kqk.nbw"), "wb") as file:
             file.write(bytes([30]) * 28644)
         started = self.start_here(f"EGTB_VERIFY 0\nEGTB_PATH {nalimov}\nSYZYGY_PATH = {syzygy}  \nPONDER 1\n"
-                                  "THREADS 2\n", uci=True)
+                                  "THREADS 2\nEGTB_CACHE_SIZE 3\n", uci=True)
         self.assertIn("EGTB Status: Maximum 3 piece tablebases found\n", started.banner)
         self.assertIn("Syzygy Status: Maximum 4 piece tablebases found\n", started.banner)
         self.assertIn("\noption name Threads type spin default 2 ", started.identification)
+        self.assertIn("\noption name NalimovCache type spin default 3 ", started.identification)
         # Pondering is on: the answer names the move to ponder on.
         self.assertRegex(started.bestmove("position startpos moves e2e4", "go depth 4").splitlines()[-1],
                          "^bestmove " + engine.UCI_MOVE + " ponder " + engine.UCI_MOVE + "$")
