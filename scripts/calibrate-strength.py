@@ -42,6 +42,7 @@ import lzma
 import math
 import os
 import re
+import shutil
 import subprocess
 import sys
 
@@ -182,7 +183,7 @@ def main():
     parser.add_argument("--tc", default="10+0.1", help="cutechess time control (10+0.1)")
     parser.add_argument("--nodes", type=int, help="instead of a clock, N nodes a move (a level searches its own "
                         "budget, at most N, and plays at once): quick coarse matches that need no lock")
-    parser.add_argument("--openings", default="/work/shared/data/games/masters.pgn.xz",
+    parser.add_argument("--openings", default=os.path.join(HERE, "..", "book", "games", "masters.pgn.xz"),
                         help="PGN of opening games, plain or .xz (the master games)")
     parser.add_argument("--out", default="calibration", help="folder for the PGN and log files (calibration)")
     parser.add_argument("--concurrency", type=int, default=1)
@@ -190,6 +191,9 @@ def main():
     parser.add_argument("--no-lock", action="store_true", help="play without the shared match lock")
     parser.add_argument("--report-only", action="store_true", help="summarise the PGN files already played")
     args = parser.parse_args()
+    missing = [name for name in ("cutechess-cli", STOCKFISH) if not args.report_only and not shutil.which(name)]
+    if missing:  # stockfish: apt-get install stockfish; cutechess-cli is built from its own sources
+        sys.exit("calibrate-strength: not found: " + ", ".join(missing))
     os.makedirs(args.out, exist_ok=True)
     bad = 0
     for match in args.matches:
