@@ -26,7 +26,7 @@ constexpr int DEFAULT_MOVE_OVERHEAD_MS = 200;
 /// strength on the same scale (measured as search/strength.cpp says), which
 /// is also the default. Skill Level runs from 0 to its top, full strength.
 constexpr int MIN_STRENGTH_ELO = 800;
-constexpr int MAX_STRENGTH_ELO = 1890;
+constexpr int MAX_STRENGTH_ELO = 2050;
 constexpr int MAX_SKILL_LEVEL = 20;
 
 struct EngineOptions {

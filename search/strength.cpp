@@ -33,11 +33,13 @@ struct StrengthPoint {
     int tolerance;
 };
 
-// Fitted by scripts/calibrate-strength.py at 10+0.1 (coarse: 20 games a
-// match). Levels of a first table were measured against Debian's stockfish
+// Fitted by scripts/calibrate-strength.py at 10+0.1, first coarsely (20
+// games a match), then checked over 60 games a match: UCI_Elo 1400 measured
+// 1353, 1800 measured 1777, full strength 2054 (against stockfish at 1900),
+// which is the top of the range. Levels of a first table were measured against Debian's stockfish
 // 15.1 at a UCI_Elo near their strength: nodes 6000, tolerance 90 measured
 // 1508; 30000 and 40 measured 1641; 120000 and 15 measured 1817; full
-// strength measured 1888 (against stockfish at 2400). Below 1350 the levels
+// strength first measured 1888 (against stockfish at 2400). Below 1350 the levels
 // are placed by Quor's games against its own levels (40 games a match at
 // their node budgets, and 800 against 1200 at 10+0.1).
 static constexpr StrengthPoint FITTED_POINTS[] = {

@@ -42,7 +42,7 @@ TEST_F(Settings, EachSettingTakesEffectAndIsAnnouncedWithItsValue) {
         {"setoption name CanResign value TRUE", "CanResign type check default true"},
         {"option CanResign=0", "CanResign type check default false"},
         {"setoption name EnableBookLearning value yes", "EnableBookLearning type check default false"},
-        {"setoption name UCI_Elo value 99999", "UCI_Elo type spin default 1890 min 800 max 1890"},
+        {"setoption name UCI_Elo value 99999", "UCI_Elo type spin default 2050 min 800 max 2050"},
         {"setoption name Skill Level value -1", "Skill Level type spin default 0 min 0 max 20"},
         {"setoption name SyzygyProbeLimit value 9", "SyzygyProbeLimit type spin default 7 min 0 max 7"},
         {"setoption name NalimovCache value 0", "NalimovCache type spin default 2 min 1 max 64"},
