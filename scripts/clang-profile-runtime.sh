@@ -1,13 +1,15 @@
 #!/bin/sh
 # Builds clang's profiling library for Windows (x86-64, MinGW-w64), which
-# Debian's clang lacks, from Debian's LLVM source package of the installed
-# clang, into FOLDER (once), and prints its path. The Windows release build
-# links it into its training engine. Usage: clang-profile-runtime.sh FOLDER
+# Debian's clang lacks, from Debian's LLVM source package of the clang that
+# builds the Windows engine (CLANG, clang-19 unless given), into FOLDER
+# (once), and prints its path. The Windows release build links it into its
+# training engine. Usage: clang-profile-runtime.sh FOLDER [CLANG]
 set -e
-folder=$(realpath -m "$1")
+clang=${2:-clang-19}
+major=$($clang -dumpversion | cut -d. -f1)
+folder=$(realpath -m "$1")/$major
 library="$folder/libclang_rt.profile-x86_64.a"
 if [ ! -f "$library" ]; then
-    major=$(clang -dumpversion | cut -d. -f1)
     mkdir -p "$folder"
     cd "$folder"
     apt-get source -q --download-only "llvm-toolchain-$major" > fetch.log 2>&1 || {
@@ -20,7 +22,7 @@ if [ ! -f "$library" ]; then
     mingw_gcc=$(ls -d /usr/lib/gcc/x86_64-w64-mingw32/*-posix | tail -n 1)
     mkdir -p objects
     for file in "$source"/lib/profile/*.c "$source"/lib/profile/*.cpp; do
-        clang --target=x86_64-w64-mingw32 -O2 -w -I"$source/include" -I"$source/lib/profile" \
+        $clang --target=x86_64-w64-mingw32 -O2 -w -I"$source/include" -I"$source/lib/profile" \
             -isystem "$mingw_gcc/include/c++" -isystem "$mingw_gcc/include/c++/x86_64-w64-mingw32" \
             -c "$file" -o "objects/$(basename "$file").o"
     done

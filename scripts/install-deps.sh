@@ -14,11 +14,12 @@ command -v xz > /dev/null 2>&1 || missing="$missing xz-utils"
 # tablebase values the tests expect.
 [ -f /usr/include/tbprobe.h ] || missing="$missing libfathom-dev"
 [ -x /usr/games/fathom ] || missing="$missing fathom"
-# The second compiler, which also builds the Windows engine (with lld and
-# the profile tools of LLVM).
+# The second compiler, and clang 19, which builds the Windows engine (with
+# its lld and the profile tools of its LLVM).
 command -v clang > /dev/null 2>&1 || missing="$missing clang"
-command -v ld.lld > /dev/null 2>&1 || missing="$missing lld"
-command -v llvm-profdata > /dev/null 2>&1 || missing="$missing llvm"
+command -v clang-19 > /dev/null 2>&1 || missing="$missing clang-19"
+[ -x /usr/lib/llvm-19/bin/ld.lld ] || missing="$missing lld-19"
+command -v llvm-profdata-19 > /dev/null 2>&1 || missing="$missing llvm-19"
 # The fuzz targets link clang's libFuzzer runtime, which clang only recommends.
 command -v clang > /dev/null 2>&1 && [ -f "$(clang -print-file-name=libclang_rt.fuzzer-$(uname -m).a)" ] ||
     missing="$missing libclang-rt-dev"

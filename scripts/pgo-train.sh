@@ -3,7 +3,8 @@
 # searches the optimised build should be fast at: the bench, and a perft of
 # the start position. Usage: pgo-train.sh ENGINE PROFILE_DIR [RUNNER ...]
 # RUNNER, when given, starts the engine (wine, qemu-aarch64). Counts written
-# by clang are merged into PROFILE_DIR/quor.profdata.
+# by clang are merged into PROFILE_DIR/quor.profdata by LLVM_PROFDATA (the
+# llvm-profdata of that clang's version).
 # Skipped when the profile is newer than the engine, which then has not
 # changed since its last training.
 set -e
@@ -18,6 +19,6 @@ echo "Training the optimised build on the bench and a perft ..."
 # In the profile folder, so that no quor.cfg or book changes what runs.
 (cd "$profile" && printf 'bench 8\nperft 5\nquit\n' | "$@" "$engine" > training.log)
 if ls "$profile"/*.profraw > /dev/null 2>&1; then
-    llvm-profdata merge -o "$profile/quor.profdata" "$profile"/*.profraw
+    "${LLVM_PROFDATA:-llvm-profdata}" merge -o "$profile/quor.profdata" "$profile"/*.profraw
 fi
 touch "$stamp"
