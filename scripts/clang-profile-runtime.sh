@@ -1,11 +1,11 @@
 #!/bin/sh
 # Builds clang's profiling library for Windows (x86-64, MinGW-w64), which
 # Debian's clang lacks, from Debian's LLVM source package of the clang that
-# builds the Windows engine (CLANG, clang-19 unless given), into FOLDER
-# (once), and prints its path. The Windows release build links it into its
-# training engine. Usage: clang-profile-runtime.sh FOLDER [CLANG]
+# builds the Windows engine (the one cmake/mingw-w64.cmake names), into
+# FOLDER (once), and prints its path. The Windows release build links it
+# into its training engine. Usage: clang-profile-runtime.sh FOLDER
 set -e
-clang=${2:-clang-19}
+clang=$(sed -n 's/^set(CMAKE_C_COMPILER \(.*\))$/\1/p' "$(dirname "$0")/../cmake/mingw-w64.cmake")
 major=$($clang -dumpversion | cut -d. -f1)
 folder=$(realpath -m "$1")/$major
 library="$folder/libclang_rt.profile-x86_64.a"

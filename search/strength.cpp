@@ -33,19 +33,18 @@ struct StrengthPoint {
     int tolerance;
 };
 
-// Fitted by scripts/calibrate-strength.py at 10+0.1, first coarsely (20
-// games a match), then checked over 60 games a match: UCI_Elo 1400 measured
-// 1353, 1800 measured 1777, full strength 2054 (against stockfish at 1900),
-// which is the top of the range. Levels of a first table were measured against Debian's stockfish
-// 15.1 at a UCI_Elo near their strength: nodes 6000, tolerance 90 measured
-// 1508; 30000 and 40 measured 1641; 120000 and 15 measured 1817; full
-// strength first measured 1888 (against stockfish at 2400), then 2009
-// (against stockfish at 2200). Towards the top the lines kept fall to one:
-// there the tolerance seldom lets a second line be played, and searching four
-// lines made UCI_Elo 2000 (308,000 nodes) measure 1853 against stockfish at
-// 2000; with two lines it measured 1911. Below 1350 the levels are placed by
-// Quor's games against its own levels (40 games a match at their node
-// budgets, and 800 against 1200 at 10+0.1).
+// Fitted by scripts/calibrate-strength.py at 10+0.1 against Debian's
+// stockfish 15.1 at a UCI_Elo near each level, first over 20 games a match
+// (6000 nodes and a 90 tolerance measured 1508; 30000 and 40, 1641; 120000
+// and 15, 1817), then checked over 60: UCI_Elo 1400 measured 1353, 1800
+// measured 1777, 2000 measured 1911, and full strength 2054 (against
+// stockfish at 1900) and 2009 (at 2200), both of whose intervals hold the
+// top of the range, MAX_STRENGTH_ELO.
+// Towards the top the lines kept fall to one: there the tolerance seldom lets
+// a second line be played, and with four lines UCI_Elo 2000 measured only
+// 1853. Below 1350 the levels are placed by Quor's games against its own
+// levels (40 games a match at their node budgets, and 800 against 1200 at
+// 10+0.1).
 static constexpr StrengthPoint FITTED_POINTS[] = {
     {MIN_STRENGTH_ELO, 72, 5, 222}, {1200, 1697, 4, 128},  {1270, 2906, 4, 112},
     {1510, 6000, 4, 90},            {1640, 30000, 4, 40},  {1820, 120000, 4, 15},
