@@ -99,6 +99,16 @@ class Strength(engine.EngineTest):
         used = 300 - int(self.engine.read_until(lambda line: line.startswith("CLOCK->")).split()[-1])
         self.assertTrue(target // 2 <= used <= limit, (target, used, limit))
 
+    def test_an_xboard_level_holds_over_new_games(self):
+        def nodes_of_move(*lines):  # the most nodes a thinking line shows
+            self.engine.send("new", "post", "level 0 1 0", "setboard " + QUIET.split(" ", 2)[2], *lines, "go")
+            text = self.engine.read_until(lambda line: line.startswith("move "), timeout=30)
+            return max(int(line.split()[3]) for line in text.splitlines() if re.match(r"^ *\d+ ", line))
+        self.engine.send("xboard", "protover 2")
+        full = nodes_of_move()
+        nodes_of_move("option Skill Level=0")
+        self.assertLess(nodes_of_move(), full / 10)
+
 
 if __name__ == "__main__":
     engine.main()
